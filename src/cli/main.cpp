@@ -1,0 +1,157 @@
+// hangarix-cli: the tool's jobs without a window.
+
+#include "cli/Cli.h"
+#include "online/CatalogueUrl.h"
+#include "packages/WorkingFolders.h"
+#include "platform/Errors.h"
+#include "platform/FileSystem.h"
+
+#include <algorithm>
+#include <cstring>
+#include <filesystem>
+
+namespace hx::cli {
+
+namespace {
+
+std::vector<Command>& registry()
+{
+    static std::vector<Command> list;
+    return list;
+}
+
+void printUsage(std::ostream& out)
+{
+    out << "usage: hangarix-cli [-C DIR] [--sim none|fs9|fsx] [--root PATH] [--catalogue-url URL]"
+           " COMMAND [ARGS]\n\n"
+           "  -C, --workdir DIR     start-up folder holding downloads, tempzip, templiv, images\n"
+           "  --sim none|fs9|fsx    simulator (default: the registry's, as the window proposes)\n"
+           "  --root PATH           simulator folder (default: the registry's)\n"
+           "  --catalogue-url URL   base URL of the online catalogue\n\ncommands:\n";
+    std::vector<Command> sorted = commands();
+    std::sort(sorted.begin(), sorted.end(),
+              [](const Command& a, const Command& b) { return std::strcmp(a.name, b.name) < 0; });
+    for (const Command& c : sorted)
+        out << "  " << c.name << (*c.usage ? " " : "") << c.usage << "\n      " << c.summary
+            << "\n";
+}
+
+std::optional<SimKind> parseSimKind(std::string text)
+{
+    std::transform(text.begin(), text.end(), text.begin(), [](unsigned char c) { return std::tolower(c); });
+    if (text == "none")
+        return SimKind::None;
+    if (text == "fs9")
+        return SimKind::FS9;
+    if (text == "fsx")
+        return SimKind::FSX;
+    return std::nullopt;
+}
+
+}  // namespace
+
+CommandRegistrar::CommandRegistrar(const Command& command) { registry().push_back(command); }
+
+const std::vector<Command>& commands() { return registry(); }
+
+int parseIndex(const std::string& text)
+{
+    if (text.empty() || text.size() > 9 ||
+        !std::all_of(text.begin(), text.end(), [](unsigned char c) { return std::isdigit(c); }))
+        throw UsageError("not an index: " + text);
+    return std::stoi(text);
+}
+
+int run(int argc, char** argv)
+{
+    std::vector<std::string> args(argv + 1, argv + argc);
+    std::string workdir;
+    std::optional<SimKind> simKind;
+    std::optional<std::string> root;
+    std::string catalogueUrl = kDefaultCatalogueBaseUrl;
+
+    std::size_t i = 0;
+    auto value = [&](const std::string& option) -> std::string {
+        if (i + 1 >= args.size())
+            throw UsageError(option + " needs a value");
+        return args[++i];
+    };
+    for (; i < args.size() && args[i].size() > 1 && args[i][0] == '-'; ++i) {
+        const std::string& a = args[i];
+        if (a == "-C" || a == "--workdir")
+            workdir = value(a);
+        else if (a == "--sim") {
+            simKind = parseSimKind(value(a));
+            if (!simKind)
+                throw UsageError("--sim takes none, fs9 or fsx");
+        } else if (a == "--root")
+            root = value(a);
+        else if (a == "--catalogue-url")
+            catalogueUrl = value(a);
+        else if (a == "-h" || a == "--help") {
+            printUsage(std::cout);
+            return kExitOk;
+        } else
+            throw UsageError("unknown option " + a);
+    }
+    if (i >= args.size())
+        throw UsageError("no command given");
+    const std::string name = args[i];
+    const std::vector<std::string> commandArgs(args.begin() + static_cast<long>(i) + 1, args.end());
+    const auto& list = commands();
+    const auto command = std::find_if(list.begin(), list.end(),
+                                      [&](const Command& c) { return name == c.name; });
+    if (command == list.end())
+        throw UsageError("unknown command " + name);
+
+    if (!workdir.empty()) {
+        std::error_code ec;
+        std::filesystem::current_path(workdir, ec);
+        if (ec) {
+            std::cerr << "cannot enter " << workdir << ": " << ec.message() << "\n";
+            return kExitError;
+        }
+    }
+
+    // The start-up steps of the window: record the start-up folder, create the working folders,
+    // look the simulator up. A registry error ends the look-up as it ends the window's step.
+    Context ctx;
+    ctx.catalogueUrl = catalogueUrl;
+    ctx.startupFolder = platform::currentFolder();
+    createWorkingFolders(ctx.startupFolder);
+    ctx.registry = platform::openMachineRegistry();
+    try {
+        if (simKind)
+            ctx.sim = simulatorChosen(*ctx.registry, *simKind, Simulator{});
+        else
+            ctx.sim = startupLookup(*ctx.registry);
+    } catch (const Error& e) {
+        std::cerr << errorBoxText(e.what()) << "\n";
+    }
+    if (root)
+        ctx.sim.root = *root;
+
+    try {
+        return command->run(ctx, commandArgs);
+    } catch (const UsageError& e) {
+        std::cerr << "hangarix-cli " << command->name << ": " << e.what() << "\nusage: hangarix-cli "
+                  << command->name << " " << command->usage << "\n";
+        return kExitError;
+    }
+}
+
+}  // namespace hx::cli
+
+int main(int argc, char** argv)
+{
+    try {
+        return hx::cli::run(argc, argv);
+    } catch (const hx::cli::UsageError& e) {
+        std::cerr << "hangarix-cli: " << e.what() << "\n";
+        hx::cli::printUsage(std::cerr);
+        return hx::cli::kExitError;
+    } catch (const std::exception& e) {
+        std::cerr << hx::errorBoxText(e.what()) << "\n";
+        return hx::cli::kExitError;
+    }
+}

@@ -1,0 +1,21 @@
+#include "packages/WorkingFolders.h"
+
+#include "platform/FileSystem.h"
+
+namespace hx {
+
+std::string workingFolder(const std::string& startupFolder, const char* name)
+{
+    return platform::joinPath(startupFolder, name);
+}
+
+void createWorkingFolders(const std::string& startupFolder)
+{
+    for (const char* name : {kImagesFolder, kDownloadsFolder, kTempZipFolder, kTempLivFolder}) {
+        const std::string path = workingFolder(startupFolder, name);
+        if (!platform::folderExists(path))
+            platform::createFolder(path);
+    }
+}
+
+}  // namespace hx

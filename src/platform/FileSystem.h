@@ -1,0 +1,60 @@
+#pragma once
+// Windows file semantics on every platform. Paths are byte strings joined with the native
+// separator; nothing is normalised. On POSIX every look-up resolves a path component that does
+// not exist as written to the entry that matches it ignoring case, as Windows (and Wine) do,
+// because packages and aircraft made on Windows mix letter cases.
+
+#include <cstdint>
+#include <string>
+#include <string_view>
+#include <vector>
+
+namespace hx::platform {
+
+#ifdef _WIN32
+inline constexpr char kSeparator = '\\';
+#else
+inline constexpr char kSeparator = '/';
+#endif
+
+// a + separator + b, joined as they stand (a trailing separator of a gives a doubled one).
+std::string joinPath(std::string_view a, std::string_view b);
+
+struct DirEntry {
+    std::string name;
+    bool isFolder = false;
+};
+
+// Entries of `folder` whose names match `pattern` by the Windows wildcard rules (`*`, `?`,
+// case-insensitive; a trailing "*." matches only names without a dot; "*" and "*.*" match
+// everything), hidden entries included, in the order the OS returns them. "." and ".." are not
+// returned. A folder that does not exist gives an empty list.
+std::vector<DirEntry> listFolder(const std::string& folder, std::string_view pattern = "*");
+
+// The Windows wildcard match on its own, exposed for the callers and the tests.
+bool wildcardMatch(std::string_view pattern, std::string_view name);
+
+// The path as it exists on disk: each component that does not exist as written is replaced by
+// the entry of its folder that matches it ignoring case. Components that match nothing are kept
+// as written (so the result names where a new entry would be created).
+std::string resolvePath(const std::string& path);
+
+bool fileExists(const std::string& path);    // a file (not a folder) exists there
+bool folderExists(const std::string& path);  // a folder exists there
+bool pathExists(const std::string& path);    // anything exists there
+std::uint64_t fileSize(const std::string& path);  // 0 when missing
+
+// Copies a file; fails (false) when the target exists, the source is a folder or any read or
+// write fails. Never overwrites. A failed copy leaves no partial target behind.
+bool copyFileNoOverwrite(const std::string& from, const std::string& to);
+bool createFolder(const std::string& path);  // one level; false when it exists or fails
+bool deleteFile(const std::string& path);    // files only; false for folders and failures
+bool removeFolder(const std::string& path);  // empty folders only
+// Clears read-only, hidden and system (leaving "archive"). On POSIX: makes the entry writable
+// by its owner, which is what the read-only attribute means there.
+bool clearAttributes(const std::string& path);
+
+// The process's current folder, without a trailing separator.
+std::string currentFolder();
+
+}  // namespace hx::platform

@@ -1,0 +1,22 @@
+#pragma once
+// Text files as the tool reads and writes them: single-byte text, lines joined with CR LF.
+
+#include <string>
+#include <string_view>
+
+namespace hx::platform {
+
+// Applies the line rules to raw file bytes: a line ends at LF or CR LF; a CR not followed by LF
+// is dropped; Ctrl-Z (26) at the start of a line ends the text, inside a line it ends the line
+// (the rest up to the line break is skipped). Every line is followed by CR LF in the result.
+std::string joinLines(std::string_view bytes);
+
+// Reads a text file by the rules above. Throws IoError when it cannot be opened or read.
+std::string readText(const std::string& path);
+
+// Replaces the file's content with `text` atomically: a temporary file beside it is written,
+// flushed to disk and renamed over the old one, then the folder is flushed. A failure at any
+// point leaves the old file as it was (and no temporary file behind). Throws IoError.
+void writeTextAtomic(const std::string& path, std::string_view text);
+
+}  // namespace hx::platform
