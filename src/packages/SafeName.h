@@ -1,0 +1,24 @@
+#pragma once
+// Values taken from packages, aircraft.cfg files, catalogues and archives name folders and
+// files that the tool writes or deletes. Such a value must stay one plain name inside the
+// folder it is meant for.
+
+#include <string_view>
+
+namespace hx {
+
+// True when `name` is one plain path component: not empty, not "." or "..", without '/' or
+// '\\', without a drive (':'), and without control characters.
+inline bool isPlainName(std::string_view name)
+{
+    if (name.empty() || name == "." || name == "..")
+        return false;
+    for (char c : name) {
+        const auto u = static_cast<unsigned char>(c);
+        if (c == '/' || c == '\\' || c == ':' || u < 32)
+            return false;
+    }
+    return true;
+}
+
+}  // namespace hx
