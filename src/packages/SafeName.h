@@ -8,10 +8,11 @@
 namespace hx {
 
 // True when `name` is one plain path component: not empty, not "." or "..", without '/' or
-// '\\', without a drive (':'), and without control characters.
+// '\\', without a drive (':'), without control characters, and not ending in '.' or ' ' (Windows
+// drops those, so "texture.." would name the shared "texture" folder).
 inline bool isPlainName(std::string_view name)
 {
-    if (name.empty() || name == "." || name == "..")
+    if (name.empty() || name.back() == '.' || name.back() == ' ')
         return false;
     for (char c : name) {
         const auto u = static_cast<unsigned char>(c);
