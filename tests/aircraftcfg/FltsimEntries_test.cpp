@@ -1,0 +1,179 @@
+#include "aircraftcfg/FltsimEntries.h"
+
+#include "platform/Errors.h"
+#include "platform/FileSystem.h"
+#include "support/TempDir.h"
+
+#include <gtest/gtest.h>
+
+namespace hx {
+namespace {
+
+// An entry as an installerinfo.txt provides it, with the "xx" placeholder.
+std::string entry(const std::string& variation)
+{
+    return "[fltsim.xx]\r\ntitle=KZQ A320 " + variation +
+           "\r\nsim=KZQ_A320\r\ntexture=" + variation + "\r\nui_variation=" + variation +
+           "\r\nproductfolder=A320\r\n"
+           "description=" +
+           variation + " livery\r\n";
+}
+
+std::string numbered(std::size_t n, const std::string& variation)
+{
+    return numberEntry(entry(variation), n);
+}
+
+// Runs the installation's sequence of edits on a working text.
+std::string install(const std::string& text, const std::string& variation)
+{
+    return insertEntry(text, numberEntry(entry(variation), countEntries(text)));
+}
+
+TEST(FltsimEntries, CountsEveryExactHeaderOccurrence)
+{
+    EXPECT_EQ(countEntries(""), 0u);
+    EXPECT_EQ(countEntries("[General]\r\natc_type=KZQ\r\n"), 0u);
+    EXPECT_EQ(countEntries("[fltsim.0]\r\n\r\n[fltsim.1]\r\n\r\n[fltsim.2]\r\n"), 3u);
+    // Commented-out headers and occurrences inside values count; other capitals do not.
+    EXPECT_EQ(countEntries("//[fltsim.0]\r\nx=[fltsim.[fltsim.\r\n"), 3u);
+    EXPECT_EQ(countEntries("[FLTSIM.0]\r\n[Fltsim.1]\r\n[fltsim0]\r\n"), 0u);
+    EXPECT_EQ(countEntries("[fltsim."), 1u);
+}
+
+TEST(FltsimEntries, NumbersThePlaceholderWithoutLeadingZeros)
+{
+    EXPECT_EQ(numberEntry("[fltsim.xx]\r\na=b\r\n", 0), "[fltsim.0]\r\na=b\r\n");
+    EXPECT_EQ(numberEntry("[fltsim.xx]\r\n", 7), "[fltsim.7]\r\n");
+    EXPECT_EQ(numberEntry("[fltsim.xx]\r\n", 10), "[fltsim.10]\r\n");
+    EXPECT_EQ(numberEntry("[fltsim.xx]\r\n", 100), "[fltsim.100]\r\n");
+    // Whatever stands at positions 9 and 10 is replaced, no check of the header.
+    EXPECT_EQ(numberEntry("abcdefgh12]rest", 3), "abcdefgh3]rest");
+    // Short texts: what stands from position 9 on is lost, the number goes to the end.
+    EXPECT_EQ(numberEntry("[fltsim.x", 4), "[fltsim.4");
+    EXPECT_EQ(numberEntry("[fltsim.xy", 4), "[fltsim.4");
+    EXPECT_EQ(numberEntry("abc", 12), "abc12");
+    EXPECT_EQ(numberEntry("", 0), "0");
+}
+
+TEST(FltsimEntries, InsertsAfterThreeEntriesWithTwoEmptyLinesBeforeAndOneAfter)
+{
+    const std::string head = "[fltsim.0]\r\na=0\r\n\r\n[fltsim.1]\r\na=1\r\n\r\n"
+                             "[fltsim.2]\r\na=2\r\n";
+    const std::string tail = "[General]\r\natc_type=KZQ\r\n";
+    const std::string text = head + "\r\n" + tail;
+    EXPECT_EQ(install(text, "Blue"), head + "\r\n\r\n" + numbered(3, "Blue") + "\r\n" + tail);
+}
+
+TEST(FltsimEntries, InsertsWithOneEmptyLineWhenGeneralFollowsDirectly)
+{
+    const std::string text = "[fltsim.0]\r\na=0\r\n[General]\r\nb=1\r\n";
+    EXPECT_EQ(install(text, "Red"),
+              "[fltsim.0]\r\na=0\r\n\r\n" + numbered(1, "Red") + "\r\n[General]\r\nb=1\r\n");
+}
+
+TEST(FltsimEntries, FirstEntryOfAFileWithoutEntriesIsNumberedZero)
+{
+    const std::string text = "[General]\r\natc_type=KZQ\r\n"; // [General] at position 1
+    EXPECT_EQ(install(text, "Red"), "\r\n\r\n" + numbered(0, "Red") + text);
+    const std::string text2 = "// KZQ\r\n\r\n[General]\r\n";
+    EXPECT_EQ(install(text2, "Red"),
+              "// KZQ\r\n\r\n\r\n" + numbered(0, "Red") + "\r\n[General]\r\n");
+}
+
+TEST(FltsimEntries, WithoutExactGeneralTheEntryGoesToTheTop)
+{
+    const std::string capitals = "[fltsim.0]\r\na=0\r\n\r\n[GENERAL]\r\nb=1\r\n";
+    EXPECT_EQ(install(capitals, "Red"), "\r\n\r\n" + numbered(1, "Red") + capitals);
+    const std::string none = "[fltsim.0]\r\na=0\r\n";
+    EXPECT_EQ(install(none, "Red"), "\r\n\r\n" + numbered(1, "Red") + none);
+    EXPECT_EQ(install("", "Red"), "\r\n\r\n" + numbered(0, "Red"));
+    // "[General]" within the first two characters also sends the entry to the very start.
+    EXPECT_EQ(insertEntry("x[General]", "E"), "\r\n\r\nEx[General]");
+    // From position 3 on the entry goes in front of the two characters before it.
+    EXPECT_EQ(insertEntry("xy[General]", "E"), "\r\n\r\nExy[General]");
+    EXPECT_EQ(insertEntry("wxy[General]", "E"), "w\r\n\r\nExy[General]");
+}
+
+TEST(FltsimEntries, OnlyTheFirstGeneralCounts)
+{
+    const std::string text = "a\r\n\r\n[General]\r\n\r\n[General]\r\n";
+    EXPECT_EQ(insertEntry(text, "E\r\n"), "a\r\n\r\n\r\nE\r\n\r\n[General]\r\n\r\n[General]\r\n");
+}
+
+TEST(FltsimEntries, GapsAndCommentedHeadersRaiseOrRepeatNumbers)
+{
+    const std::string gap = "[fltsim.0]\r\n\r\n[fltsim.2]\r\n\r\n[General]\r\n";
+    EXPECT_EQ(countEntries(gap), 2u);
+    EXPECT_NE(install(gap, "X").find("[fltsim.2]\r\ntitle=KZQ A320 X"), std::string::npos);
+    const std::string commented = "//[fltsim.9]\r\n[fltsim.0]\r\n\r\n[General]\r\n";
+    EXPECT_NE(install(commented, "X").find("[fltsim.2]\r\ntitle"), std::string::npos);
+}
+
+TEST(FltsimEntries, TenAndHundredEntriesGrowTheHeader)
+{
+    std::string text;
+    for (int i = 0; i < 100; ++i) {
+        if (i == 10) {
+            EXPECT_NE(install(text + "[General]\r\n", "T").find("\r\n[fltsim.10]\r\ntitle="),
+                      std::string::npos);
+        }
+        text +=
+            "[fltsim." + std::to_string(i) + "]\r\nui_variation=v" + std::to_string(i) + "\r\n\r\n";
+    }
+    const std::string out = install(text + "[General]\r\n", "H");
+    EXPECT_EQ(out, text + "\r\n" + numbered(100, "H") + "\r\n[General]\r\n");
+    EXPECT_NE(out.find("\r\n[fltsim.100]\r\n"), std::string::npos);
+}
+
+TEST(FltsimEntries, InstallingTwiceGivesTwoEntriesOfTheSameName)
+{
+    const std::string text = "[fltsim.0]\r\nui_variation=Base\r\n\r\n[General]\r\n";
+    const std::string twice = install(install(text, "Blue"), "Blue");
+    EXPECT_EQ(listLiveryNames(twice), (std::vector<std::string>{"Base", "Blue", "Blue"}));
+    EXPECT_EQ(twice, "[fltsim.0]\r\nui_variation=Base\r\n\r\n\r\n" + numbered(1, "Blue") +
+                         "\r\n\r\n" + numbered(2, "Blue") + "\r\n[General]\r\n");
+}
+
+TEST(FltsimEntries, ListsVariationsInFileOrderUntrimmed)
+{
+    const std::string text = "[fltsim.0]\r\nui_variation=Blue  \r\n\r\n[fltsim.1]\r\n"
+                             "ui_variation=\r\nx_ui_variation=Inner\r\nui_variation=Blue  \r\n";
+    EXPECT_EQ(listLiveryNames(text), (std::vector<std::string>{"Blue  ", "", "Inner", "Blue  "}));
+    EXPECT_TRUE(listLiveryNames("").empty());
+    EXPECT_TRUE(listLiveryNames("UI_VARIATION=a\r\n").empty());
+    EXPECT_EQ(listLiveryNames("ui_variation=last"), (std::vector<std::string>{"last"}));
+    EXPECT_EQ(listLiveryNames("ui_variation=ui_variation=x\r\n"),
+              (std::vector<std::string>{"ui_variation=x", "x"}));
+}
+
+TEST(FltsimEntries, ConfigFilePathJoinsThePiecesAsTheyStand)
+{
+    const std::string base =
+        "root" + std::string(1, platform::kSeparator) + "Aircraft" + platform::kSeparator;
+    EXPECT_EQ(configFilePath(base, "KZQ_A320"),
+              base + "KZQ_A320" + platform::kSeparator + "aircraft.cfg");
+}
+
+TEST(FltsimEntries, ReadsAnyLineEndsAndWritesCrLfBackByteForByte)
+{
+    test::TempDir dir;
+    const std::string path = dir / "aircraft.cfg";
+    test::writeFile(path, "[fltsim.0]\nui_variation=A\r\n\n[General]\nx=1");
+    const std::string text = readWorkingText(path);
+    EXPECT_EQ(text, "[fltsim.0]\r\nui_variation=A\r\n\r\n[General]\r\nx=1\r\n");
+    writeWorkingText(path, install(text, "B"));
+    EXPECT_EQ(test::readFile(path), "[fltsim.0]\r\nui_variation=A\r\n\r\n\r\n" + numbered(1, "B") +
+                                        "\r\n[General]\r\nx=1\r\n");
+    EXPECT_EQ(readWorkingText(path), test::readFile(path));
+}
+
+TEST(FltsimEntries, MissingFileRaisesIoError)
+{
+    test::TempDir dir;
+    EXPECT_THROW(readWorkingText(dir / "none.cfg"), IoError);
+    EXPECT_THROW(writeWorkingText(dir / "no/such/aircraft.cfg", "x"), IoError);
+}
+
+} // namespace
+} // namespace hx
