@@ -1,0 +1,48 @@
+#include "packages/PackageInfo.h"
+
+#include "platform/FileSystem.h"
+#include "platform/TextFile.h"
+
+#include <algorithm>
+
+namespace hx {
+
+std::string informationFilePath(const std::string& packageFolder)
+{
+    return platform::joinPath(packageFolder, kInformationFileName);
+}
+
+std::string readInformationText(const std::string& path)
+{
+    return platform::readText(path);
+}
+
+std::string keyValue(std::string_view text, std::string_view key)
+{
+    const std::size_t at = text.find(key);
+    if (at == std::string_view::npos)
+        return {};
+    const std::size_t start = at + key.size();
+    const std::size_t end = text.find('\r', start);
+    return std::string(text.substr(start, end == std::string_view::npos ? end : end - start));
+}
+
+std::string productFolderName(std::string_view informationText)
+{
+    std::string name(kProductFolderPrefix);
+    name += keyValue(informationText, kProductFolderKey);
+    std::replace(name.begin(), name.end(), '-', '_');
+    return name;
+}
+
+std::string textureFolderName(const std::string& packageFolder)
+{
+    std::string name;
+    for (const platform::DirEntry& entry : platform::listFolder(packageFolder, "*")) {
+        if (entry.name != "." && entry.name != ".." && entry.name != kInformationFileName)
+            name = entry.name;
+    }
+    return name;
+}
+
+} // namespace hx
