@@ -13,10 +13,11 @@ IoError ioErrorFromErrno(int err)
     case EACCES:
     case EPERM:
     case EROFS:
+    case EISDIR: // Windows refuses to open a folder as a file with "access denied"
         return IoError("File access denied");
     default:
         return IoError("I/O error " + std::to_string(err));
     }
 }
 
-}  // namespace hx
+} // namespace hx

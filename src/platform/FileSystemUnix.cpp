@@ -1,0 +1,329 @@
+// Windows file semantics on POSIX: case-insensitive look-ups, wildcard listings, copies that
+// never overwrite.
+
+#include "platform/FileSystem.h"
+
+#include <algorithm>
+#include <cerrno>
+#include <climits>
+#include <cstring>
+#include <dirent.h>
+#include <fcntl.h>
+#include <memory>
+#include <sys/stat.h>
+#include <unistd.h>
+#ifdef __linux__
+#include <sys/sendfile.h>
+#endif
+
+namespace hx::platform {
+
+namespace {
+
+bool equalsIgnoringCase(std::string_view a, std::string_view b)
+{
+    if (a.size() != b.size())
+        return false;
+    for (std::size_t i = 0; i < a.size(); ++i) {
+        char x = a[i], y = b[i];
+        if (x >= 'A' && x <= 'Z')
+            x = static_cast<char>(x - 'A' + 'a');
+        if (y >= 'A' && y <= 'Z')
+            y = static_cast<char>(y - 'A' + 'a');
+        if (x != y)
+            return false;
+    }
+    return true;
+}
+
+bool entryExists(const std::string& path)
+{
+    struct stat st;
+    return ::lstat(path.c_str(), &st) == 0;
+}
+
+struct DirCloser {
+    void operator()(DIR* d) const { ::closedir(d); }
+};
+using DirHandle = std::unique_ptr<DIR, DirCloser>;
+
+// The first entry of `folder` (in listing order) equal to `name` ignoring case.
+bool findIgnoringCase(const std::string& folder, std::string_view name, std::string& found)
+{
+    DirHandle dir(::opendir(folder.empty() ? "." : folder.c_str()));
+    if (!dir)
+        return false;
+    while (const dirent* e = ::readdir(dir.get())) {
+        if (equalsIgnoringCase(e->d_name, name)) {
+            found = e->d_name;
+            return true;
+        }
+    }
+    return false;
+}
+
+class Fd {
+public:
+    explicit Fd(int fd = -1) : fd_(fd) {}
+    ~Fd() { reset(); }
+    Fd(const Fd&) = delete;
+    Fd& operator=(const Fd&) = delete;
+    int get() const { return fd_; }
+    int release()
+    {
+        const int fd = fd_;
+        fd_ = -1;
+        return fd;
+    }
+    void reset()
+    {
+        if (fd_ >= 0)
+            ::close(fd_);
+        fd_ = -1;
+    }
+
+private:
+    int fd_;
+};
+
+bool writeAll(int fd, const char* data, std::size_t size)
+{
+    while (size > 0) {
+        const ssize_t n = ::write(fd, data, size);
+        if (n < 0) {
+            if (errno == EINTR)
+                continue;
+            return false;
+        }
+        data += n;
+        size -= static_cast<std::size_t>(n);
+    }
+    return true;
+}
+
+bool copyWithBuffer(int in, int out)
+{
+    constexpr std::size_t kBufferSize = 128 * 1024;
+    std::unique_ptr<char[]> buffer(new char[kBufferSize]);
+    for (;;) {
+        const ssize_t n = ::read(in, buffer.get(), kBufferSize);
+        if (n == 0)
+            return true;
+        if (n < 0) {
+            if (errno == EINTR)
+                continue;
+            return false;
+        }
+        if (!writeAll(out, buffer.get(), static_cast<std::size_t>(n)))
+            return false;
+    }
+}
+
+// Copies `size` bytes from the start of `in` to `out`: in the kernel while it can, then the
+// rest (a file system that refuses kernel copies, a file whose size changed) through a buffer
+// from where the kernel stopped.
+bool copyContent(int in, int out, std::uint64_t size)
+{
+#ifdef __linux__
+    std::uint64_t done = 0;
+    while (done < size) {
+        const auto chunk =
+            static_cast<std::size_t>(std::min<std::uint64_t>(size - done, std::uint64_t{1} << 30));
+        ssize_t n = ::copy_file_range(in, nullptr, out, nullptr, chunk, 0);
+        if (n < 0 && (errno == ENOSYS || errno == EXDEV || errno == EINVAL || errno == EOPNOTSUPP ||
+                      errno == EPERM))
+            n = ::sendfile(out, in, nullptr, chunk);
+        if (n < 0 && errno == EINTR)
+            continue;
+        if (n <= 0)
+            break;
+        done += static_cast<std::uint64_t>(n);
+    }
+#else
+    (void)size;
+#endif
+    return copyWithBuffer(in, out);
+}
+
+} // namespace
+
+std::string resolvePath(const std::string& path)
+{
+    std::string out;
+    out.reserve(path.size());
+    std::size_t pos = 0;
+    if (!path.empty() && path[0] == '/') {
+        out.push_back('/');
+        pos = 1;
+    }
+    bool missing = false; // once a component is missing, nothing below it can exist
+    while (pos <= path.size()) {
+        std::size_t end = path.find('/', pos);
+        if (end == std::string::npos)
+            end = path.size();
+        const std::string_view component(path.data() + pos, end - pos);
+        const std::size_t folderLength = out.size();
+        out.append(component);
+        if (!missing && !component.empty() && component != "." && component != ".." &&
+            !entryExists(out)) {
+            std::string found;
+            std::string folder = out.substr(0, folderLength);
+            if (findIgnoringCase(folder, component, found)) {
+                out.resize(folderLength);
+                out.append(found);
+            } else {
+                missing = true;
+            }
+        }
+        if (end == path.size())
+            break;
+        out.push_back('/');
+        pos = end + 1;
+    }
+    return out;
+}
+
+std::vector<DirEntry> listFolder(const std::string& folder, std::string_view pattern)
+{
+    std::vector<DirEntry> entries;
+    const std::string resolved = resolvePath(folder);
+    DirHandle dir(::opendir(resolved.empty() ? "." : resolved.c_str()));
+    if (!dir)
+        return entries;
+    while (const dirent* e = ::readdir(dir.get())) {
+        const std::string_view name(e->d_name);
+        if (name == "." || name == ".." || !wildcardMatch(pattern, name))
+            continue;
+        DirEntry entry{std::string(name), false};
+#ifdef _DIRENT_HAVE_D_TYPE
+        if (e->d_type == DT_DIR)
+            entry.isFolder = true;
+        else if (e->d_type == DT_UNKNOWN || e->d_type == DT_LNK)
+#endif
+        {
+            // A link counts as what it points to, as a Windows junction does.
+            struct stat st;
+            const std::string full = resolved.empty() ? entry.name : resolved + "/" + entry.name;
+            entry.isFolder = ::stat(full.c_str(), &st) == 0 && S_ISDIR(st.st_mode);
+        }
+        entries.push_back(std::move(entry));
+    }
+    return entries;
+}
+
+bool fileExists(const std::string& path)
+{
+    struct stat st;
+    return ::stat(resolvePath(path).c_str(), &st) == 0 && !S_ISDIR(st.st_mode);
+}
+
+bool folderExists(const std::string& path)
+{
+    struct stat st;
+    return ::stat(resolvePath(path).c_str(), &st) == 0 && S_ISDIR(st.st_mode);
+}
+
+bool pathExists(const std::string& path)
+{
+    struct stat st;
+    return ::stat(resolvePath(path).c_str(), &st) == 0;
+}
+
+std::uint64_t fileSize(const std::string& path)
+{
+    struct stat st;
+    if (::stat(resolvePath(path).c_str(), &st) != 0 || S_ISDIR(st.st_mode))
+        return 0;
+    return static_cast<std::uint64_t>(st.st_size);
+}
+
+bool copyFileNoOverwrite(const std::string& from, const std::string& to)
+{
+    const std::string source = resolvePath(from);
+    // A target that exists in another letter case resolves to that entry, so O_EXCL refuses it
+    // as Windows would.
+    const std::string target = resolvePath(to);
+
+    Fd in(::open(source.c_str(), O_RDONLY | O_CLOEXEC));
+    if (in.get() < 0)
+        return false;
+    struct stat st;
+    if (::fstat(in.get(), &st) != 0 || S_ISDIR(st.st_mode))
+        return false;
+    const mode_t mode = st.st_mode & 07777;
+    Fd out(::open(target.c_str(), O_WRONLY | O_CREAT | O_EXCL | O_CLOEXEC, mode | S_IWUSR));
+    if (out.get() < 0)
+        return false;
+
+    bool ok = copyContent(in.get(), out.get(), static_cast<std::uint64_t>(st.st_size));
+    if (ok) {
+        // Keep the source's permission bits (the umask may have cut them) and its modification
+        // time, as a Windows copy keeps attributes and the last-write time.
+        const struct timespec times[2] = {st.st_atim, st.st_mtim};
+        ok = ::fchmod(out.get(), mode) == 0 && ::futimens(out.get(), times) == 0;
+    }
+    if (ok)
+        ok = ::close(out.release()) == 0;
+    if (!ok) {
+        out.reset();
+        ::unlink(target.c_str());
+    }
+    return ok;
+}
+
+bool createFolder(const std::string& path)
+{
+    const std::string resolved = resolvePath(path);
+    if (entryExists(resolved))
+        return false;
+    return ::mkdir(resolved.c_str(), 0777) == 0;
+}
+
+bool deleteFile(const std::string& path)
+{
+    const std::string resolved = resolvePath(path);
+    struct stat st;
+    if (::lstat(resolved.c_str(), &st) != 0 || S_ISDIR(st.st_mode))
+        return false;
+    return ::unlink(resolved.c_str()) == 0;
+}
+
+bool removeFolder(const std::string& path)
+{
+    const std::string resolved = resolvePath(path);
+    struct stat st;
+    if (::lstat(resolved.c_str(), &st) != 0 || !S_ISDIR(st.st_mode))
+        return false;
+    return ::rmdir(resolved.c_str()) == 0;
+}
+
+bool clearAttributes(const std::string& path)
+{
+    const std::string resolved = resolvePath(path);
+    struct stat st;
+    if (::stat(resolved.c_str(), &st) != 0)
+        return false;
+    if (st.st_mode & S_IWUSR)
+        return true;
+    return ::chmod(resolved.c_str(), (st.st_mode & 07777) | S_IWUSR) == 0;
+}
+
+std::string currentFolder()
+{
+    std::string buffer(PATH_MAX, '\0');
+    for (;;) {
+        if (::getcwd(buffer.data(), buffer.size())) {
+            buffer.resize(std::strlen(buffer.c_str()));
+            break;
+        }
+        if (errno != ERANGE)
+            return ".";
+        buffer.resize(buffer.size() * 2);
+    }
+    // Without a trailing separator, except for the root itself.
+    while (buffer.size() > 1 && buffer.back() == '/')
+        buffer.pop_back();
+    return buffer;
+}
+
+} // namespace hx::platform
