@@ -1,0 +1,89 @@
+#pragma once
+// The removal panel without its widgets: the product box cb3 (the maker's aircraft installed in
+// the simulator), the livery box cb4 (the "ui_variation=" names of the chosen aircraft's
+// aircraft.cfg) and the three actions the window's handlers and hangarix-cli run on them.
+//
+// An item's position in cb4 is what identifies a livery: item i stands for the entry whose
+// header is "[fltsim.i]".
+
+#include "packages/Feedback.h"
+#include "packages/Simulator.h"
+
+#include <cstddef>
+#include <string>
+#include <string_view>
+#include <vector>
+
+namespace hx {
+
+inline constexpr const char* kRemovedSuccesfully = "Removed succesfully";
+inline constexpr const char* kProductPattern = "KZQ_*.";
+
+// A drop-down list that accepts no typing: its items and the selected index (-1 for none).
+struct ChoiceList {
+    std::vector<std::string> items;
+    int selected = -1;
+
+    // The selected item, or an empty string when nothing is selected.
+    std::string selectedText() const;
+    // Selects `index` when it names an item; anything else leaves nothing selected.
+    void select(int index);
+    void clear();
+};
+
+class RemovalPanel {
+public:
+    const ChoiceList& cb3() const { return cb3_; } // products
+    const ChoiceList& cb4() const { return cb4_; } // liveries of the chosen product
+
+    // The user's choice in either box (no procedure runs; cb3Change is productChosen).
+    void selectProduct(int index) { cb3_.select(index); }
+    void selectLivery(int index) { cb4_.select(index); }
+
+    // Opens the panel (BitBtn12Click): refills cb3 with the names in the aircraft base folder
+    // that match "KZQ_*.", in the order the file system lists them, nothing selected; cb4
+    // keeps its items. Returns whether the panel shows (false after "Please select FS").
+    bool openPanel(const Simulator& sim, Feedback& feedback);
+
+    // cb3Change: selects `index` in cb3 and lists the liveries of that product.
+    Outcome productChosen(const Simulator& sim, int index, Feedback& feedback);
+
+    // Refills cb4 from the selected product's aircraft.cfg, first item selected. The file is
+    // read without an existence test, so a missing file throws IoError ("File not found").
+    Outcome listLiveries(const Simulator& sim, Feedback& feedback);
+
+    // BitBtn6Click: cuts the entry of the livery selected in cb4 out of aircraft.cfg, renumbers
+    // the remaining entries, writes the file back atomically, empties and removes the entry's
+    // texture folder, refills cb4 and reports "Removed succesfully". Refusals change nothing.
+    Outcome removeSelectedLivery(const Simulator& sim, Feedback& feedback);
+
+private:
+    ChoiceList cb3_;
+    ChoiceList cb4_;
+};
+
+// The pieces of the removal, exposed for the benchmark and the tests.
+
+// Where the entry of one livery lies in a working text.
+struct EntrySpan {
+    std::size_t begin = 0;    // the "[" of its header
+    std::size_t end = 0;      // one past the last character to cut
+    bool hasTexture = false;  // its own "texture=" line lies inside [begin, end)
+    std::string textureValue; // the rest of that line, untrimmed
+};
+
+// Finds the entry whose header is "[fltsim." + index + "]". The cut runs from the header
+// through the "description=" line, the lines that follow it up to the first empty line, and
+// that empty line; it never runs past the next line that starts a section ("[") or the end of
+// the text. Returns false when the header does not occur.
+bool findEntry(std::string_view workingText, int index, EntrySpan& span);
+
+// Gives every "[fltsim." header of the text the numbers 0, 1, 2, … in order. Only the
+// characters up to a "]" on the same line are replaced; an occurrence without one keeps its
+// text (but is counted, as the installation counts it).
+std::string renumberEntries(std::string_view workingText);
+
+// The working text without the entry, renumbered.
+std::string cutEntry(std::string_view workingText, const EntrySpan& span);
+
+} // namespace hx
