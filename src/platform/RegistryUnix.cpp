@@ -1,0 +1,471 @@
+// HKEY_LOCAL_MACHINE of a Wine prefix, read from its system.reg, so that a simulator installed
+// under Wine is found as it is on Windows.
+//
+// The file, as Wine writes it:
+//   WINE REGISTRY Version 2
+//   [Software\\Microsoft\\Microsoft Games\\Flight Simulator\\9.0] 1700000000
+//   #time=1d9...
+//   "EXE Path"="C:\\Program Files\\FS9"
+//   "Expand"=str(2):"%ProgramFiles%\\FS9"
+//   "Count"=dword:00000001
+//   "Blob"=hex:01,02,03    (long data continues on the next line after a final backslash)
+//   @="default value"
+// Names and strings escape '\\' and the quote (']' in key names), control characters as
+// \n, \t, ... or octal \NNN, and characters above 127 as \xNNNN (UTF-16 code units).
+
+#include "platform/Errors.h"
+#include "platform/Registry.h"
+
+#include <cctype>
+#include <climits>
+#include <cstdint>
+#include <cstdlib>
+#include <fstream>
+#include <pwd.h>
+#include <sstream>
+#include <string_view>
+#include <unistd.h>
+#include <unordered_map>
+#include <unordered_set>
+
+namespace hx::platform {
+
+namespace {
+
+constexpr std::uint32_t kRegSz = 1;
+constexpr std::uint32_t kRegExpandSz = 2;
+constexpr std::uint32_t kRegBinary = 3;
+constexpr std::uint32_t kRegDword = 4;
+constexpr std::uint32_t kRegUnknown = 0xffffffffu;
+
+std::string lowerAscii(std::string_view s)
+{
+    std::string out(s);
+    for (char& c : out)
+        if (c >= 'A' && c <= 'Z')
+            c = static_cast<char>(c - 'A' + 'a');
+    return out;
+}
+
+int hexDigit(char c)
+{
+    if (c >= '0' && c <= '9')
+        return c - '0';
+    if (c >= 'a' && c <= 'f')
+        return c - 'a' + 10;
+    if (c >= 'A' && c <= 'F')
+        return c - 'A' + 10;
+    return -1;
+}
+
+// Builds UTF-8 text from UTF-16 code units (escapes) and raw bytes (already UTF-8 in the file).
+class Utf8Builder {
+public:
+    void raw(char c)
+    {
+        flushSurrogate();
+        out_.push_back(c);
+    }
+    void unit(std::uint32_t u)
+    {
+        if (u >= 0xd800 && u < 0xdc00) {
+            flushSurrogate();
+            high_ = u;
+            return;
+        }
+        if (u >= 0xdc00 && u < 0xe000 && high_) {
+            codePoint(0x10000 + ((high_ - 0xd800) << 10) + (u - 0xdc00));
+            high_ = 0;
+            return;
+        }
+        flushSurrogate();
+        codePoint(u);
+    }
+    std::string take()
+    {
+        flushSurrogate();
+        return std::move(out_);
+    }
+
+private:
+    void flushSurrogate()
+    {
+        if (high_)
+            codePoint(0xfffd);
+        high_ = 0;
+    }
+    void codePoint(std::uint32_t cp)
+    {
+        if (cp >= 0xd800 && cp < 0xe000)
+            cp = 0xfffd; // an unpaired surrogate
+        if (cp < 0x80) {
+            out_.push_back(static_cast<char>(cp));
+        } else if (cp < 0x800) {
+            out_.push_back(static_cast<char>(0xc0 | (cp >> 6)));
+            out_.push_back(static_cast<char>(0x80 | (cp & 0x3f)));
+        } else if (cp < 0x10000) {
+            out_.push_back(static_cast<char>(0xe0 | (cp >> 12)));
+            out_.push_back(static_cast<char>(0x80 | ((cp >> 6) & 0x3f)));
+            out_.push_back(static_cast<char>(0x80 | (cp & 0x3f)));
+        } else {
+            out_.push_back(static_cast<char>(0xf0 | (cp >> 18)));
+            out_.push_back(static_cast<char>(0x80 | ((cp >> 12) & 0x3f)));
+            out_.push_back(static_cast<char>(0x80 | ((cp >> 6) & 0x3f)));
+            out_.push_back(static_cast<char>(0x80 | (cp & 0x3f)));
+        }
+    }
+    std::string out_;
+    std::uint32_t high_ = 0;
+};
+
+// Reads an escaped string from `s` at `pos` up to the unescaped `close` character, which is
+// consumed. Returns false when the line ends first.
+bool unescape(std::string_view s, std::size_t& pos, char close, std::string& result)
+{
+    Utf8Builder out;
+    while (pos < s.size()) {
+        const char c = s[pos++];
+        if (c == close) {
+            result = out.take();
+            return true;
+        }
+        if (c != '\\' || pos >= s.size()) {
+            out.raw(c);
+            continue;
+        }
+        const char e = s[pos++];
+        switch (e) {
+        case 'a':
+            out.unit(7);
+            break;
+        case 'b':
+            out.unit(8);
+            break;
+        case 'e':
+            out.unit(27);
+            break;
+        case 'f':
+            out.unit(12);
+            break;
+        case 'n':
+            out.unit(10);
+            break;
+        case 'r':
+            out.unit(13);
+            break;
+        case 't':
+            out.unit(9);
+            break;
+        case 'v':
+            out.unit(11);
+            break;
+        case 'x': {
+            std::uint32_t u = 0;
+            int digits = 0;
+            while (digits < 4 && pos < s.size() && hexDigit(s[pos]) >= 0) {
+                u = u * 16 + static_cast<std::uint32_t>(hexDigit(s[pos++]));
+                ++digits;
+            }
+            if (digits == 0)
+                out.raw('x');
+            else
+                out.unit(u);
+            break;
+        }
+        default:
+            if (e >= '0' && e <= '7') {
+                std::uint32_t u = static_cast<std::uint32_t>(e - '0');
+                for (int digits = 1; digits < 3 && pos < s.size() && s[pos] >= '0' && s[pos] <= '7';
+                     ++digits)
+                    u = u * 8 + static_cast<std::uint32_t>(s[pos++] - '0');
+                out.unit(u);
+            } else {
+                out.raw(e); // "\\", "\"", "\]" and anything else stand for the character
+            }
+            break;
+        }
+    }
+    return false;
+}
+
+// "01,02,ff" -> bytes; blanks around the numbers are allowed.
+std::string parseHexBytes(std::string_view s)
+{
+    std::string bytes;
+    int value = -1;
+    for (char c : s) {
+        const int d = hexDigit(c);
+        if (d >= 0) {
+            value = value < 0 ? d : ((value << 4) | d) & 0xff;
+        } else if (c == ',') {
+            if (value >= 0)
+                bytes.push_back(static_cast<char>(value));
+            value = -1;
+        }
+    }
+    if (value >= 0)
+        bytes.push_back(static_cast<char>(value));
+    return bytes;
+}
+
+// A string stored as UTF-16LE bytes (hex(1) and hex(2) values) as UTF-8.
+std::string utf16Bytes(std::string_view bytes)
+{
+    Utf8Builder out;
+    for (std::size_t i = 0; i + 1 < bytes.size(); i += 2) {
+        const std::uint32_t u =
+            static_cast<unsigned char>(bytes[i]) |
+            (static_cast<std::uint32_t>(static_cast<unsigned char>(bytes[i + 1])) << 8);
+        out.unit(u);
+    }
+    return out.take();
+}
+
+std::string cutAtNul(std::string s)
+{
+    const std::size_t nul = s.find('\0');
+    if (nul != std::string::npos)
+        s.resize(nul);
+    return s;
+}
+
+struct Value {
+    std::uint32_t type = kRegUnknown;
+    std::string text; // string types only: as stored, cut at the first NUL
+};
+
+class WineRegistry final : public Registry {
+public:
+    WineRegistry(std::string prefix, std::string_view content) : prefix_(std::move(prefix))
+    {
+        parse(content);
+    }
+
+    bool keyOpens(const std::string& key) const override { return findKey(key) != nullptr; }
+
+    std::optional<std::string> readString(const std::string& key,
+                                          const std::string& value) const override
+    {
+        const std::string* found = findKey(key);
+        if (!found)
+            return std::nullopt;
+        const auto values = values_.find(*found);
+        if (values == values_.end())
+            return std::nullopt;
+        const auto v = values->second.find(lowerAscii(value));
+        if (v == values->second.end())
+            return std::nullopt;
+        if (v->second.type != kRegSz && v->second.type != kRegExpandSz)
+            throw RegistryError("Invalid data type for '" + value + "'");
+        return mapDrive(v->second.text);
+    }
+
+private:
+    // The key as stored: the 32-bit view (Software\Wow6432Node\...) first, then as given.
+    const std::string* findKey(const std::string& key) const
+    {
+        std::string k = lowerAscii(key);
+        while (!k.empty() && k.front() == '\\')
+            k.erase(k.begin());
+        while (!k.empty() && k.back() == '\\')
+            k.pop_back();
+        constexpr std::string_view kSoftware = "software\\";
+        if (k.starts_with(kSoftware) && !k.starts_with("software\\wow6432node\\")) {
+            const std::string view32 =
+                std::string("software\\wow6432node\\") + k.substr(kSoftware.size());
+            if (const auto it = keys_.find(view32); it != keys_.end())
+                return &*it;
+        }
+        if (const auto it = keys_.find(k); it != keys_.end())
+            return &*it;
+        return nullptr;
+    }
+
+    // "C:\Program Files\FS9" -> "<prefix>/drive_c/Program Files/FS9", through the prefix's
+    // dosdevices link for the drive when there is one.
+    std::string mapDrive(const std::string& value) const
+    {
+        const bool isDrive =
+            value.size() >= 2 && std::isalpha(static_cast<unsigned char>(value[0])) &&
+            value[1] == ':' && (value.size() == 2 || value[2] == '\\' || value[2] == '/');
+        if (!isDrive)
+            return value;
+        const char letter = static_cast<char>(std::tolower(static_cast<unsigned char>(value[0])));
+        std::string drive;
+        const std::string device = prefix_ + "/dosdevices/" + letter + ":";
+        if (char* real = ::realpath(device.c_str(), nullptr)) {
+            drive = real;
+            std::free(real);
+        } else if (letter == 'c') {
+            drive = prefix_ + "/drive_c";
+        } else {
+            return value;
+        }
+        if (drive == "/")
+            drive.clear(); // Z: is usually the root; avoid "//home"
+        std::string rest = value.substr(2);
+        for (char& c : rest)
+            if (c == '\\')
+                c = '/';
+        return drive + rest;
+    }
+
+    void addKey(const std::string& key)
+    {
+        // Wine writes only keys that hold values or have no subkeys, so every ancestor of a
+        // written key exists too.
+        for (std::size_t pos = key.find('\\'); pos != std::string::npos;
+             pos = key.find('\\', pos + 1))
+            keys_.insert(key.substr(0, pos));
+        keys_.insert(key);
+    }
+
+    void parse(std::string_view content)
+    {
+        std::size_t pos = 0;
+        auto nextLine = [&](std::string_view& line) {
+            if (pos >= content.size())
+                return false;
+            std::size_t end = content.find('\n', pos);
+            if (end == std::string_view::npos)
+                end = content.size();
+            line = content.substr(pos, end - pos);
+            if (!line.empty() && line.back() == '\r')
+                line.remove_suffix(1);
+            pos = end + 1;
+            return true;
+        };
+
+        std::string_view line;
+        if (!nextLine(line) || line != "WINE REGISTRY Version 2")
+            return; // not a registry file: nothing opens
+        std::unordered_map<std::string, Value>* current = nullptr;
+        std::string joined;
+        while (nextLine(line)) {
+            if (line.empty())
+                continue;
+            if (line[0] == '[') {
+                std::size_t at = 1;
+                std::string key;
+                current = nullptr;
+                if (!unescape(line, at, ']', key))
+                    continue;
+                key = lowerAscii(key);
+                addKey(key);
+                current = &values_[key];
+                continue;
+            }
+            if (!current || (line[0] != '"' && line[0] != '@'))
+                continue; // comments (";;"), options ("#time="), anything unknown
+            std::string_view logical = line;
+            if (line.back() == '\\') {
+                // Continuation lines: the backslash goes, the next line's indent too.
+                joined.assign(line.substr(0, line.size() - 1));
+                std::string_view more;
+                while (nextLine(more)) {
+                    const std::size_t start = more.find_first_not_of(" \t");
+                    more =
+                        start == std::string_view::npos ? std::string_view{} : more.substr(start);
+                    if (!more.empty() && more.back() == '\\') {
+                        joined.append(more.substr(0, more.size() - 1));
+                        continue;
+                    }
+                    joined.append(more);
+                    break;
+                }
+                logical = joined;
+            }
+            parseValue(logical, *current);
+        }
+    }
+
+    static void parseValue(std::string_view line, std::unordered_map<std::string, Value>& into)
+    {
+        std::size_t at = 0;
+        std::string name;
+        if (line[0] == '@') {
+            at = 1;
+        } else {
+            at = 1;
+            if (!unescape(line, at, '"', name))
+                return;
+        }
+        if (at >= line.size() || line[at] != '=')
+            return;
+        std::string_view data = line.substr(at + 1);
+        Value value;
+        if (data.starts_with("\"")) {
+            std::size_t p = 1;
+            if (!unescape(data, p, '"', value.text))
+                return;
+            value.type = kRegSz;
+            value.text = cutAtNul(std::move(value.text));
+        } else if (data.starts_with("str(")) {
+            const std::size_t close = data.find("):");
+            if (close == std::string_view::npos)
+                return;
+            value.type = static_cast<std::uint32_t>(
+                std::strtoul(std::string(data.substr(4, close - 4)).c_str(), nullptr, 16));
+            std::size_t p = close + 2;
+            if (p >= data.size() || data[p] != '"')
+                return;
+            ++p;
+            if (!unescape(data, p, '"', value.text))
+                return;
+            value.text = cutAtNul(std::move(value.text));
+        } else if (data.starts_with("dword:")) {
+            value.type = kRegDword;
+        } else if (data.starts_with("hex:")) {
+            value.type = kRegBinary;
+        } else if (data.starts_with("hex(")) {
+            const std::size_t close = data.find("):");
+            if (close == std::string_view::npos)
+                return;
+            value.type = static_cast<std::uint32_t>(
+                std::strtoul(std::string(data.substr(4, close - 4)).c_str(), nullptr, 16));
+            // Wine writes a string that is not NUL-terminated as hex(1) or hex(2): still a
+            // string, in UTF-16LE.
+            if (value.type == kRegSz || value.type == kRegExpandSz)
+                value.text = cutAtNul(utf16Bytes(parseHexBytes(data.substr(close + 2))));
+        }
+        into[lowerAscii(name)] = std::move(value);
+    }
+
+    std::string prefix_;
+    std::unordered_set<std::string> keys_;
+    std::unordered_map<std::string, std::unordered_map<std::string, Value>> values_;
+};
+
+std::string homeFolder()
+{
+    if (const char* home = std::getenv("HOME"); home && *home)
+        return home;
+    if (const passwd* pw = ::getpwuid(::getuid()); pw && pw->pw_dir)
+        return pw->pw_dir;
+    return ".";
+}
+
+} // namespace
+
+std::unique_ptr<Registry> openWineRegistry(const std::string& prefix)
+{
+    // A registry file that cannot be read is a registry in which no key opens.
+    std::string content;
+    std::ifstream in(prefix + "/system.reg", std::ios::binary);
+    if (in) {
+        std::ostringstream s;
+        s << in.rdbuf();
+        content = std::move(s).str();
+    }
+    return std::make_unique<WineRegistry>(prefix, content);
+}
+
+std::unique_ptr<Registry> openMachineRegistry()
+{
+    const char* prefix = std::getenv("WINEPREFIX");
+    if (prefix && *prefix)
+        return openWineRegistry(prefix);
+    return openWineRegistry(homeFolder() + "/.wine");
+}
+
+} // namespace hx::platform
