@@ -1,0 +1,80 @@
+#pragma once
+// Unpacking of a livery archive (PKWARE ZIP) below a base folder, with progress over the whole
+// archive. The whole archive is checked before the first byte is written, because a downloaded
+// archive is untrusted: an entry that would land outside the base folder, a link, an encrypted
+// entry, two names that would land on the same file, or sizes that would fill the disk refuse
+// the archive as a whole.
+
+#include "platform/Errors.h"
+
+#include <cstdint>
+#include <functional>
+#include <string>
+
+namespace hx {
+
+// The reader's own error: the file is not a ZIP archive, or it is damaged or truncated (an
+// entry's data does not match its declared size or CRC).
+class ZipError : public Error {
+public:
+    using Error::Error;
+};
+
+// The archive is readable but unsafe to unpack; nothing was extracted.
+class ZipRefusal : public ZipError {
+public:
+    using ZipError::ZipError;
+};
+
+// Progress over the whole archive: uncompressed bytes written of all entries' declared total.
+struct ZipProgress {
+    std::uint64_t done = 0;
+    std::uint64_t total = 0;
+    int percent = 0; // 0..100
+};
+
+// Called at the start and each time the percentage changes.
+using ZipMeter = std::function<void(const ZipProgress&)>;
+
+// Budgets that an archive must keep to be unpacked.
+struct ZipLimits {
+    std::uint64_t maxEntries = 100000;
+    // Sum of the entries' declared sizes; also never more than the free space of the disk that
+    // holds the base folder (when checkFreeSpace is set).
+    std::uint64_t maxTotalSize = std::uint64_t{16} << 30;
+    bool checkFreeSpace = true;
+    // Declared-to-compressed ratio above which an entry of at least ratioMinSize bytes is taken
+    // for a decompression bomb. Deflate tops out near 1030:1, reached only by runs of one byte.
+    double maxRatio = 1000.0;
+    std::uint64_t ratioMinSize = std::uint64_t{1} << 20;
+};
+
+struct ZipSummary {
+    std::uint64_t files = 0;
+    std::uint64_t folders = 0;
+    std::uint64_t bytes = 0;
+};
+
+class ZipExtractor {
+public:
+    explicit ZipExtractor(ZipLimits limits = {}) : limits_(limits) {}
+
+    void setMeter(ZipMeter meter) { meter_ = std::move(meter); }
+
+    // Opens `archive`, checks every entry, then extracts all entries below `baseFolder` (created
+    // when missing, one level), creating the stored folders and restoring the stored paths, and
+    // closes the archive. Entry names may use '/' or '\' as separators; folders that differ only
+    // in letter case are one folder, as on Windows. Existing files are replaced.
+    // Throws ZipRefusal for an unsafe archive (before anything is written), ZipError for a
+    // non-ZIP, damaged or truncated file, IoError when a file cannot be created or written.
+    ZipSummary extractAll(const std::string& archive, const std::string& baseFolder);
+
+private:
+    ZipLimits limits_;
+    ZipMeter meter_;
+};
+
+// Free bytes for an unprivileged user on the disk that holds `path`; UINT64_MAX when unknown.
+std::uint64_t freeDiskSpace(const std::string& path);
+
+} // namespace hx

@@ -1,0 +1,49 @@
+#pragma once
+// Builds real ZIP archives with libzip for tests and benchmarks, including hostile ones: raw
+// entry names, links, and byte patches of the headers for lying sizes, bad CRCs and the
+// encryption flag.
+
+#include <cstdint>
+#include <string>
+#include <vector>
+
+namespace hx::test {
+
+class ZipMaker {
+public:
+    // A file entry, Deflate-compressed unless `stored`. The name is stored exactly as given.
+    ZipMaker& file(std::string name, std::string data, bool stored = false);
+    // A folder entry; the name should end in '/'.
+    ZipMaker& folder(std::string name);
+    // A symbolic link entry (Unix mode 0120777 in the external attributes) pointing at `target`.
+    ZipMaker& link(std::string name, std::string target);
+
+    // Writes the archive to `path` (replaced when it exists).
+    void save(const std::string& path) const;
+    // The archive's bytes.
+    std::string bytes() const;
+
+private:
+    struct Item {
+        std::string name;
+        std::string data;
+        enum Kind { File, Folder, Link } kind = File;
+        bool stored = false;
+    };
+    std::vector<Item> items_;
+};
+
+// Header fields of one entry that tests patch. Each patch changes both the local header and the
+// central directory record of the entry with that name.
+enum class ZipField { Flags, Crc, UncompressedSize };
+void patchZipEntry(std::string& archive, const std::string& name, ZipField field,
+                   std::uint32_t value);
+
+// Renames an entry in place (local header and central directory); the names must have the same
+// length. Makes archives that libzip refuses to write, such as two entries of one name.
+void renameZipEntry(std::string& archive, const std::string& from, const std::string& to);
+
+// Data that compresses like texture files: runs and repeated rows mixed with noise.
+std::string textureLikeData(std::size_t size, std::uint32_t seed);
+
+} // namespace hx::test
