@@ -5,6 +5,8 @@
 
 #include "platform/Errors.h"
 
+#include <cstdint>
+#include <functional>
 #include <string>
 
 namespace hx::platform {
@@ -34,4 +36,69 @@ std::string httpGetText(const std::string& url);
 // Throws IoError when the file cannot be created or written.
 void httpGetToFile(const std::string& url, const std::string& path);
 
-}  // namespace hx::platform
+// ---- Transport of the resumable download -------------------------------------------------
+
+// The WinINet code that means the same as a libcurl result (CURLcode), 0 for success. Unknown
+// failures map to 12004 (internal error).
+int wininetCodeForCurl(int curlCode);
+
+// Connection and stall limits of every request, so that nothing waits for ever: the connection
+// must be made within `connectSeconds`, and a transfer that receives nothing for
+// `stallSeconds` fails with 12002. Tests shorten them.
+struct HttpTimeouts {
+    long connectSeconds = 30;
+    long stallSeconds = 60;
+};
+void setHttpTimeouts(const HttpTimeouts& timeouts);
+HttpTimeouts httpTimeouts();
+
+// What a HEAD request learnt about a remote file.
+struct HttpFileInfo {
+    int status = 0;
+    std::int64_t contentLength = 0;
+    std::string etag;         // empty when the server sent none
+    std::string lastModified; // empty when the server sent none
+};
+
+// Size query: HEAD with "Accept-Encoding: identity", following redirects. Throws HttpError:
+// with the WinINet code of a transport failure, with 12150 when the answer has no
+// Content-Length, and with code 0 and the status when the server answers 400 or above.
+// `pump` (may be empty) is called every few dozen milliseconds while the request waits.
+HttpFileInfo httpQueryFileInfo(const std::string& url, const std::function<void()>& pump = {});
+
+// A GET of a file from a byte offset.
+struct HttpRangeRequest {
+    std::string url;
+    std::int64_t offset = 0;             // above 0: "Range: bytes=<offset>-"
+    std::string ifRange;                 // ETag or Last-Modified for "If-Range"; empty: none sent
+    std::size_t bufferSize = 512 * 1024; // largest chunk handed to onChunk
+};
+
+// The answer's head, handed over before the first byte of the body.
+struct HttpResponseHead {
+    int status = 0;
+    std::string contentRange;        // the Content-Range header, empty when absent
+    std::int64_t contentLength = -1; // -1 when absent
+};
+
+struct HttpRangeCallbacks {
+    // Called once, before any chunk; returning false ends the transfer without taking the body.
+    std::function<bool(const HttpResponseHead&)> onHead;
+    // Each piece of the body as it arrives; returning false ends the transfer after this piece.
+    std::function<bool(const char* data, std::size_t size)> onChunk;
+    // Called every few dozen milliseconds while the transfer runs or waits for data; returning
+    // false ends it (the piece in progress is still delivered).
+    std::function<bool()> onWait;
+};
+
+enum class HttpRangeEnd {
+    Complete, // the server sent the whole answer
+    Short,    // the server closed the connection before the announced length
+    Stopped,  // a callback asked to stop
+};
+
+// Runs the request with "Accept-Encoding: identity" and the proxy settings of the environment,
+// following redirects. Throws HttpError with the WinINet code of any other transport failure.
+HttpRangeEnd httpGetRange(const HttpRangeRequest& request, const HttpRangeCallbacks& callbacks);
+
+} // namespace hx::platform
