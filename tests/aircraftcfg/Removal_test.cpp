@@ -1,0 +1,417 @@
+#include "aircraftcfg/Removal.h"
+#include "platform/Errors.h"
+#include "support/TempDir.h"
+
+#include <gmock/gmock.h>
+#include <gtest/gtest.h>
+
+#include <algorithm>
+#include <string>
+#include <vector>
+
+namespace hx {
+namespace {
+
+using test::exists;
+using test::makeFolders;
+using test::readFile;
+using test::TempDir;
+using test::writeFile;
+using ::testing::ElementsAre;
+using ::testing::UnorderedElementsAre;
+
+class RecordingFeedback : public Feedback {
+public:
+    void showMessage(const std::string& text) override { messages.push_back(text); }
+    void hideProgressPanel() override { ++panelHidden; }
+    std::vector<std::string> messages;
+    int panelHidden = 0;
+};
+
+// One entry laid out as installed packages lay it out.
+std::string entry(int number, const std::string& texture, const std::string& name)
+{
+    return "[fltsim." + std::to_string(number) + "]\r\ntitle=KZQ A320 " + name +
+           "\r\nsim=KZQ_A320\r\ntexture=" + texture + "\r\nui_variation=" + name +
+           "\r\ndescription=" + name + " livery\r\n\r\n";
+}
+
+const std::string kGeneral = "[General]\r\natc_type=AIRBUS\r\natc_model=A320\r\n";
+
+// An FSX root with the product KZQ_A320 (aircraft.cfg written by the test).
+class RemovalTest : public ::testing::Test {
+protected:
+    TempDir dir;
+    Simulator sim{SimKind::FSX, dir / "FSX"};
+    std::string base = dir / "FSX/SimObjects/Airplanes";
+    std::string product = base + "/KZQ_A320";
+    std::string cfg = product + "/aircraft.cfg";
+    RecordingFeedback feedback;
+    RemovalPanel panel;
+
+    void writeTexture(const std::string& value)
+    {
+        writeFile(product + "/texture." + value + "/" + value + "_t.bmp", "BM" + value);
+        writeFile(product + "/texture." + value + "/thumbnail.jpg", "jpg");
+    }
+
+    // Opens the panel and picks KZQ_A320, as the user does before removing.
+    void choose()
+    {
+        ASSERT_TRUE(panel.openPanel(sim, feedback));
+        const auto& items = panel.cb3().items;
+        const auto it = std::find(items.begin(), items.end(), "KZQ_A320");
+        ASSERT_NE(it, items.end());
+        ASSERT_EQ(panel.productChosen(sim, static_cast<int>(it - items.begin()), feedback),
+                  Outcome::Completed);
+    }
+
+    Outcome removeItem(int index)
+    {
+        panel.selectLivery(index);
+        return panel.removeSelectedLivery(sim, feedback);
+    }
+};
+
+TEST_F(RemovalTest, WorkedExampleByteForByte)
+{
+    const std::string before =
+        "[fltsim.0]\r\ntexture=A\r\nui_variation=Red\r\ndescription=first\r\n"
+        "\r\n"
+        "[fltsim.1]\r\ntexture=B\r\nui_variation=Blue\r\n"
+        "description=second\r\n\r\n"
+        "[fltsim.2]\r\ntexture=C\r\nui_variation=Green\r\n"
+        "description=third\r\n\r\n"
+        "[General]\r\natc_type=X\r\n";
+    const std::string after = "[fltsim.0]\r\ntexture=A\r\nui_variation=Red\r\ndescription=first\r\n"
+                              "\r\n"
+                              "[fltsim.1]\r\ntexture=C\r\nui_variation=Green\r\n"
+                              "description=third\r\n\r\n"
+                              "[General]\r\natc_type=X\r\n";
+    writeFile(cfg, before);
+    for (const char* t : {"A", "B", "C"})
+        writeTexture(t);
+    choose();
+    EXPECT_THAT(panel.cb4().items, ElementsAre("Red", "Blue", "Green"));
+    EXPECT_EQ(panel.cb4().selected, 0);
+
+    EXPECT_EQ(removeItem(1), Outcome::Completed);
+    EXPECT_EQ(readFile(cfg), after);
+    EXPECT_FALSE(exists(product + "/texture.B"));
+    EXPECT_TRUE(exists(product + "/texture.A/A_t.bmp"));
+    EXPECT_TRUE(exists(product + "/texture.C/C_t.bmp"));
+    EXPECT_THAT(panel.cb4().items, ElementsAre("Red", "Green"));
+    EXPECT_EQ(panel.cb4().selected, 0);
+    EXPECT_EQ(panel.cb3().selectedText(), "KZQ_A320");
+    EXPECT_THAT(feedback.messages, ElementsAre("Removed succesfully"));
+    EXPECT_EQ(feedback.panelHidden, 0);
+}
+
+TEST_F(RemovalTest, LiveryListKeepsDuplicatesAndTakesTheBareKeyOnly)
+{
+    writeFile(cfg, "[fltsim.0]\nui_variation=Red\n\n[fltsim.1]\nui_variation=Blue\n\n"
+                   "[fltsim.2]\nui_variation=Red\n\n[fltsim.3]\nui_variation = Green\n"
+                   "ui_variation=\n//ui_variation=Old \n\n[General]\n");
+    choose();
+    EXPECT_THAT(panel.cb4().items, ElementsAre("Red", "Blue", "Red", "", "Old "));
+    EXPECT_EQ(panel.cb4().selected, 0);
+    EXPECT_TRUE(feedback.messages.empty());
+}
+
+TEST_F(RemovalTest, ListingAMissingFileFailsWithTheFileError)
+{
+    makeFolders(product);
+    ASSERT_TRUE(panel.openPanel(sim, feedback));
+    ASSERT_EQ(panel.cb3().items, std::vector<std::string>{"KZQ_A320"});
+    EXPECT_THROW(panel.productChosen(sim, 0, feedback), IoError);
+    EXPECT_TRUE(panel.cb4().items.empty());
+}
+
+TEST_F(RemovalTest, RenumbersPastTenInBothDirections)
+{
+    const auto fileOf = [](const std::vector<int>& kept) {
+        std::string text;
+        for (std::size_t i = 0; i < kept.size(); ++i)
+            text += entry(static_cast<int>(i), "L" + std::to_string(kept[i]),
+                          "Livery " + std::to_string(kept[i]));
+        return text + kGeneral;
+    };
+    std::vector<int> all(12);
+    for (int i = 0; i < 12; ++i)
+        all[i] = i;
+
+    for (int removed : {10, 3}) {
+        SCOPED_TRACE(removed);
+        writeFile(cfg, fileOf(all));
+        writeTexture("L" + std::to_string(removed));
+        choose();
+        ASSERT_EQ(panel.cb4().items.size(), 12u);
+        EXPECT_EQ(removeItem(removed), Outcome::Completed);
+        std::vector<int> kept = all;
+        kept.erase(kept.begin() + removed);
+        EXPECT_EQ(readFile(cfg), fileOf(kept));
+        EXPECT_FALSE(exists(product + "/texture.L" + std::to_string(removed)));
+        EXPECT_EQ(panel.cb4().items.size(), 11u);
+        EXPECT_EQ(panel.cb4().items[removed], "Livery " + std::to_string(removed + 1));
+    }
+}
+
+TEST_F(RemovalTest, RemovingTheLastEntryKeepsTheOtherNumbers)
+{
+    writeFile(cfg,
+              entry(0, "A", "Red") + entry(1, "B", "Blue") + entry(2, "C", "Green") + kGeneral);
+    writeTexture("C");
+    choose();
+    EXPECT_EQ(removeItem(2), Outcome::Completed);
+    EXPECT_EQ(readFile(cfg), entry(0, "A", "Red") + entry(1, "B", "Blue") + kGeneral);
+    EXPECT_FALSE(exists(product + "/texture.C"));
+
+    // Down to no livery at all: the product folder and its other files stay.
+    EXPECT_EQ(removeItem(1), Outcome::Completed);
+    EXPECT_EQ(removeItem(0), Outcome::Completed);
+    EXPECT_EQ(readFile(cfg), kGeneral);
+    EXPECT_TRUE(panel.cb4().items.empty());
+    EXPECT_EQ(panel.cb4().selected, -1);
+    EXPECT_EQ(feedback.messages.size(), 3u);
+}
+
+TEST_F(RemovalTest, TextureFolderWithASubfolderKeepsIt)
+{
+    writeFile(cfg, entry(0, "A", "Red") + kGeneral);
+    writeTexture("A");
+    writeFile(product + "/texture.A/.hidden", "h");
+    writeFile(product + "/texture.A/panel/panel.bmp", "BM");
+    choose();
+    EXPECT_EQ(removeItem(0), Outcome::Completed);
+    EXPECT_THAT(feedback.messages, ElementsAre("Removed succesfully"));
+    EXPECT_FALSE(exists(product + "/texture.A/A_t.bmp"));
+    EXPECT_FALSE(exists(product + "/texture.A/thumbnail.jpg"));
+    EXPECT_FALSE(exists(product + "/texture.A/.hidden"));
+    EXPECT_TRUE(exists(product + "/texture.A/panel/panel.bmp"));
+}
+
+TEST_F(RemovalTest, LineEndsAreWrittenBackAsCrLf)
+{
+    // LF alone, a lone CR, and a last line without a line break.
+    writeFile(cfg, "[fltsim.0]\ntexture=A\nui_variation=Red\ndescription=first\n\n"
+                   "[fltsim.1]\ntexture=B\nui_variation=Blue\ndescription=second\n\n"
+                   "[General]\nat\rc_type=X");
+    choose();
+    EXPECT_EQ(removeItem(0), Outcome::Completed);
+    EXPECT_EQ(readFile(cfg), "[fltsim.0]\r\ntexture=B\r\nui_variation=Blue\r\ndescription=second"
+                             "\r\n\r\n[General]\r\natc_type=X\r\n");
+}
+
+TEST_F(RemovalTest, ProductsAreTheNamesWithoutExtension)
+{
+    makeFolders(base + "/KZQ_A320");
+    makeFolders(base + "/KZQ_A320.bak");
+    makeFolders(base + "/Default");
+    makeFolders(base + "/kzq_b737");
+    writeFile(base + "/KZQ_FILE", "a plain file is listed too");
+    ASSERT_TRUE(panel.openPanel(sim, feedback));
+    EXPECT_THAT(panel.cb3().items, UnorderedElementsAre("KZQ_A320", "kzq_b737", "KZQ_FILE"));
+    EXPECT_EQ(panel.cb3().selected, -1);
+
+    // FS9 looks in "Aircraft" instead.
+    makeFolders(dir / "FS9/Aircraft/KZQ_DC3");
+    ASSERT_TRUE(panel.openPanel(Simulator{SimKind::FS9, dir / "FS9"}, feedback));
+    EXPECT_THAT(panel.cb3().items, ElementsAre("KZQ_DC3"));
+    EXPECT_TRUE(feedback.messages.empty());
+}
+
+TEST_F(RemovalTest, ReopeningKeepsTheLiveriesButDropsTheProductChoice)
+{
+    writeFile(cfg, entry(0, "A", "Red") + kGeneral);
+    choose();
+    ASSERT_TRUE(panel.openPanel(sim, feedback));
+    EXPECT_EQ(panel.cb3().selected, -1);
+    EXPECT_THAT(panel.cb4().items, ElementsAre("Red"));
+
+    // Remove with no product chosen: the path names no file.
+    EXPECT_EQ(panel.removeSelectedLivery(sim, feedback), Outcome::Refused);
+    EXPECT_THAT(feedback.messages,
+                ElementsAre("Cannot find aircraft.cfg file, please recheck pathes"));
+    EXPECT_EQ(feedback.panelHidden, 1);
+    EXPECT_EQ(readFile(cfg), entry(0, "A", "Red") + kGeneral);
+}
+
+TEST_F(RemovalTest, NoSimulatorRefusesEveryAction)
+{
+    writeFile(cfg, entry(0, "A", "Red") + kGeneral);
+    choose();
+    const Simulator none{SimKind::None, sim.root};
+    EXPECT_FALSE(panel.openPanel(none, feedback));
+    EXPECT_THAT(panel.cb3().items, ElementsAre("KZQ_A320")); // the list is left as it was
+    EXPECT_EQ(panel.removeSelectedLivery(none, feedback), Outcome::Refused);
+    EXPECT_EQ(readFile(cfg), entry(0, "A", "Red") + kGeneral);
+    EXPECT_EQ(panel.productChosen(none, 0, feedback), Outcome::Refused);
+    EXPECT_TRUE(panel.cb4().items.empty()); // cleared before the test, as the window does
+    EXPECT_THAT(feedback.messages,
+                ElementsAre("Please select FS", "Please select FS", "Please select FS"));
+}
+
+TEST_F(RemovalTest, MissingConfigFileIsReportedAndHidesTheProgressPanel)
+{
+    writeFile(cfg, entry(0, "A", "Red") + kGeneral);
+    writeTexture("A");
+    choose();
+    std::remove(cfg.c_str());
+    EXPECT_EQ(removeItem(0), Outcome::Refused);
+    EXPECT_THAT(feedback.messages,
+                ElementsAre("Cannot find aircraft.cfg file, please recheck pathes"));
+    EXPECT_EQ(feedback.panelHidden, 1);
+    EXPECT_TRUE(exists(product + "/texture.A/A_t.bmp"));
+}
+
+TEST_F(RemovalTest, LettersCaseIsResolvedLikeWindows)
+{
+    const std::string realProduct = dir / "FSX/simobjects/AIRPLANES/KZQ_A320";
+    const std::string realCfg = realProduct + "/Aircraft.cfg";
+    writeFile(realCfg, entry(0, "Red", "Red") + entry(1, "Blue", "Blue") + kGeneral);
+    writeFile(realProduct + "/TEXTURE.Blue/blue.bmp", "BM");
+    writeFile(realProduct + "/texture.red/red.bmp", "BM");
+    choose();
+    EXPECT_EQ(removeItem(1), Outcome::Completed);
+    EXPECT_EQ(readFile(realCfg), entry(0, "Red", "Red") + kGeneral);
+    EXPECT_FALSE(exists(realProduct + "/aircraft.cfg")); // no second file beside it
+    EXPECT_FALSE(exists(realProduct + "/TEXTURE.Blue"));
+    EXPECT_TRUE(exists(realProduct + "/texture.red/red.bmp"));
+}
+
+// Texture values that would lead the deletion out of the livery's own folder.
+TEST_F(RemovalTest, TextureValueThatIsNotAPlainNameIsRefused)
+{
+    writeFile(dir / "victim/keep.txt", "keep");
+    writeFile(product + "/keep.txt", "keep");
+    makeFolders(product + "/texture..."); // so that the first value would really lead out
+    for (const std::string value :
+         {"../../../../../victim", "..\\..\\..\\..\\..\\victim", "C:\\victim", ".", "Blue "}) {
+        SCOPED_TRACE(value);
+        const std::string text = entry(0, "A", "Red") + entry(1, value, "Bad") + kGeneral;
+        writeFile(cfg, text);
+        feedback.messages.clear();
+        choose();
+        EXPECT_EQ(removeItem(1), Outcome::Refused);
+        ASSERT_EQ(feedback.messages.size(), 1u);
+        EXPECT_THAT(feedback.messages[0], ::testing::HasSubstr("texture." + value));
+        EXPECT_THAT(feedback.messages[0], ::testing::HasSubstr("nothing was removed"));
+        EXPECT_EQ(readFile(cfg), text);
+        EXPECT_TRUE(exists(dir / "victim/keep.txt"));
+        EXPECT_TRUE(exists(product + "/keep.txt"));
+    }
+}
+
+TEST_F(RemovalTest, ProductNameThatIsNotAPlainNameIsRefused)
+{
+    // A name that is one component here but a path on Windows.
+    const std::string hostile = "KZQ_x\\victim";
+    writeFile(base + "/" + hostile + "/aircraft.cfg", entry(0, "A", "Red") + kGeneral);
+    ASSERT_TRUE(panel.openPanel(sim, feedback));
+    ASSERT_THAT(panel.cb3().items, ElementsAre(hostile));
+    EXPECT_EQ(panel.productChosen(sim, 0, feedback), Outcome::Refused);
+    EXPECT_EQ(panel.removeSelectedLivery(sim, feedback), Outcome::Refused);
+    ASSERT_EQ(feedback.messages.size(), 2u);
+    EXPECT_THAT(feedback.messages[1], ::testing::HasSubstr("\"" + hostile + "\""));
+    EXPECT_EQ(readFile(base + "/" + hostile + "/aircraft.cfg"), entry(0, "A", "Red") + kGeneral);
+}
+
+TEST_F(RemovalTest, EmptyTextureValueCutsTheEntryButKeepsTheSharedTextureFolder)
+{
+    writeFile(cfg, entry(0, "", "Default") + entry(1, "B", "Blue") + kGeneral);
+    writeFile(product + "/texture/shared.bmp", "BM");
+    // Windows drops the trailing dot of "texture.", so that name is the shared folder there; here
+    // it is a folder of its own, which lets the test see a deletion that went by that name.
+    writeFile(product + "/texture./shared.bmp", "BM");
+    writeTexture("B");
+    choose();
+    EXPECT_EQ(removeItem(0), Outcome::Completed);
+    EXPECT_EQ(readFile(cfg), entry(0, "B", "Blue") + kGeneral);
+    EXPECT_TRUE(exists(product + "/texture/shared.bmp"));
+    EXPECT_TRUE(exists(product + "/texture./shared.bmp"));
+    EXPECT_TRUE(exists(product + "/texture.B/B_t.bmp"));
+    EXPECT_THAT(feedback.messages, ElementsAre("Removed succesfully"));
+}
+
+TEST_F(RemovalTest, NoHeaderForTheSelectionLeavesEverythingAlone)
+{
+    // Numbering that does not match the list: headers 0 and 5 for two liveries.
+    const std::string text = entry(0, "A", "Red") + entry(5, "B", "Blue") + kGeneral;
+    writeFile(cfg, text);
+    writeTexture("A");
+    writeTexture("B");
+    choose();
+    EXPECT_EQ(removeItem(1), Outcome::Refused);
+    EXPECT_THAT(feedback.messages, ElementsAre(::testing::HasSubstr("[fltsim.1]")));
+    EXPECT_EQ(readFile(cfg), text);
+    EXPECT_TRUE(exists(product + "/texture.A/A_t.bmp"));
+    EXPECT_TRUE(exists(product + "/texture.B/B_t.bmp"));
+
+    // No livery listed at all, so nothing is selected.
+    writeFile(cfg, kGeneral);
+    choose();
+    feedback.messages.clear();
+    EXPECT_EQ(panel.removeSelectedLivery(sim, feedback), Outcome::Refused);
+    EXPECT_THAT(feedback.messages, ElementsAre("No livery is selected; nothing was removed"));
+    EXPECT_EQ(readFile(cfg), kGeneral);
+}
+
+// Entries laid out otherwise: the cut never reaches text of the next entry or section, and only
+// a texture line of the entry itself leads to a folder.
+TEST_F(RemovalTest, OddLayoutsAreCutInsideTheirEntry)
+{
+    const std::string next = entry(1, "N", "Next");
+    struct Case {
+        const char* name;
+        std::string odd; // entry 0 as written
+        bool ownTexture; // its texture folder "texture.O" is deleted
+    };
+    const std::vector<Case> cases = {
+        {"no description", "[fltsim.0]\r\ntexture=O\r\nui_variation=Odd\r\n\r\n", true},
+        {"no texture", "[fltsim.0]\r\nui_variation=Odd\r\ndescription=odd\r\n\r\n", false},
+        {"texture after description",
+         "[fltsim.0]\r\nui_variation=Odd\r\ndescription=odd\r\ntexture=O\r\n\r\n", true},
+        {"no empty line after it",
+         "[fltsim.0]\r\ntexture=O\r\nui_variation=Odd\r\ndescription=odd\r\n", true},
+        {"lines after description",
+         "[fltsim.0]\r\ntexture=O\r\ndescription=odd\r\nui_variation=Odd\r\n\r\n", true},
+        {"nothing but the header", "[fltsim.0]\r\n", false},
+    };
+    for (const Case& c : cases) {
+        SCOPED_TRACE(c.name);
+        writeFile(cfg, c.odd + next + kGeneral);
+        writeTexture("O");
+        writeTexture("N");
+        feedback.messages.clear();
+        ASSERT_TRUE(panel.openPanel(sim, feedback));
+        ASSERT_EQ(panel.productChosen(sim, 0, feedback), Outcome::Completed);
+        EXPECT_EQ(removeItem(0), Outcome::Completed);
+        EXPECT_EQ(readFile(cfg), entry(0, "N", "Next") + kGeneral);
+        EXPECT_EQ(exists(product + "/texture.O"), !c.ownTexture);
+        EXPECT_TRUE(exists(product + "/texture.N/N_t.bmp"));
+    }
+
+    // The last entry without a description: the [General] section is left whole.
+    const std::string general = "[General]\r\ndescription=The maker's A320\r\n";
+    writeFile(cfg,
+              entry(0, "N", "Next") + "[fltsim.1]\r\ntexture=O\r\nui_variation=Odd\r\n" + general);
+    writeTexture("O");
+    choose();
+    EXPECT_EQ(removeItem(1), Outcome::Completed);
+    EXPECT_EQ(readFile(cfg), entry(0, "N", "Next") + general);
+    EXPECT_FALSE(exists(product + "/texture.O"));
+}
+
+TEST_F(RemovalTest, RenumberingKeepsHeadersThatDoNotCloseOnTheirLine)
+{
+    // "[fltsim." without "]" on its line is counted but not rewritten: replacing up to the next
+    // "]" further down would swallow the lines in between.
+    const std::string note = "// liveries follow as [fltsim.N\r\n\r\n";
+    writeFile(cfg, note + entry(1, "A", "Red") + entry(2, "B", "Blue") + kGeneral);
+    choose();
+    EXPECT_EQ(removeItem(1), Outcome::Completed);
+    EXPECT_EQ(readFile(cfg), note + entry(1, "B", "Blue") + kGeneral);
+}
+
+} // namespace
+} // namespace hx
