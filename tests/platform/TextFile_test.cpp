@@ -1,0 +1,193 @@
+#include "platform/Errors.h"
+#include "platform/TextFile.h"
+#include "support/TempDir.h"
+
+#include <gtest/gtest.h>
+
+#include <csignal>
+#include <filesystem>
+#include <functional>
+#include <set>
+#include <sys/resource.h>
+#include <sys/stat.h>
+
+namespace fs = std::filesystem;
+using namespace hx::platform;
+using hx::test::readFile;
+using hx::test::TempDir;
+using hx::test::writeFile;
+
+namespace {
+
+// Caps the size of files this process may write, so that a write fails part way for root too.
+class FileSizeLimit {
+public:
+    explicit FileSizeLimit(rlim_t bytes)
+    {
+        getrlimit(RLIMIT_FSIZE, &old_);
+        oldHandler_ = std::signal(SIGXFSZ, SIG_IGN);
+        rlimit limit = old_;
+        limit.rlim_cur = bytes;
+        setrlimit(RLIMIT_FSIZE, &limit);
+    }
+    ~FileSizeLimit()
+    {
+        setrlimit(RLIMIT_FSIZE, &old_);
+        std::signal(SIGXFSZ, oldHandler_);
+    }
+
+private:
+    rlimit old_{};
+    void (*oldHandler_)(int) = nullptr;
+};
+
+std::set<std::string> entries(const std::string& folder)
+{
+    std::set<std::string> out;
+    for (const auto& e : fs::directory_iterator(folder))
+        out.insert(e.path().filename().string());
+    return out;
+}
+
+std::string ioErrorText(const std::function<void()>& action)
+{
+    try {
+        action();
+    } catch (const hx::IoError& e) {
+        return e.what();
+    }
+    return "(no error)";
+}
+
+} // namespace
+
+TEST(JoinLines, AppliesTheLineRules)
+{
+    struct Case {
+        std::string bytes;
+        std::string text;
+    };
+    const Case cases[] = {
+        {"", ""},
+        {"a\nb\n", "a\r\nb\r\n"},
+        {"a\r\nb\r\n", "a\r\nb\r\n"},
+        {"a\r\nb", "a\r\nb\r\n"}, // no final line break
+        {"a\rb\r\n", "ab\r\n"},   // a lone CR is dropped, it ends nothing
+        {"a\r", "a\r\n"},         // ... also at the very end
+        {"\r\r\n", "\r\n"},       // CR CR LF: one empty line
+        {"\n\n", "\r\n\r\n"},     // empty lines stay
+        {"a\n\x1a"
+         "b\nc\n",
+         "a\r\n"}, // Ctrl-Z at a line start ends the text
+        {"\x1a"
+         "abc",
+         ""}, // ... even at the start of the file
+        {"ab\x1a"
+         "cd\r\nef\n",
+         "ab\r\nef\r\n"}, // inside a line it ends the line
+        {"ab\x1a"
+         "cd",
+         "ab\r\n"},                                             // ... the last one too
+        {"ab\x1a\x1a\r\n\x1a", "ab\r\n"},                       // the skipped rest may hold Ctrl-Z
+        {std::string("a\0b\n", 4), std::string("a\0b\r\n", 5)}, // bytes are kept as they are
+        {"\xe9t\xe9\n", "\xe9t\xe9\r\n"},
+    };
+    for (const Case& c : cases)
+        EXPECT_EQ(joinLines(c.bytes), c.text) << "input: " << ::testing::PrintToString(c.bytes);
+}
+
+TEST(ReadText, ReadsFilesByTheLineRulesWhateverTheirLineEnds)
+{
+    TempDir dir;
+    writeFile(dir / "crlf.txt", "[fltsim.xx]\r\ntitle=A\r\n");
+    writeFile(dir / "lf.txt", "[fltsim.xx]\ntitle=A");
+    writeFile(dir / "empty.txt", "");
+    EXPECT_EQ(readText(dir / "crlf.txt"), "[fltsim.xx]\r\ntitle=A\r\n");
+    EXPECT_EQ(readText(dir / "LF.TXT"), readText(dir / "crlf.txt"));
+    EXPECT_EQ(readText(dir / "empty.txt"), "");
+
+    std::string longLine(200000, 'x');
+    writeFile(dir / "long.txt", longLine + "\n");
+    EXPECT_EQ(readText(dir / "long.txt"), longLine + "\r\n");
+}
+
+TEST(ReadText, FailsWithTheFileErrors)
+{
+    TempDir dir;
+    EXPECT_EQ(ioErrorText([&] { readText(dir / "missing.txt"); }), "File not found");
+    EXPECT_EQ(ioErrorText([&] { readText(dir / "no/folder/file.txt"); }), "File not found");
+    EXPECT_EQ(ioErrorText([&] { readText(dir.path()); }), "File access denied");
+}
+
+TEST(WriteTextAtomic, ReplacesTheContentByteForByteAndKeepsMode)
+{
+    TempDir dir;
+    writeFile(dir / "aircraft.cfg", "old content that is longer than the new one\r\n");
+    ASSERT_EQ(chmod((dir / "aircraft.cfg").c_str(), 0640), 0);
+    static const char raw[] = "[fltsim.0]\r\ntitle=\xe9\0x\r\n\r\n[General]\r\n";
+    const std::string text(raw, sizeof raw - 1);
+
+    writeTextAtomic(dir / "Aircraft.CFG", text); // the existing file, in another case
+
+    EXPECT_EQ(readFile(dir / "aircraft.cfg"), text);
+    EXPECT_EQ(entries(dir.path()), std::set<std::string>{"aircraft.cfg"});
+    struct stat st {};
+    ASSERT_EQ(stat((dir / "aircraft.cfg").c_str(), &st), 0);
+    EXPECT_EQ(st.st_mode & 07777, 0640u);
+
+    writeTextAtomic(dir / "aircraft.cfg", "");
+    EXPECT_EQ(readFile(dir / "aircraft.cfg"), "");
+}
+
+TEST(WriteTextAtomic, CreatesAMissingFile)
+{
+    TempDir dir;
+    writeTextAtomic(dir / "new.cfg", "a\r\n");
+    EXPECT_EQ(readFile(dir / "new.cfg"), "a\r\n");
+    EXPECT_EQ(entries(dir.path()), std::set<std::string>{"new.cfg"});
+}
+
+TEST(WriteTextAtomic, WritesThroughASymbolicLinkAndKeepsTheLink)
+{
+    TempDir dir;
+    writeFile(dir / "real/aircraft.cfg", "old\r\n");
+    fs::create_directory(dir / "plane");
+    fs::create_symlink("../real/aircraft.cfg", dir / "plane/aircraft.cfg");
+
+    writeTextAtomic(dir / "plane/aircraft.cfg", "new\r\n");
+
+    EXPECT_TRUE(fs::is_symlink(dir / "plane/aircraft.cfg"));
+    EXPECT_EQ(readFile(dir / "real/aircraft.cfg"), "new\r\n");
+    EXPECT_EQ(entries(dir / "real"), std::set<std::string>{"aircraft.cfg"});
+    EXPECT_EQ(entries(dir / "plane"), std::set<std::string>{"aircraft.cfg"});
+}
+
+TEST(WriteTextAtomic, AFailedWriteKeepsTheOldFileAndLeavesNoTemporary)
+{
+    TempDir dir;
+    const std::string old = "[fltsim.0]\r\ntitle=old\r\n\r\n[General]\r\n";
+    writeFile(dir / "aircraft.cfg", old);
+    const std::string big(512 * 1024, 'n');
+    std::string message;
+    {
+        FileSizeLimit limit(100 * 1024); // the disk is "full" after 100 KiB
+        message = ioErrorText([&] { writeTextAtomic(dir / "aircraft.cfg", big); });
+    }
+    EXPECT_EQ(message, "I/O error " + std::to_string(EFBIG));
+    EXPECT_EQ(readFile(dir / "aircraft.cfg"), old);
+    EXPECT_EQ(entries(dir.path()), std::set<std::string>{"aircraft.cfg"});
+}
+
+TEST(WriteTextAtomic, RefusesFoldersAndMissingFolders)
+{
+    TempDir dir;
+    writeFile(dir / "aircraft.cfg/inside", "keep");
+    EXPECT_EQ(ioErrorText([&] { writeTextAtomic(dir / "aircraft.cfg", "x"); }),
+              "File access denied");
+    EXPECT_EQ(readFile(dir / "aircraft.cfg/inside"), "keep");
+    EXPECT_EQ(entries(dir.path()), std::set<std::string>{"aircraft.cfg"});
+
+    EXPECT_EQ(ioErrorText([&] { writeTextAtomic(dir / "missing/aircraft.cfg", "x"); }),
+              "File not found");
+    EXPECT_EQ(entries(dir.path()), std::set<std::string>{"aircraft.cfg"});
+}
