@@ -71,24 +71,16 @@ TEST(JoinLines, AppliesTheLineRules)
         {"", ""},
         {"a\nb\n", "a\r\nb\r\n"},
         {"a\r\nb\r\n", "a\r\nb\r\n"},
-        {"a\r\nb", "a\r\nb\r\n"}, // no final line break
-        {"a\rb\r\n", "ab\r\n"},   // a lone CR is dropped, it ends nothing
-        {"a\r", "a\r\n"},         // ... also at the very end
-        {"\r\r\n", "\r\n"},       // CR CR LF: one empty line
-        {"\n\n", "\r\n\r\n"},     // empty lines stay
-        {"a\n\x1a"
-         "b\nc\n",
-         "a\r\n"}, // Ctrl-Z at a line start ends the text
-        {"\x1a"
-         "abc",
-         ""}, // ... even at the start of the file
-        {"ab\x1a"
-         "cd\r\nef\n",
-         "ab\r\nef\r\n"}, // inside a line it ends the line
-        {"ab\x1a"
-         "cd",
-         "ab\r\n"},                                             // ... the last one too
-        {"ab\x1a\x1a\r\n\x1a", "ab\r\n"},                       // the skipped rest may hold Ctrl-Z
+        {"a\r\nb", "a\r\nb\r\n"},             // no final line break
+        {"a\rb\r\n", "ab\r\n"},               // a lone CR is dropped, it ends nothing
+        {"a\r", "a\r\n"},                     // ... also at the very end
+        {"\r\r\n", "\r\n"},                   // CR CR LF: one empty line
+        {"\n\n", "\r\n\r\n"},                 // empty lines stay
+        {"a\n\032b\nc\n", "a\r\n"},           // Ctrl-Z at a line start ends the text
+        {"\032abc", ""},                      // ... even at the start of the file
+        {"ab\032cd\r\nef\n", "ab\r\nef\r\n"}, // inside a line it ends the line
+        {"ab\032cd", "ab\r\n"},               // ... the last one too
+        {"ab\032\032\r\n\032", "ab\r\n"},     // the skipped rest may hold Ctrl-Z
         {std::string("a\0b\n", 4), std::string("a\0b\r\n", 5)}, // bytes are kept as they are
         {"\xe9t\xe9\n", "\xe9t\xe9\r\n"},
     };
