@@ -1,0 +1,60 @@
+#pragma once
+// Installing livery packages into the chosen simulator: one new fltsim entry in the product's
+// aircraft.cfg, the package's texture folder copied beside it and, for FSX, the product's
+// shared base bitmaps. The local install button and the download-and-install flow share
+// installOnePackage.
+
+#include "packages/Feedback.h"
+#include "packages/Simulator.h"
+
+#include <string>
+
+namespace hx {
+
+class LocalPackageList;
+
+inline constexpr const char* kPleaseChooseCorrectLivery = "Please choose correct livery";
+inline constexpr const char* kInstallationCompleted = "Installation completed";
+
+// Everything the install needs to know about one package.
+struct PackageToInstall {
+    std::string packageFolder;     // downloads or templiv + separator + package name
+    std::string textureFolderName; // empty: the package has no texture folder
+    std::string productFolderName; // "KZQ_" + the productfolder= value, dashes made "_"
+    std::string informationText;   // the entry text with its two-character placeholder
+};
+
+// Works out the texture folder name, information text and product folder name of the package
+// in `packageFolder`, as a run over several packages does. Throws IoError when the information
+// file cannot be read.
+PackageToInstall preparePackage(const std::string& packageFolder);
+
+// Installs one package. Refusals, each shown through `feedback` and changing nothing:
+// no simulator ("Please select FS"); a product or texture folder name that is not one plain
+// name; no aircraft.cfg in the product folder ("Cannot find aircraft.cfg file, please recheck
+// pathes", which also hides the progress panel). Otherwise the numbered entry is inserted
+// before "[General]" and the file is replaced atomically; then the texture folder is created
+// and the package's files copied into it, never overwriting, subfolders skipped, followed for
+// FSX by the "*.bmp" files of the product's "texbase". A package without a texture folder gets
+// its entry and nothing else. Copy and folder failures are ignored; an aircraft.cfg that cannot
+// be read or written throws IoError.
+Outcome installOnePackage(const PackageToInstall& package, const Simulator& sim,
+                          Feedback& feedback);
+
+// The install button with "Select all liveries" unticked: the package selected in the list,
+// with the texture and product folder names worked out when it was shown. When the current
+// package is not the selected one (its showing failed), the names are worked out afresh so
+// that values of two packages are never paired. Ends with "Installation completed".
+Outcome installSelectedPackage(const LocalPackageList& list, const Simulator& sim,
+                               Feedback& feedback);
+
+// The install button with "Select all liveries" ticked: every listed package in list order,
+// stopping at the first refusal (no completion message then). The list, its selection and its
+// current package are left as they were.
+Outcome installAllPackages(const LocalPackageList& list, const Simulator& sim, Feedback& feedback);
+
+// The install button: one of the two above, as the check box says.
+Outcome installPackages(const LocalPackageList& list, bool allLiveries, const Simulator& sim,
+                        Feedback& feedback);
+
+} // namespace hx
