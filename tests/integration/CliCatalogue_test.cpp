@@ -1,0 +1,97 @@
+// hangarix-cli catalogue against a catalogue served on 127.0.0.1.
+
+#include "support/LoopbackServer.h"
+#include "support/TempDir.h"
+
+#include <gtest/gtest.h>
+
+#include <filesystem>
+#include <map>
+#include <mutex>
+
+namespace hx {
+namespace {
+
+using test::shellQuote;
+
+class CliCatalogue : public ::testing::Test {
+protected:
+    void SetUp() override
+    {
+        server.server().Get(".*", [this](const httplib::Request& req, httplib::Response& res) {
+            std::lock_guard lock(mutex);
+            ++requests[req.path];
+            const auto it = files.find(req.path);
+            if (it == files.end()) {
+                res.status = 404;
+                return;
+            }
+            res.set_content(it->second, "application/octet-stream");
+        });
+        server.start();
+        files["/hangarix/prod.txt"] = "Alpha&&a.txt;;\r\nBravo Two&&b/list.txt;;\r\n";
+        files["/hangarix/a.txt"] =
+            "A1&&" + server.url("/zip/a1.zip") + ";;" + server.url("/pic/a1.jpg") + "!!\r\n";
+        files["/hangarix/b/list.txt"] = "B first&&" + server.url("/zip/b1.zip") + ";;" +
+                                        server.url("/pic/b1.jpg") + "!!\r\nB second&&" +
+                                        server.url("/zip/b 2.zip") + ";;!!\r\n";
+        files["/pic/a1.jpg"] = "a1";
+        files["/pic/b1.jpg"] = "b1";
+    }
+
+    test::ProcessResult catalogue(const std::string& args)
+    {
+        return test::runCli("-C " + shellQuote(dir.path()) + " --catalogue-url " +
+                            shellQuote(server.url("/")) + " catalogue" + args);
+    }
+
+    int requestsOf(const std::string& path)
+    {
+        std::lock_guard lock(mutex);
+        return requests[path];
+    }
+
+    test::TempDir dir;
+    test::LoopbackServer server;
+    std::mutex mutex;
+    std::map<std::string, std::string> files;
+    std::map<std::string, int> requests;
+};
+
+TEST_F(CliCatalogue, ListsProductsAndTheLiveriesOfOne)
+{
+    const auto products = catalogue("");
+    EXPECT_EQ(products.exitCode, 0) << products.err;
+    EXPECT_EQ(products.out, "0\tAlpha\n1\tBravo Two\n");
+
+    const auto liveries = catalogue(" 1");
+    EXPECT_EQ(liveries.exitCode, 0) << liveries.err;
+    EXPECT_EQ(liveries.out, "0\tB first\t" + server.url("/zip/b1.zip") + "\t" +
+                                server.url("/pic/b1.jpg") + "\n1\tB second\t" +
+                                server.url("/zip/b 2.zip") + "\t\n");
+
+    // The pictures went the window's way: fetched into images and deleted again.
+    EXPECT_EQ(requestsOf("/pic/a1.jpg"), 2);
+    EXPECT_EQ(requestsOf("/pic/b1.jpg"), 1);
+    EXPECT_TRUE(std::filesystem::is_empty(dir / "images"));
+}
+
+TEST_F(CliCatalogue, FailuresExitWithAnError)
+{
+    const auto noProduct = catalogue(" 2");
+    EXPECT_EQ(noProduct.exitCode, 2);
+    EXPECT_NE(noProduct.err.find("no product 2"), std::string::npos) << noProduct.err;
+    EXPECT_EQ(noProduct.out, "");
+
+    {
+        std::lock_guard lock(mutex);
+        files.erase("/hangarix/prod.txt");
+    }
+    const auto missing = catalogue("");
+    EXPECT_EQ(missing.exitCode, 2);
+    EXPECT_NE(missing.err.find("404"), std::string::npos) << missing.err;
+    EXPECT_EQ(missing.out, "");
+}
+
+} // namespace
+} // namespace hx
