@@ -26,6 +26,9 @@ struct ChoiceList {
 
     // The selected item, or an empty string when nothing is selected.
     std::string selectedText() const;
+    // The index of the item that reads `text`; failing an exact match, of the first that reads
+    // it ignoring case, as folder names do on Windows. -1 when none does.
+    int indexOf(std::string_view text) const;
     // Selects `index` when it names an item; anything else leaves nothing selected.
     void select(int index);
     void clear();
