@@ -1,0 +1,118 @@
+// The simulator look-ups over a Wine registry written by the test.
+
+#include "packages/Simulator.h"
+#include "platform/Errors.h"
+#include "support/TempDir.h"
+
+#include <gtest/gtest.h>
+
+namespace hx {
+namespace {
+
+using test::TempDir;
+
+// Registry sections as Wine writes them (backslashes doubled).
+constexpr const char* kFs9Section =
+    "[Software\\\\Wow6432Node\\\\Microsoft\\\\Microsoft Games\\\\Flight Simulator\\\\9.0] 1\n";
+constexpr const char* kFsxSection =
+    "[Software\\\\Wow6432Node\\\\Microsoft\\\\Microsoft Games\\\\Flight Simulator\\\\10.0] 1\n";
+constexpr const char* kFs9Installed = "\"EXE Path\"=\"C:\\\\Games\\\\FS9\"\n";
+constexpr const char* kFsxInstalled = "\"SetupPath\"=\"C:\\\\Games\\\\FSX\\\\\"\n";
+
+class SimulatorTest : public ::testing::Test {
+protected:
+    TempDir prefix;
+    std::string fs9Root = prefix / "drive_c/Games/FS9";
+    std::string fsxRoot = prefix / "drive_c/Games/FSX/";
+
+    std::unique_ptr<platform::Registry> registry(const std::string& sections)
+    {
+        test::writeFile(prefix / "system.reg", "WINE REGISTRY Version 2\n\n" + sections);
+        return platform::openWineRegistry(prefix.path());
+    }
+};
+
+void expectSim(const Simulator& sim, SimKind kind, const std::string& root)
+{
+    EXPECT_EQ(sim.kind, kind);
+    EXPECT_EQ(sim.root, root);
+}
+
+TEST_F(SimulatorTest, StartupProposesTheInstalledSimulatorFs9First)
+{
+    expectSim(startupLookup(*registry("")), SimKind::None, "");
+    expectSim(startupLookup(*registry(std::string(kFs9Section) + kFs9Installed)), SimKind::FS9,
+              fs9Root);
+    expectSim(startupLookup(*registry(std::string(kFsxSection) + kFsxInstalled)), SimKind::FSX,
+              fsxRoot);
+    // Both installed: FS9 always wins.
+    expectSim(startupLookup(*registry(std::string(kFsxSection) + kFsxInstalled + kFs9Section +
+                                      kFs9Installed)),
+              SimKind::FS9, fs9Root);
+}
+
+TEST_F(SimulatorTest, Fs9KeyWithoutItsValueHidesAnInstalledFsx)
+{
+    const auto reg =
+        registry(std::string(kFs9Section) + "\"Other\"=\"x\"\n" + kFsxSection + kFsxInstalled);
+    expectSim(startupLookup(*reg), SimKind::None, "");
+}
+
+TEST_F(SimulatorTest, AnEmptyValueGivesAnEmptyRoot)
+{
+    expectSim(startupLookup(*registry(std::string(kFs9Section) + "\"exe path\"=\"\"\n")),
+              SimKind::FS9, "");
+}
+
+TEST_F(SimulatorTest, AValueOfTheWrongTypeRaisesItsError)
+{
+    const auto reg = registry(std::string(kFs9Section) + "\"EXE Path\"=dword:00000001\n");
+    try {
+        startupLookup(*reg);
+        FAIL() << "no error";
+    } catch (const RegistryError& e) {
+        EXPECT_STREQ(e.what(), "Invalid data type for 'exe path'");
+    }
+    EXPECT_THROW(simulatorChosen(*reg, SimKind::FS9, Simulator{}), RegistryError);
+    // Choosing the other simulator does not read the broken value.
+    expectSim(simulatorChosen(*reg, SimKind::FSX, Simulator{SimKind::None, "R"}), SimKind::FSX,
+              "R");
+}
+
+TEST_F(SimulatorTest, ChoosingASimulatorFollowsTheRegistryOrKeepsTheFolder)
+{
+    const auto onlyFs9 = registry(std::string(kFs9Section) + kFs9Installed);
+    const Simulator start = startupLookup(*onlyFs9);
+
+    // FSX missing: the list shows FSX, the box keeps FS9's folder.
+    expectSim(simulatorChosen(*onlyFs9, SimKind::FSX, start), SimKind::FSX, fs9Root);
+    // None keeps the folder too.
+    expectSim(simulatorChosen(*onlyFs9, SimKind::None, start), SimKind::None, fs9Root);
+    // Back to FS9 from a typed folder: the registry's folder again.
+    expectSim(simulatorChosen(*onlyFs9, SimKind::FS9, Simulator{SimKind::FSX, "typed"}),
+              SimKind::FS9, fs9Root);
+
+    const auto both =
+        registry(std::string(kFs9Section) + kFs9Installed + kFsxSection + kFsxInstalled);
+    expectSim(simulatorChosen(*both, SimKind::FSX, start), SimKind::FSX, fsxRoot);
+
+    // FS9's key without its value: the typed folder stays.
+    const auto fs9NoValue = registry(std::string(kFs9Section) + "\"Other\"=\"x\"\n");
+    expectSim(simulatorChosen(*fs9NoValue, SimKind::FS9, Simulator{SimKind::None, "typed"}),
+              SimKind::FS9, "typed");
+}
+
+TEST(AircraftBaseFolder, JoinsTheRootUnchanged)
+{
+    EXPECT_EQ(aircraftBaseFolder({SimKind::FS9, "R"}), "R/Aircraft/");
+    EXPECT_EQ(aircraftBaseFolder({SimKind::FSX, "R"}), "R/SimObjects/Airplanes/");
+    EXPECT_EQ(aircraftBaseFolder({SimKind::FS9, "R/"}), "R//Aircraft/");
+    EXPECT_EQ(aircraftBaseFolder({SimKind::FSX, "/x/FSX/"}), "/x/FSX//SimObjects/Airplanes/");
+    EXPECT_EQ(aircraftBaseFolder({SimKind::None, "R"}), std::nullopt);
+    EXPECT_STREQ(simKindName(SimKind::None), "None");
+    EXPECT_STREQ(simKindName(SimKind::FS9), "FS9");
+    EXPECT_STREQ(simKindName(SimKind::FSX), "FSX");
+}
+
+} // namespace
+} // namespace hx
