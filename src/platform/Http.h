@@ -42,6 +42,10 @@ void httpGetToFile(const std::string& url, const std::string& path);
 // failures map to 12004 (internal error).
 int wininetCodeForCurl(int curlCode);
 
+// Splits a URL as a request would: 0 when it is a well-formed http or https URL, 12006 for
+// another scheme, 12005 for anything that cannot be split.
+int httpUrlErrorCode(const std::string& url);
+
 // Connection and stall limits of every request, so that nothing waits for ever: the connection
 // must be made within `connectSeconds`, and a transfer that receives nothing for
 // `stallSeconds` fails with 12002. Tests shorten them.

@@ -245,6 +245,36 @@ int wininetCodeForCurl(int curlCode)
     }
 }
 
+int httpUrlErrorCode(const std::string& url)
+{
+    initCurlOnce();
+    CURLU* u = curl_url();
+    if (!u)
+        return 12004;
+    int code = 0;
+    const CURLUcode rc = curl_url_set(u, CURLUPART_URL, url.c_str(), 0);
+    if (rc == CURLUE_UNSUPPORTED_SCHEME) {
+        code = 12006;
+    } else if (rc != CURLUE_OK) {
+        code = 12005;
+    } else {
+        char* scheme = nullptr;
+        char* host = nullptr;
+        std::string name;
+        if (curl_url_get(u, CURLUPART_SCHEME, &scheme, 0) == CURLUE_OK && scheme)
+            for (const char* c = scheme; *c; ++c)
+                name += static_cast<char>(std::tolower(static_cast<unsigned char>(*c)));
+        if (name != "http" && name != "https")
+            code = 12006;
+        else if (curl_url_get(u, CURLUPART_HOST, &host, 0) != CURLUE_OK || !host || !*host)
+            code = 12005;
+        curl_free(scheme);
+        curl_free(host);
+    }
+    curl_url_cleanup(u);
+    return code;
+}
+
 void setHttpTimeouts(const HttpTimeouts& timeouts)
 {
     gConnectSeconds = timeouts.connectSeconds;

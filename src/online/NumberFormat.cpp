@@ -1,0 +1,157 @@
+#include "online/NumberFormat.h"
+
+#include <cmath>
+#include <cstdio>
+#include <ctime>
+
+#ifdef _WIN32
+#include <windows.h>
+#else
+#include <langinfo.h>
+#include <locale.h>
+#endif
+
+namespace hx {
+
+namespace {
+
+constexpr std::string_view kPictureChars = "0#,.";
+
+#ifndef _WIN32
+// The user's locale as the environment names it, without touching the process's global
+// locale (other code parses numbers with the C locale's point).
+locale_t userLocale()
+{
+    static const locale_t loc = [] {
+        locale_t l = newlocale(LC_ALL_MASK, "", static_cast<locale_t>(0));
+        return l ? l : newlocale(LC_ALL_MASK, "C", static_cast<locale_t>(0));
+    }();
+    return loc;
+}
+#endif
+
+} // namespace
+
+const NumberSeparators& userNumberSeparators()
+{
+    static const NumberSeparators seps = [] {
+        NumberSeparators s;
+#ifdef _WIN32
+        char buf[8] = {};
+        if (GetLocaleInfoA(LOCALE_USER_DEFAULT, LOCALE_STHOUSAND, buf, sizeof buf) > 1)
+            s.grouping = buf;
+        if (GetLocaleInfoA(LOCALE_USER_DEFAULT, LOCALE_SDECIMAL, buf, sizeof buf) > 1)
+            s.decimal = buf;
+#else
+        const char* group = nl_langinfo_l(THOUSEP, userLocale());
+        const char* point = nl_langinfo_l(RADIXCHAR, userLocale());
+        if (group && *group && point && *point) {
+            s.grouping = group;
+            s.decimal = point;
+        }
+#endif
+        if (s.grouping.empty() || s.grouping == s.decimal)
+            s = NumberSeparators{};
+        return s;
+    }();
+    return seps;
+}
+
+std::string formatNumber(double value, std::string_view picture, const NumberSeparators& seps)
+{
+    const auto first = picture.find_first_of(kPictureChars);
+    if (first == std::string_view::npos)
+        return std::string(picture);
+    const auto last = picture.find_last_of(kPictureChars);
+    const std::string_view prefix = picture.substr(0, first);
+    const std::string_view suffix = picture.substr(last + 1);
+    const std::string_view body = picture.substr(first, last - first + 1);
+
+    const auto point = body.find('.');
+    const std::string_view integerPart = body.substr(0, point);
+    const std::string_view fractionPart =
+        point == std::string_view::npos ? std::string_view{} : body.substr(point + 1);
+    int minIntegerDigits = 0;
+    bool grouping = false;
+    for (char c : integerPart) {
+        minIntegerDigits += c == '0';
+        grouping = grouping || c == ',';
+    }
+    int decimals = 0, minDecimals = 0;
+    for (char c : fractionPart) {
+        if (c == '0' || c == '#')
+            ++decimals;
+        if (c == '0')
+            minDecimals = decimals;
+    }
+
+    if (!std::isfinite(value))
+        value = 0;
+    // Half away from zero, as the pictures round; the small nudge keeps 0.125 from becoming
+    // 0.12 through its binary representation.
+    const double scale = std::pow(10.0, decimals);
+    double rounded = std::round(std::fabs(value) * scale * (1 + 1e-15)) / scale;
+    char digits[512];
+    std::snprintf(digits, sizeof digits, "%.*f", decimals, rounded);
+    std::string text(digits);
+    std::string intDigits = text.substr(0, text.find('.'));
+    std::string fracDigits = decimals > 0 ? text.substr(text.find('.') + 1) : std::string{};
+    while (static_cast<int>(fracDigits.size()) > minDecimals && !fracDigits.empty() &&
+           fracDigits.back() == '0')
+        fracDigits.pop_back();
+    if (intDigits == "0")
+        intDigits.clear();
+    while (static_cast<int>(intDigits.size()) < minIntegerDigits)
+        intDigits.insert(intDigits.begin(), '0');
+
+    std::string out(prefix);
+    if (value < 0 && rounded != 0)
+        out += '-';
+    if (grouping) {
+        for (std::size_t i = 0; i < intDigits.size(); ++i) {
+            if (i > 0 && (intDigits.size() - i) % 3 == 0)
+                out += seps.grouping;
+            out += intDigits[i];
+        }
+    } else {
+        out += intDigits;
+    }
+    if (!fracDigits.empty())
+        out += seps.decimal + fracDigits;
+    out += suffix;
+    return out;
+}
+
+std::string formatTimeOfDay(double seconds)
+{
+    if (!std::isfinite(seconds) || seconds < 0)
+        seconds = 0;
+    const long long whole = static_cast<long long>(seconds) % 86400;
+    std::tm tm{};
+    tm.tm_hour = static_cast<int>(whole / 3600);
+    tm.tm_min = static_cast<int>(whole / 60 % 60);
+    tm.tm_sec = static_cast<int>(whole % 60);
+    tm.tm_mday = 1;
+    tm.tm_year = 100;
+    char buf[64];
+#ifdef _WIN32
+    SYSTEMTIME st{};
+    st.wYear = 2000;
+    st.wMonth = 1;
+    st.wDay = 1;
+    st.wHour = static_cast<WORD>(tm.tm_hour);
+    st.wMinute = static_cast<WORD>(tm.tm_min);
+    st.wSecond = static_cast<WORD>(tm.tm_sec);
+    if (GetTimeFormatA(LOCALE_USER_DEFAULT, 0, &st, nullptr, buf, sizeof buf) > 0)
+        return buf;
+    std::snprintf(buf, sizeof buf, "%02d:%02d:%02d", tm.tm_hour, tm.tm_min, tm.tm_sec);
+    return buf;
+#else
+    const std::size_t n = strftime_l(buf, sizeof buf, "%X", &tm, userLocale());
+    if (n == 0)
+        std::snprintf(buf, sizeof buf, "%02d:%02d:%02d", tm.tm_hour, tm.tm_min, tm.tm_sec);
+    return buf;
+#endif
+}
+
+} // namespace hx
