@@ -52,10 +52,10 @@ protected:
     }
 
     test::TempDir dir;
-    test::LoopbackServer server;
     std::mutex mutex;
     std::map<std::string, std::string> files;
     std::map<std::string, int> requests;
+    test::LoopbackServer server; // stopped before the tables it reads go
 };
 
 TEST_F(CliCatalogue, ListsProductsAndTheLiveriesOfOne)
