@@ -1,0 +1,56 @@
+#pragma once
+// The window's skinned standard controls: flat combo boxes with a dark border and arrow on a
+// light button, fixed 19-pixel list items and no typing; a check box with a light box and a
+// dark mark; and the horizontal meter that shows the unpacking progress.
+
+#include <QCheckBox>
+#include <QColor>
+#include <QComboBox>
+#include <QWidget>
+
+namespace hx::app {
+
+class SkinnedComboBox : public QComboBox {
+    Q_OBJECT
+public:
+    static constexpr int kItemHeight = 19;
+
+    explicit SkinnedComboBox(QWidget* parent = nullptr);
+
+    void setTextColor(const QColor& color);
+    QColor textColor() const { return textColor_; }
+
+protected:
+    void paintEvent(QPaintEvent* event) override;
+
+private:
+    QColor textColor_;
+};
+
+class SkinnedCheckBox : public QCheckBox {
+    Q_OBJECT
+public:
+    explicit SkinnedCheckBox(const QString& text, QWidget* parent = nullptr);
+
+protected:
+    void paintEvent(QPaintEvent* event) override;
+    bool hitButton(const QPoint& pos) const override;
+};
+
+// A horizontal meter: the filled part dark, the rest light, framed in dark.
+class Meter : public QWidget {
+    Q_OBJECT
+public:
+    explicit Meter(QWidget* parent = nullptr);
+
+    void setProgress(int percent);
+    int progress() const { return percent_; }
+
+protected:
+    void paintEvent(QPaintEvent* event) override;
+
+private:
+    int percent_ = 0;
+};
+
+} // namespace hx::app

@@ -1,0 +1,125 @@
+// hangarix: the window.
+//
+//   hangarix                         start on the simulator the registry proposes
+//   hangarix --demo [DIR]            build the demo sandbox in DIR (default ./hangarix-demo),
+//                                    serve its catalogue on 127.0.0.1 and open the window on it
+//   hangarix --screenshot FILE [--panel local|catalogue|removal|progress]
+//                                    render the window to a PNG and exit (combines with --demo)
+
+#include "app/DemoSandbox.h"
+#include "app/Form1.h"
+
+#include <QApplication>
+#include <QTimer>
+
+#include <cstdio>
+#include <filesystem>
+#include <iostream>
+#include <optional>
+#include <string>
+
+namespace {
+
+struct Options {
+    std::optional<std::string> demoFolder;
+    std::optional<std::string> screenshot;
+    std::string panel = "local";
+};
+
+void usage()
+{
+    std::cerr << "usage: hangarix [--demo [DIR]] [--screenshot FILE [--panel "
+                 "local|catalogue|removal|progress]]\n";
+}
+
+std::optional<Options> parse(int argc, char** argv)
+{
+    Options o;
+    for (int i = 1; i < argc; ++i) {
+        const std::string a = argv[i];
+        const bool hasValue = i + 1 < argc && argv[i + 1][0] != '-';
+        if (a == "--demo") {
+            o.demoFolder = hasValue ? std::string(argv[++i]) : std::string("hangarix-demo");
+        } else if (a == "--screenshot" && hasValue) {
+            o.screenshot = argv[++i];
+        } else if (a == "--panel" && hasValue) {
+            o.panel = argv[++i];
+            if (o.panel != "local" && o.panel != "catalogue" && o.panel != "removal" &&
+                o.panel != "progress")
+                return std::nullopt;
+        } else {
+            return std::nullopt;
+        }
+    }
+    return o;
+}
+
+// Shows the panel a screenshot asks for, as the user would reach it.
+void openPanel(hx::app::TForm1& form, const std::string& panel)
+{
+    if (panel == "catalogue")
+        form.BitBtn11Click();
+    else if (panel == "removal")
+        form.BitBtn12Click();
+    else if (panel == "progress")
+        form.showProgressPreview();
+}
+
+} // namespace
+
+int main(int argc, char** argv)
+{
+    // 1. The application object.
+    QApplication app(argc, argv);
+    const std::optional<Options> options = parse(argc, argv);
+    if (!options) {
+        usage();
+        return 2;
+    }
+    // 2. The application title.
+    hx::app::setApplicationTitle(QString::fromLatin1(hx::app::kStartTitle));
+
+    hx::app::DemoSandbox demo;
+    if (options->demoFolder) {
+        try {
+            demo = hx::app::startDemo(*options->demoFolder);
+            std::filesystem::current_path(demo.folder);
+        } catch (const std::exception& e) {
+            std::cerr << "hangarix: cannot build the demo in " << *options->demoFolder << ": "
+                      << e.what() << "\n";
+            return 2;
+        }
+        std::cout << "Demo sandbox in " << demo.folder << ", catalogue at " << demo.catalogueUrl
+                  << std::endl;
+    }
+    if (options->screenshot) {
+        // Nobody is there to close a box: messages go to the terminal.
+        hx::app::TForm1::setMessageHook([](QMessageBox::Icon, const QString&, const QString& text) {
+            std::cerr << text.toStdString() << std::endl;
+        });
+    }
+
+    // 3. The main window and its start-up step.
+    hx::app::TForm1 form;
+    if (options->demoFolder)
+        form.setCatalogueBaseUrl(demo.catalogueUrl);
+    form.FormCreate();
+    if (options->demoFolder)
+        form.chooseSimulator(hx::SimKind::FSX, demo.simulatorRoot);
+    form.show();
+
+    if (options->screenshot) {
+        openPanel(form, options->panel);
+        // Render once the window has been laid out and painted.
+        QTimer::singleShot(100, &form, [&] {
+            const bool saved =
+                form.grab().save(QString::fromLocal8Bit(options->screenshot->c_str()), "PNG");
+            if (!saved)
+                std::cerr << "hangarix: cannot write " << *options->screenshot << "\n";
+            form.stopProgressPreview();
+            app.exit(saved ? 0 : 1);
+        });
+    }
+    // 4. The message loop until the window closes.
+    return app.exec();
+}
