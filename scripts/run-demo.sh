@@ -11,3 +11,10 @@ cli=(build/src/hangarix-cli -C "$sandbox" --sim fsx --root "$sandbox/FSX")
 set -x
 "${cli[@]}" sim
 "${cli[@]}" packages
+"${cli[@]}" install --all
+set +x
+echo "--- aircraft.cfg after installing every local package:"
+tr -d '\r' < "$sandbox/FSX/SimObjects/Airplanes/KZQ_A320/aircraft.cfg"
+echo "--- installed texture folders:"
+(cd "$sandbox/FSX/SimObjects/Airplanes/KZQ_A320" && ls -d texture.*/* | sort)
+echo "(sandbox left in $sandbox)"
