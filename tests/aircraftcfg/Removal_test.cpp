@@ -413,5 +413,21 @@ TEST_F(RemovalTest, RenumberingKeepsHeadersThatDoNotCloseOnTheirLine)
     EXPECT_EQ(readFile(cfg), note + entry(1, "B", "Blue") + kGeneral);
 }
 
+TEST_F(RemovalTest, AHeaderMentionedInsideALineIsNotTheEntry)
+{
+    // Cutting from a mention inside entry 0 would take entry 0's tail and glue "title=Red, like "
+    // to the next header; the entry is the header that starts a line.
+    const std::string first = "[fltsim.0]\r\ntexture=A\r\ntitle=Red, like [fltsim.1]\r\n"
+                              "ui_variation=Red\r\ndescription=first\r\n\r\n";
+    writeFile(cfg, first + entry(1, "B", "Blue") + kGeneral);
+    writeTexture("A");
+    writeTexture("B");
+    choose();
+    EXPECT_EQ(removeItem(1), Outcome::Completed);
+    EXPECT_EQ(readFile(cfg), first + kGeneral);
+    EXPECT_FALSE(exists(product + "/texture.B"));
+    EXPECT_TRUE(exists(product + "/texture.A/A_t.bmp"));
+}
+
 } // namespace
 } // namespace hx
