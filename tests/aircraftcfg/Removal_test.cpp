@@ -1,5 +1,4 @@
 #include "aircraftcfg/Removal.h"
-#include "platform/Errors.h"
 #include "support/TempDir.h"
 
 #include <gmock/gmock.h>
@@ -116,15 +115,6 @@ TEST_F(RemovalTest, LiveryListKeepsDuplicatesAndTakesTheBareKeyOnly)
     EXPECT_THAT(panel.cb4().items, ElementsAre("Red", "Blue", "Red", "", "Old "));
     EXPECT_EQ(panel.cb4().selected, 0);
     EXPECT_TRUE(feedback.messages.empty());
-}
-
-TEST_F(RemovalTest, ListingAMissingFileFailsWithTheFileError)
-{
-    makeFolders(product);
-    ASSERT_TRUE(panel.openPanel(sim, feedback));
-    ASSERT_EQ(panel.cb3().items, std::vector<std::string>{"KZQ_A320"});
-    EXPECT_THROW(panel.productChosen(sim, 0, feedback), IoError);
-    EXPECT_TRUE(panel.cb4().items.empty());
 }
 
 TEST_F(RemovalTest, RenumbersPastTenInBothDirections)
