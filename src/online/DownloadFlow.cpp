@@ -1,0 +1,246 @@
+#include "online/DownloadFlow.h"
+
+#include "aircraftcfg/Installation.h"
+#include "online/Catalogue.h"
+#include "online/MHttpGetResume.h"
+#include "online/RecursiveDelete.h"
+#include "packages/PackageInfo.h"
+#include "packages/SafeName.h"
+#include "packages/WorkingFolders.h"
+#include "platform/FileSystem.h"
+
+#include <cmath>
+
+namespace hx {
+
+namespace {
+
+// Characters Windows forbids in file names besides the separators isPlainName already refuses.
+constexpr const char* kReservedInNames = "<>\"|?*";
+
+// The archive's file name in tempzip: the last path segment of the URL. A query or fragment is
+// not part of the file's name (and "?" cannot stand in a Windows file name).
+std::string archiveNameOf(const std::string& url, std::string& refusal)
+{
+    const std::string name =
+        lastPathSegment(std::string_view(url).substr(0, url.find_first_of("?#")));
+    if (!isPlainName(name) || name.find_first_of(kReservedInNames) != std::string::npos) {
+        refusal = "Refused the archive name \"" + name + "\" of \"" + url +
+                  "\": it is not a plain file name";
+        return {};
+    }
+    return name;
+}
+
+// Binds the component's events to the flow for one click and restores the owner's afterwards.
+class EventBinding {
+public:
+    EventBinding(TMHttpGetResume& httpget, DownloadFlow& flow, DownloadFlowFeedback& feedback,
+                 bool& concluded)
+        : httpget_(httpget), progress_(httpget.MOnProgress), concluido_(httpget.MOnConcluido),
+          pump_(httpget.MProcessMessages)
+    {
+        httpget.MOnProgress = [this, &flow](TMHttpGetResume& sender) {
+            flow.httpgetMOnProgress(sender);
+            if (progress_)
+                progress_(sender);
+        };
+        httpget.MOnConcluido = [this, &concluded](TMHttpGetResume& sender) {
+            concluded = !sender.MErro();
+            if (concluido_)
+                concluido_(sender);
+        };
+        if (!httpget.MProcessMessages)
+            httpget.MProcessMessages = [&feedback] { feedback.processEvents(); };
+    }
+    ~EventBinding()
+    {
+        httpget_.MOnProgress = progress_;
+        httpget_.MOnConcluido = concluido_;
+        httpget_.MProcessMessages = pump_;
+    }
+    EventBinding(const EventBinding&) = delete;
+    EventBinding& operator=(const EventBinding&) = delete;
+
+private:
+    TMHttpGetResume& httpget_;
+    TMHttpGetResume::TOnProgressEvent progress_;
+    TMHttpGetResume::TOnConcluidoEvent concluido_;
+    std::function<void()> pump_;
+};
+
+} // namespace
+
+std::string downloadPercentText(std::int64_t received, std::int64_t total)
+{
+    if (total <= 0)
+        return "0%";
+    const double p = static_cast<double>(received) / static_cast<double>(total) * 100.0;
+    return std::to_string(std::llround(p)) + "%";
+}
+
+std::string downloadCaption(std::int64_t received, std::int64_t total)
+{
+    return "KZQ Hangarix - " + downloadPercentText(received, total);
+}
+
+std::string downloadApplicationTitle(std::int64_t received, std::int64_t total)
+{
+    return "KZQ HX - " + downloadPercentText(received, total);
+}
+
+DownloadFlow::DownloadFlow(TMHttpGetResume& httpget, std::string startupFolder)
+    : httpget_(httpget), startupFolder_(std::move(startupFolder))
+{
+}
+
+std::string DownloadFlow::archivePath(const std::string& archiveName) const
+{
+    return platform::joinPath(workingFolder(startupFolder_, kTempZipFolder), archiveName);
+}
+
+std::string DownloadFlow::unpackFolder() const
+{
+    return workingFolder(startupFolder_, kTempLivFolder);
+}
+
+void DownloadFlow::httpgetMOnProgress(TMHttpGetResume& sender)
+{
+    if (!feedback_)
+        return;
+    const std::int64_t received = sender.MTotalRecebido();
+    const std::int64_t total = sender.MTamanhoArquivo();
+    feedback_->setTitles(downloadCaption(received, total),
+                         downloadApplicationTitle(received, total));
+}
+
+Outcome DownloadFlow::BitBtn8Click(const std::string& selectedArchiveUrl, const Simulator& sim,
+                                   DownloadFlowFeedback& feedback)
+{
+    // The download and the unpacking let the window handle its messages; a second click that
+    // arrives meanwhile must neither start a second download of the same archive nor unpack
+    // the archive that the first one is still writing.
+    if (running_)
+        return Outcome::Stopped;
+    running_ = true;
+    feedback_ = &feedback;
+    struct Reset {
+        DownloadFlow& flow;
+        ~Reset()
+        {
+            flow.running_ = false;
+            flow.feedback_ = nullptr;
+        }
+    } reset{*this};
+    try {
+        return run(selectedArchiveUrl, sim, feedback);
+    } catch (...) {
+        feedback.hideProgressPanel();
+        throw;
+    }
+}
+
+Outcome DownloadFlow::run(const std::string& selectedArchiveUrl, const Simulator& sim,
+                          DownloadFlowFeedback& feedback)
+{
+    if (sim.kind == SimKind::None) {
+        feedback.showMessage(kPleaseSelectFS);
+        return Outcome::Refused;
+    }
+    std::string refusal;
+    const std::string archiveName = archiveNameOf(selectedArchiveUrl, refusal);
+    if (archiveName.empty()) {
+        feedback.showMessage(refusal);
+        return Outcome::Refused;
+    }
+    const std::string archive = archivePath(archiveName);
+    httpget_.MArquivoLocal = archive;
+    httpget_.MURL = selectedArchiveUrl;
+
+    feedback.enterPhase(FlowPhase::Download, kDownloadPhaseText);
+    bool concluded = false;
+    {
+        EventBinding binding(httpget_, *this, feedback, concluded);
+        httpget_.MBaixar();
+    }
+    feedback.setTitles(kMainWindowCaption, kApplicationTitle);
+    feedback.enterPhase(FlowPhase::Unpack, kUnpackPhaseText);
+
+    // Only an archive that the component reports complete is unpacked: a paused or failed
+    // download leaves a partial file that stays for the next click to resume.
+    const bool complete =
+        concluded && platform::fileExists(archive) &&
+        static_cast<std::int64_t>(platform::fileSize(archive)) == httpget_.MTamanhoArquivo();
+    if (!complete) {
+        feedback.hideProgressPanel();
+        return Outcome::Stopped;
+    }
+    if (const Outcome unpacked = unpack(archive, archiveName, feedback);
+        unpacked != Outcome::Completed)
+        return unpacked;
+
+    feedback.enterPhase(FlowPhase::Install, kInstallPhaseText);
+    if (const Outcome installed = installUnpacked(archiveName, sim, feedback);
+        installed != Outcome::Completed)
+        return installed;
+
+    feedback.hideProgressPanel();
+    feedback.showMessage(kDownloadingAndInstallingCompleted);
+    platform::deleteFile(archive);
+    recursiveDelete(unpackFolder(), true, false, false);
+    return Outcome::Completed;
+}
+
+Outcome DownloadFlow::unpack(const std::string& archive, const std::string& archiveName,
+                             DownloadFlowFeedback& feedback)
+{
+    recursiveDelete(unpackFolder(), true, false, false);
+    ZipExtractor extractor(zipLimits_);
+    extractor.setMeter([&feedback](const ZipProgress& progress) {
+        feedback.setUnpackMeter(progress.percent);
+        feedback.processEvents();
+    });
+    try {
+        extractor.extractAll(archive, unpackFolder() + platform::kSeparator);
+        feedback.hideUnpackMeter();
+        return Outcome::Completed;
+    } catch (const ZipRefusal& e) {
+        // Kept, the archive would be found complete and refused again at every click.
+        platform::deleteFile(archive);
+        feedback.hideProgressPanel();
+        feedback.showMessage(std::string(e.what()) + "; it was removed from " + kTempZipFolder);
+        return Outcome::Refused;
+    } catch (const ZipError& e) {
+        // The archive is complete, so no resume can mend it: only a fresh download can.
+        platform::deleteFile(archive);
+        feedback.hideProgressPanel();
+        feedback.showMessage(std::string(e.what()) + "; " + archiveName +
+                             " was removed, so the next download fetches it afresh");
+        return Outcome::Refused;
+    }
+}
+
+Outcome DownloadFlow::installUnpacked(const std::string& archiveName, const Simulator& sim,
+                                      DownloadFlowFeedback& feedback)
+{
+    // "*." matches only names without an extension, so "Livery.v2" is no package folder.
+    for (const platform::DirEntry& entry : platform::listFolder(unpackFolder(), "*.")) {
+        if (entry.name == archiveName)
+            continue;
+        const std::string packageFolder = platform::joinPath(unpackFolder(), entry.name);
+        if (!platform::fileExists(informationFilePath(packageFolder))) {
+            feedback.showMessage(kCannotFindInformationFile);
+            feedback.hideProgressPanel();
+            return Outcome::Refused;
+        }
+        const PackageToInstall package = preparePackage(packageFolder);
+        if (const Outcome installed = installOnePackage(package, sim, feedback);
+            installed != Outcome::Completed) {
+            feedback.hideProgressPanel();
+            return installed;
+        }
+    }
+    return Outcome::Completed;
+}
+
+} // namespace hx

@@ -1,0 +1,357 @@
+#include "online/DownloadFlow.h"
+
+#include "online/MHttpGetResume.h"
+#include "packages/WorkingFolders.h"
+#include "support/LoopbackServer.h"
+#include "support/TempDir.h"
+#include "support/ZipMaker.h"
+
+#include <gtest/gtest.h>
+
+#include <filesystem>
+#include <map>
+#include <mutex>
+
+namespace hx {
+namespace {
+
+using test::exists;
+using test::readFile;
+using test::writeFile;
+using test::ZipMaker;
+
+namespace fs = std::filesystem;
+
+// Records what the flow asks of the window.
+struct Recorder : DownloadFlowFeedback {
+    std::vector<std::string> messages;
+    std::vector<std::string> events; // phases, "hide", "hideMeter"
+    std::vector<int> meter;
+    std::vector<std::string> titles; // "caption|title"
+    std::function<void()> onPump;
+
+    void showMessage(const std::string& text) override { messages.push_back(text); }
+    void hideProgressPanel() override { events.push_back("hide"); }
+    void processEvents() override
+    {
+        if (onPump)
+            onPump();
+    }
+    void enterPhase(FlowPhase phase, const std::string& text) override
+    {
+        events.push_back(phase == FlowPhase::Download ? "download"
+                         : phase == FlowPhase::Unpack ? "unpack"
+                                                      : "install");
+        const char* expected = phase == FlowPhase::Download ? kDownloadPhaseText
+                               : phase == FlowPhase::Unpack ? kUnpackPhaseText
+                                                            : kInstallPhaseText;
+        EXPECT_EQ(text, expected);
+    }
+    void setUnpackMeter(int percent) override { meter.push_back(percent); }
+    void hideUnpackMeter() override { events.push_back("hideMeter"); }
+    void setTitles(const std::string& caption, const std::string& title) override
+    {
+        titles.push_back(caption + "|" + title);
+    }
+};
+
+std::string information(const std::string& title)
+{
+    return "[fltsim.XX]\r\ntitle=" + title + "\r\ntexture=" + title + "\r\nui_variation=" + title +
+           "\r\nproductfolder=A-320\r\n";
+}
+
+constexpr const char* kConfig = "[fltsim.0]\r\ntitle=Base\r\n\r\n[General]\r\natc_type=KZQ\r\n";
+
+class DownloadFlowTest : public ::testing::Test {
+protected:
+    void SetUp() override
+    {
+        test::makeFolders(start);
+        createWorkingFolders(start);
+        product = dir / "fsx/SimObjects/Airplanes/KZQ_A_320";
+        writeFile(product + "/aircraft.cfg", kConfig);
+        writeFile(product + "/texbase/shared.bmp", "shared");
+        server.server().Get("/files/(.*)", [this](const httplib::Request& req,
+                                                  httplib::Response& res) { serve(req, res); });
+        server.start();
+        httpget.setReportInterval(std::chrono::milliseconds(0));
+    }
+
+    void serve(const httplib::Request& req, httplib::Response& res)
+    {
+        std::lock_guard<std::mutex> lock(mutex);
+        if (req.method == "GET") {
+            ++gets;
+            ranges.push_back(req.get_header_value("Range"));
+        }
+        const auto found = files.find(req.matches[1]);
+        if (found == files.end() || (outage && req.method == "GET")) {
+            res.status = found == files.end() ? 404 : 503;
+            return;
+        }
+        const std::string body = found->second;
+        if (dropAfter > 0 && req.method == "GET" && !req.has_header("Range")) {
+            // Half the body, then the connection closes; the server stays down until the test
+            // brings it back, so the component's own retry fails too.
+            const std::size_t cut = dropAfter;
+            outage = true;
+            res.set_content_provider(
+                body.size(), "application/zip",
+                [body, cut](std::size_t offset, std::size_t, httplib::DataSink& sink) {
+                    if (offset >= cut)
+                        return false;
+                    sink.write(body.data() + offset, cut - offset);
+                    return true;
+                });
+            return;
+        }
+        res.set_content(body, "application/zip");
+    }
+
+    void publish(const std::string& name, const std::string& bytes)
+    {
+        std::lock_guard<std::mutex> lock(mutex);
+        files[name] = bytes;
+    }
+
+    Outcome click(const std::string& name)
+    {
+        return flow.BitBtn8Click(server.url("/files/" + name), sim, feedback);
+    }
+
+    std::string config() const { return readFile(product + "/aircraft.cfg"); }
+    bool tempzipEmpty() const { return fs::is_empty(start + "/tempzip"); }
+    bool templivEmpty() const { return fs::is_empty(start + "/templiv"); }
+
+    test::TempDir dir;
+    std::string start = dir / "start";
+    std::string product;
+    Simulator sim{SimKind::FSX, dir / "fsx"};
+    std::mutex mutex;
+    std::map<std::string, std::string> files;
+    std::vector<std::string> ranges;
+    int gets = 0;
+    std::size_t dropAfter = 0;
+    bool outage = false;
+    test::LoopbackServer server;
+    TMHttpGetResume httpget;
+    Recorder feedback;
+    DownloadFlow flow{httpget, start};
+};
+
+TEST(DownloadFlowTitles, PercentIsRoundedHalfAwayFromZero)
+{
+    EXPECT_EQ(downloadPercentText(0, 1000), "0%");
+    EXPECT_EQ(downloadPercentText(1, 200), "1%");     // 0.5
+    EXPECT_EQ(downloadPercentText(5, 200), "3%");     // 2.5
+    EXPECT_EQ(downloadPercentText(849, 2000), "42%"); // 42.45
+    EXPECT_EQ(downloadPercentText(199, 200), "100%"); // 99.5
+    EXPECT_EQ(downloadPercentText(5000, 5000), "100%");
+    EXPECT_EQ(downloadPercentText(3'000'000'000, 6'000'000'000), "50%");
+    EXPECT_EQ(downloadPercentText(10, 0), "0%");
+    EXPECT_EQ(downloadCaption(42, 100), "KZQ Hangarix - 42%");
+    EXPECT_EQ(downloadApplicationTitle(42, 100), "KZQ HX - 42%");
+}
+
+TEST_F(DownloadFlowTest, InstallsTwoPackagesOfOneProductWithConsecutiveNumbersAndCleansUp)
+{
+    publish("two.zip", ZipMaker()
+                           .file("Red/installerinfo.txt", information("Red"))
+                           .file("Red/texture.Red/body.bmp", test::textureLikeData(200000, 1))
+                           .file("Blue/installerinfo.txt", information("Blue"))
+                           .file("Blue/texture.Blue/body.bmp", "blue")
+                           .bytes());
+    EXPECT_EQ(click("two.zip"), Outcome::Completed);
+
+    EXPECT_EQ(feedback.messages, std::vector<std::string>{kDownloadingAndInstallingCompleted});
+    const std::vector<std::string> events = {"download", "unpack", "hideMeter", "install", "hide"};
+    EXPECT_EQ(feedback.events, events);
+    const std::string cfg = config();
+    for (const char* title : {"Red", "Blue"})
+        EXPECT_NE(cfg.find(std::string("]\r\ntitle=") + title), std::string::npos) << cfg;
+    EXPECT_NE(cfg.find("[fltsim.1]"), std::string::npos);
+    EXPECT_NE(cfg.find("[fltsim.2]"), std::string::npos);
+    EXPECT_EQ(readFile(product + "/texture.Blue/body.bmp"), "blue");
+    EXPECT_EQ(readFile(product + "/texture.Red/shared.bmp"), "shared");
+    EXPECT_TRUE(tempzipEmpty());
+    EXPECT_TRUE(templivEmpty());
+
+    ASSERT_FALSE(feedback.titles.empty());
+    EXPECT_EQ(feedback.titles.back(), "Hangarix|KZQ HX");
+    EXPECT_EQ(feedback.titles[feedback.titles.size() - 2], "KZQ Hangarix - 100%|KZQ HX - 100%");
+    ASSERT_FALSE(feedback.meter.empty());
+    EXPECT_EQ(feedback.meter.back(), 100);
+    EXPECT_FALSE(flow.running());
+}
+
+TEST_F(DownloadFlowTest, DottedPackageFoldersAndTopLevelFilesInstallNothingYetComplete)
+{
+    publish("odd.zip", ZipMaker()
+                           .file("Livery.v2/installerinfo.txt", information("V2"))
+                           .file("Livery.v2/texture.V2/a.bmp", "a")
+                           .file("installerinfo.txt", information("Top"))
+                           .file("texture.Top/a.bmp", "a")
+                           .bytes());
+    EXPECT_EQ(click("odd.zip"), Outcome::Completed);
+    EXPECT_EQ(feedback.messages, std::vector<std::string>{kDownloadingAndInstallingCompleted});
+    EXPECT_EQ(config(), kConfig);
+    EXPECT_TRUE(tempzipEmpty());
+    EXPECT_TRUE(templivEmpty());
+}
+
+TEST_F(DownloadFlowTest, RefusalsBeforeTheDownloadStartsNothing)
+{
+    publish("a.zip", ZipMaker().file("A/installerinfo.txt", information("A")).bytes());
+    const Simulator none{SimKind::None, sim.root};
+    EXPECT_EQ(flow.BitBtn8Click(server.url("/files/a.zip"), none, feedback), Outcome::Refused);
+    EXPECT_EQ(feedback.messages, std::vector<std::string>{kPleaseSelectFS});
+
+    for (const std::string& url :
+         {server.url("/files/"), server.url("/files/.."),
+          std::string("http://127.0.0.1:1/a\\..\\..\\x.zip"), std::string()}) {
+        feedback.messages.clear();
+        EXPECT_EQ(flow.BitBtn8Click(url, sim, feedback), Outcome::Refused) << url;
+        ASSERT_EQ(feedback.messages.size(), 1u);
+        EXPECT_NE(feedback.messages[0].find("Refused the archive name"), std::string::npos);
+    }
+    EXPECT_EQ(gets, 0);
+    EXPECT_TRUE(feedback.events.empty());
+    EXPECT_TRUE(tempzipEmpty());
+}
+
+TEST_F(DownloadFlowTest, RefusedDownloadHidesThePanelWithoutAMessage)
+{
+    EXPECT_EQ(click("missing.zip"), Outcome::Stopped);
+    EXPECT_TRUE(feedback.messages.empty());
+    const std::vector<std::string> events = {"download", "unpack", "hide"};
+    EXPECT_EQ(feedback.events, events);
+    EXPECT_EQ(feedback.titles.back(), "Hangarix|KZQ HX");
+    EXPECT_TRUE(tempzipEmpty());
+}
+
+TEST_F(DownloadFlowTest, TruncatedDownloadIsNotUnpackedAndTheNextClickResumesIt)
+{
+    const std::string archive =
+        ZipMaker()
+            .file("Pkg/installerinfo.txt", information("Pkg"))
+            .file("Pkg/texture.Pkg/a.bmp", test::textureLikeData(400000, 7), true)
+            .bytes();
+    publish("big.zip", archive);
+    dropAfter = archive.size() / 2;
+    EXPECT_EQ(click("big.zip"), Outcome::Stopped);
+    EXPECT_TRUE(feedback.messages.empty());
+    EXPECT_EQ(feedback.events.back(), "hide");
+    EXPECT_EQ(test::readFile(start + "/tempzip/big.zip"), archive.substr(0, dropAfter));
+    EXPECT_EQ(config(), kConfig);
+
+    {
+        std::lock_guard<std::mutex> lock(mutex);
+        outage = false;
+        dropAfter = 0;
+        ranges.clear();
+    }
+    EXPECT_EQ(click("big.zip"), Outcome::Completed);
+    EXPECT_EQ(ranges,
+              std::vector<std::string>{"bytes=" + std::to_string(archive.size() / 2) + "-"});
+    EXPECT_NE(config().find("[fltsim.1]\r\ntitle=Pkg"), std::string::npos);
+    EXPECT_TRUE(tempzipEmpty());
+}
+
+TEST_F(DownloadFlowTest, LeftoversInTheUnpackFolderAreRemovedBeforeUnpacking)
+{
+    // Left by an earlier run: a package folder without information file would stop the
+    // install with a message if it survived.
+    writeFile(start + "/templiv/Old/.hidden", "x");
+    writeFile(start + "/templiv/Old/texture.Old/ro.bmp", "x");
+    fs::permissions(start + "/templiv/Old/texture.Old/ro.bmp", fs::perms::owner_read);
+    fs::permissions(start + "/templiv/Old/texture.Old",
+                    fs::perms::owner_read | fs::perms::owner_exec);
+    publish("a.zip", ZipMaker()
+                         .file("A/installerinfo.txt", information("A"))
+                         .file("A/texture.A/a.bmp", "a")
+                         .bytes());
+    EXPECT_EQ(click("a.zip"), Outcome::Completed);
+    EXPECT_EQ(feedback.messages, std::vector<std::string>{kDownloadingAndInstallingCompleted});
+    EXPECT_TRUE(templivEmpty());
+}
+
+TEST_F(DownloadFlowTest, HostileArchivesAreRemovedAndChangeNothingOutsideTheUnpackFolder)
+{
+    const std::vector<std::pair<std::string, std::string>> archives = {
+        {"slip.zip", ZipMaker()
+                         .file("A/installerinfo.txt", information("A"))
+                         .file("../../slip.txt", "x")
+                         .bytes()},
+        {"absolute.zip", ZipMaker()
+                             .file("A/installerinfo.txt", information("A"))
+                             .file(dir / "abs.txt", "x")
+                             .bytes()},
+        {"link.zip", ZipMaker().link("A", product).file("A/aircraft.cfg", "overwritten").bytes()},
+        {"bomb.zip", ZipMaker()
+                         .file("A/installerinfo.txt", information("A"))
+                         .file("A/texture.A/b.bmp", std::string(24u << 20, 'b'))
+                         .bytes()},
+    };
+    for (const auto& [name, bytes] : archives) {
+        SCOPED_TRACE(name);
+        publish(name, bytes);
+        feedback.messages.clear();
+        EXPECT_EQ(click(name), Outcome::Refused);
+        ASSERT_EQ(feedback.messages.size(), 1u);
+        EXPECT_NE(feedback.messages[0].find(name + " was refused"), std::string::npos)
+            << feedback.messages[0];
+        EXPECT_EQ(feedback.events.back(), "hide");
+        EXPECT_TRUE(tempzipEmpty()) << "the refused archive is removed";
+        EXPECT_TRUE(templivEmpty());
+        EXPECT_FALSE(exists(dir / "slip.txt"));
+        EXPECT_FALSE(exists(dir / "abs.txt"));
+        EXPECT_EQ(config(), kConfig);
+    }
+}
+
+TEST_F(DownloadFlowTest, CompleteArchiveThatCannotBeReadIsRemovedAndFetchedAfreshNextTime)
+{
+    publish("a.zip", "<html>Maintenance</html>");
+    EXPECT_EQ(click("a.zip"), Outcome::Refused);
+    ASSERT_EQ(feedback.messages.size(), 1u);
+    EXPECT_NE(feedback.messages[0].find("a.zip was removed"), std::string::npos);
+    EXPECT_TRUE(tempzipEmpty());
+
+    publish("a.zip", ZipMaker().file("A/installerinfo.txt", information("A")).bytes());
+    feedback.messages.clear();
+    EXPECT_EQ(click("a.zip"), Outcome::Completed);
+    EXPECT_EQ(feedback.messages, std::vector<std::string>{kDownloadingAndInstallingCompleted});
+}
+
+TEST_F(DownloadFlowTest, PackageWithoutInformationFileStopsWithItsMessage)
+{
+    publish("a.zip", ZipMaker().file("A/texture.A/a.bmp", "a").bytes());
+    EXPECT_EQ(click("a.zip"), Outcome::Refused);
+    EXPECT_EQ(feedback.messages, std::vector<std::string>{kCannotFindInformationFile});
+    EXPECT_EQ(feedback.events.back(), "hide");
+    EXPECT_TRUE(exists(start + "/tempzip/a.zip")) << "left for the next click";
+}
+
+TEST_F(DownloadFlowTest, SecondClickWhileTheFirstRunsIsIgnored)
+{
+    publish("a.zip", ZipMaker()
+                         .file("A/installerinfo.txt", information("A"))
+                         .file("A/texture.A/a.bmp", test::textureLikeData(300000, 9), true)
+                         .bytes());
+    int nested = 0;
+    feedback.onPump = [&] {
+        if (nested++ == 0) {
+            EXPECT_EQ(click("a.zip"), Outcome::Stopped);
+        }
+        EXPECT_TRUE(flow.running());
+    };
+    EXPECT_EQ(click("a.zip"), Outcome::Completed);
+    EXPECT_GT(nested, 0);
+    EXPECT_EQ(gets, 1);
+    EXPECT_EQ(feedback.messages, std::vector<std::string>{kDownloadingAndInstallingCompleted});
+    EXPECT_EQ(config().find("[fltsim.2]"), std::string::npos) << "installed once";
+}
+
+} // namespace
+} // namespace hx
