@@ -21,12 +21,14 @@
 #include <cstdint>
 #include <cstdlib>
 #include <fstream>
+#include <optional>
 #include <pwd.h>
 #include <sstream>
 #include <string_view>
 #include <unistd.h>
 #include <unordered_map>
 #include <unordered_set>
+#include <vector>
 
 namespace hx::platform {
 
@@ -234,11 +236,80 @@ struct Value {
     std::string text; // string types only: as stored, cut at the first NUL
 };
 
+// The data part of a value line (after "="), or nullopt when it is malformed.
+std::optional<Value> parseData(std::string_view data)
+{
+    Value value;
+    if (data.starts_with("\"")) {
+        std::size_t p = 1;
+        if (!unescape(data, p, '"', value.text))
+            return std::nullopt;
+        value.type = kRegSz;
+        value.text = cutAtNul(std::move(value.text));
+    } else if (data.starts_with("str(")) {
+        const std::size_t close = data.find("):");
+        if (close == std::string_view::npos)
+            return std::nullopt;
+        value.type = static_cast<std::uint32_t>(
+            std::strtoul(std::string(data.substr(4, close - 4)).c_str(), nullptr, 16));
+        std::size_t p = close + 2;
+        if (p >= data.size() || data[p] != '"')
+            return std::nullopt;
+        ++p;
+        if (!unescape(data, p, '"', value.text))
+            return std::nullopt;
+        value.text = cutAtNul(std::move(value.text));
+    } else if (data.starts_with("dword:")) {
+        value.type = kRegDword;
+    } else if (data.starts_with("hex:")) {
+        value.type = kRegBinary;
+    } else if (data.starts_with("hex(")) {
+        const std::size_t close = data.find("):");
+        if (close == std::string_view::npos)
+            return std::nullopt;
+        value.type = static_cast<std::uint32_t>(
+            std::strtoul(std::string(data.substr(4, close - 4)).c_str(), nullptr, 16));
+        // Wine writes a string that is not NUL-terminated as hex(1) or hex(2): still a
+        // string, in UTF-16LE.
+        if (value.type == kRegSz || value.type == kRegExpandSz)
+            value.text = cutAtNul(utf16Bytes(parseHexBytes(data.substr(close + 2))));
+    }
+    return value;
+}
+
+// Lines of a text, one at a time, with "\r\n" taken as a line end too.
+class LineReader {
+public:
+    LineReader(std::string_view text, std::size_t begin, std::size_t end)
+        : text_(text.substr(0, end)), pos_(begin)
+    {
+    }
+    std::size_t position() const { return pos_; }
+    bool next(std::string_view& line)
+    {
+        if (pos_ >= text_.size())
+            return false;
+        std::size_t end = text_.find('\n', pos_);
+        if (end == std::string_view::npos)
+            end = text_.size();
+        line = text_.substr(pos_, end - pos_);
+        if (!line.empty() && line.back() == '\r')
+            line.remove_suffix(1);
+        pos_ = end + 1;
+        return true;
+    }
+
+private:
+    std::string_view text_;
+    std::size_t pos_;
+};
+
 class WineRegistry final : public Registry {
 public:
-    WineRegistry(std::string prefix, std::string_view content) : prefix_(std::move(prefix))
+    WineRegistry(std::string prefix, std::string content)
+        : prefix_(std::move(prefix)), content_(std::move(content))
     {
-        parse(content);
+        indexSections();
     }
 
     bool keyOpens(const std::string& key) const override { return findKey(key) != nullptr; }
@@ -249,18 +320,23 @@ public:
         const std::string* found = findKey(key);
         if (!found)
             return std::nullopt;
-        const auto values = values_.find(*found);
-        if (values == values_.end())
+        const auto sections = sections_.find(*found);
+        if (sections == sections_.end())
+            return std::nullopt; // a key that only holds subkeys
+        const std::optional<Value> v = findValue(sections->second, lowerAscii(value));
+        if (!v)
             return std::nullopt;
-        const auto v = values->second.find(lowerAscii(value));
-        if (v == values->second.end())
-            return std::nullopt;
-        if (v->second.type != kRegSz && v->second.type != kRegExpandSz)
+        if (v->type != kRegSz && v->type != kRegExpandSz)
             throw RegistryError("Invalid data type for '" + value + "'");
-        return mapDrive(v->second.text);
+        return mapDrive(v->text);
     }
 
 private:
+    struct Section {
+        std::size_t begin; // first byte after the header line
+        std::size_t end;   // the next header line, or the end of the file
+    };
+
     // The key as stored: the 32-bit view (Software\Wow6432Node\...) first, then as given.
     const std::string* findKey(const std::string& key) const
     {
@@ -313,127 +389,87 @@ private:
     void addKey(const std::string& key)
     {
         // Wine writes only keys that hold values or have no subkeys, so every ancestor of a
-        // written key exists too.
-        for (std::size_t pos = key.find('\\'); pos != std::string::npos;
-             pos = key.find('\\', pos + 1))
-            keys_.insert(key.substr(0, pos));
-        keys_.insert(key);
-    }
-
-    void parse(std::string_view content)
-    {
-        std::size_t pos = 0;
-        auto nextLine = [&](std::string_view& line) {
-            if (pos >= content.size())
-                return false;
-            std::size_t end = content.find('\n', pos);
-            if (end == std::string_view::npos)
-                end = content.size();
-            line = content.substr(pos, end - pos);
-            if (!line.empty() && line.back() == '\r')
-                line.remove_suffix(1);
-            pos = end + 1;
-            return true;
-        };
-
-        std::string_view line;
-        if (!nextLine(line) || line != "WINE REGISTRY Version 2")
-            return; // not a registry file: nothing opens
-        std::unordered_map<std::string, Value>* current = nullptr;
-        std::string joined;
-        while (nextLine(line)) {
-            if (line.empty())
-                continue;
-            if (line[0] == '[') {
-                std::size_t at = 1;
-                std::string key;
-                current = nullptr;
-                if (!unescape(line, at, ']', key))
-                    continue;
-                key = lowerAscii(key);
-                addKey(key);
-                current = &values_[key];
-                continue;
-            }
-            if (!current || (line[0] != '"' && line[0] != '@'))
-                continue; // comments (";;"), options ("#time="), anything unknown
-            std::string_view logical = line;
-            if (line.back() == '\\') {
-                // Continuation lines: the backslash goes, the next line's indent too.
-                joined.assign(line.substr(0, line.size() - 1));
-                std::string_view more;
-                while (nextLine(more)) {
-                    const std::size_t start = more.find_first_not_of(" \t");
-                    more =
-                        start == std::string_view::npos ? std::string_view{} : more.substr(start);
-                    if (!more.empty() && more.back() == '\\') {
-                        joined.append(more.substr(0, more.size() - 1));
-                        continue;
-                    }
-                    joined.append(more);
-                    break;
-                }
-                logical = joined;
-            }
-            parseValue(logical, *current);
-        }
-    }
-
-    static void parseValue(std::string_view line, std::unordered_map<std::string, Value>& into)
-    {
-        std::size_t at = 0;
-        std::string name;
-        if (line[0] == '@') {
-            at = 1;
-        } else {
-            at = 1;
-            if (!unescape(line, at, '"', name))
-                return;
-        }
-        if (at >= line.size() || line[at] != '=')
+        // written key exists too. Once an ancestor is known, so are all of its own.
+        if (!keys_.insert(key).second)
             return;
-        std::string_view data = line.substr(at + 1);
-        Value value;
-        if (data.starts_with("\"")) {
-            std::size_t p = 1;
-            if (!unescape(data, p, '"', value.text))
-                return;
-            value.type = kRegSz;
-            value.text = cutAtNul(std::move(value.text));
-        } else if (data.starts_with("str(")) {
-            const std::size_t close = data.find("):");
-            if (close == std::string_view::npos)
-                return;
-            value.type = static_cast<std::uint32_t>(
-                std::strtoul(std::string(data.substr(4, close - 4)).c_str(), nullptr, 16));
-            std::size_t p = close + 2;
-            if (p >= data.size() || data[p] != '"')
-                return;
-            ++p;
-            if (!unescape(data, p, '"', value.text))
-                return;
-            value.text = cutAtNul(std::move(value.text));
-        } else if (data.starts_with("dword:")) {
-            value.type = kRegDword;
-        } else if (data.starts_with("hex:")) {
-            value.type = kRegBinary;
-        } else if (data.starts_with("hex(")) {
-            const std::size_t close = data.find("):");
-            if (close == std::string_view::npos)
-                return;
-            value.type = static_cast<std::uint32_t>(
-                std::strtoul(std::string(data.substr(4, close - 4)).c_str(), nullptr, 16));
-            // Wine writes a string that is not NUL-terminated as hex(1) or hex(2): still a
-            // string, in UTF-16LE.
-            if (value.type == kRegSz || value.type == kRegExpandSz)
-                value.text = cutAtNul(utf16Bytes(parseHexBytes(data.substr(close + 2))));
+        for (std::size_t pos = key.rfind('\\'); pos != std::string::npos && pos > 0;
+             pos = key.rfind('\\', pos - 1)) {
+            if (!keys_.insert(key.substr(0, pos)).second)
+                break;
         }
-        into[lowerAscii(name)] = std::move(value);
+    }
+
+    // One pass over the file: every key and where its values stand. Values are parsed when
+    // they are asked for, as a look-up reads a handful of a file's many thousands.
+    void indexSections()
+    {
+        LineReader lines(content_, 0, content_.size());
+        std::string_view line;
+        if (!lines.next(line) || line != "WINE REGISTRY Version 2")
+            return; // not a registry file: nothing opens
+        Section* current = nullptr;
+        for (std::size_t start = lines.position(); lines.next(line); start = lines.position()) {
+            if (line.empty() || line[0] != '[')
+                continue;
+            if (current)
+                current->end = start;
+            current = nullptr;
+            std::size_t at = 1;
+            std::string key;
+            if (!unescape(line, at, ']', key))
+                continue;
+            key = lowerAscii(key);
+            addKey(key);
+            current = &sections_[key].emplace_back(Section{lines.position(), content_.size()});
+        }
+    }
+
+    // The value named `name` (lower case) in the sections of one key; the last one wins, as
+    // when Wine loads the file.
+    std::optional<Value> findValue(const std::vector<Section>& sections,
+                                   const std::string& name) const
+    {
+        std::optional<Value> found;
+        std::string joined;
+        for (const Section& section : sections) {
+            LineReader lines(content_, section.begin, section.end);
+            std::string_view line;
+            while (lines.next(line)) {
+                if (line.empty() || (line[0] != '"' && line[0] != '@'))
+                    continue; // comments (";;"), options ("#time="), anything unknown
+                std::string_view logical = line;
+                if (line.back() == '\\') {
+                    // Continuation lines: the backslash goes, the next line's indent too.
+                    joined.assign(line.substr(0, line.size() - 1));
+                    std::string_view more;
+                    while (lines.next(more)) {
+                        const std::size_t start = more.find_first_not_of(" \t");
+                        more = start == std::string_view::npos ? std::string_view{}
+                                                               : more.substr(start);
+                        const bool continues = !more.empty() && more.back() == '\\';
+                        joined.append(continues ? more.substr(0, more.size() - 1) : more);
+                        if (!continues)
+                            break;
+                    }
+                    logical = joined;
+                }
+                std::size_t at = 1;
+                std::string valueName;
+                if (logical[0] == '"' && !unescape(logical, at, '"', valueName))
+                    continue;
+                if (at >= logical.size() || logical[at] != '=' || lowerAscii(valueName) != name)
+                    continue;
+                if (auto value = parseData(logical.substr(at + 1)))
+                    found = std::move(value);
+            }
+        }
+        return found;
     }
 
     std::string prefix_;
+    std::string content_;
     std::unordered_set<std::string> keys_;
-    std::unordered_map<std::string, std::unordered_map<std::string, Value>> values_;
+    std::unordered_map<std::string, std::vector<Section>> sections_;
 };
 
 std::string homeFolder()
@@ -457,7 +493,7 @@ std::unique_ptr<Registry> openWineRegistry(const std::string& prefix)
         s << in.rdbuf();
         content = std::move(s).str();
     }
-    return std::make_unique<WineRegistry>(prefix, content);
+    return std::make_unique<WineRegistry>(prefix, std::move(content));
 }
 
 std::unique_ptr<Registry> openMachineRegistry()
