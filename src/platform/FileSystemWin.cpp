@@ -10,9 +10,9 @@ namespace hx::platform {
 std::vector<DirEntry> listFolder(const std::string& folder, std::string_view pattern)
 {
     std::vector<DirEntry> entries;
-    const std::string spec = joinPath(folder, pattern);
+    const std::string search = joinPath(folder, pattern);
     WIN32_FIND_DATAA data;
-    const HANDLE find = ::FindFirstFileA(spec.c_str(), &data);
+    const HANDLE find = ::FindFirstFileA(search.c_str(), &data);
     if (find == INVALID_HANDLE_VALUE)
         return entries;
     do {
