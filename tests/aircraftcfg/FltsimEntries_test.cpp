@@ -147,14 +147,6 @@ TEST(FltsimEntries, ListsVariationsInFileOrderUntrimmed)
               (std::vector<std::string>{"ui_variation=x", "x"}));
 }
 
-TEST(FltsimEntries, ConfigFilePathJoinsThePiecesAsTheyStand)
-{
-    const std::string base =
-        "root" + std::string(1, platform::kSeparator) + "Aircraft" + platform::kSeparator;
-    EXPECT_EQ(configFilePath(base, "KZQ_A320"),
-              base + "KZQ_A320" + platform::kSeparator + "aircraft.cfg");
-}
-
 TEST(FltsimEntries, ReadsAnyLineEndsAndWritesCrLfBackByteForByte)
 {
     test::TempDir dir;

@@ -133,15 +133,5 @@ TEST_F(CliInstallTest, RefusalsExitWithOneAndChangeNothing)
     EXPECT_EQ(r.exitCode, 2);
 }
 
-TEST_F(CliInstallTest, AFolderNamedLikeTheConfigurationIsNotTheFile)
-{
-    fs::remove(product() + "/aircraft.cfg");
-    test::makeFolders(product() + "/aircraft.cfg/x");
-    const auto r = cli("fsx", "install Blue");
-    EXPECT_EQ(r.exitCode, 1);
-    EXPECT_EQ(r.out, "Cannot find aircraft.cfg file, please recheck pathes\n");
-    EXPECT_FALSE(fs::exists(product() + "/texture.Blue"));
-}
-
 } // namespace
 } // namespace hx

@@ -1,7 +1,6 @@
 #include "packages/PackageInfo.h"
 
 #include "platform/Errors.h"
-#include "platform/FileSystem.h"
 #include "support/TempDir.h"
 
 #include <gtest/gtest.h>
@@ -71,12 +70,6 @@ TEST(PackageInfo, TextureFolderIsTheLastEntryOtherThanTheInformationFile)
     const std::string other = dir / "Other";
     test::writeFile(other + "/InstallerInfo.txt", "x\r\n");
     EXPECT_EQ(textureFolderName(other), "InstallerInfo.txt");
-}
-
-TEST(PackageInfo, InformationFilePathJoinsWithTheSeparator)
-{
-    EXPECT_EQ(informationFilePath("downloads"),
-              std::string("downloads") + platform::kSeparator + "installerinfo.txt");
 }
 
 } // namespace
