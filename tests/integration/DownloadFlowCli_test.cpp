@@ -1,0 +1,134 @@
+// hangarix-cli unpack and download end to end: the real executable, a catalogue and archives
+// served on 127.0.0.1, a simulator folder on disk.
+
+#include "support/LoopbackServer.h"
+#include "support/TempDir.h"
+#include "support/ZipMaker.h"
+
+#include <gtest/gtest.h>
+
+#include <filesystem>
+#include <map>
+#include <mutex>
+
+namespace hx {
+namespace {
+
+using test::readFile;
+using test::shellQuote;
+using test::writeFile;
+using test::ZipMaker;
+
+namespace fs = std::filesystem;
+
+std::string information(const std::string& title)
+{
+    return "[fltsim.XX]\r\ntitle=" + title + "\r\nui_variation=" + title +
+           "\r\nproductfolder=B738\r\n";
+}
+
+TEST(CliUnpack, ExtractsGoodArchivesAndRefusesBadOnesWithExitTwo)
+{
+    test::TempDir dir;
+    ZipMaker()
+        .file("Pkg/installerinfo.txt", information("A"))
+        .file("Pkg/texture.A/a.bmp", "a")
+        .save(dir / "good.zip");
+    ZipMaker().file("ok.txt", "ok").file("../escape.txt", "x").save(dir / "slip.zip");
+    writeFile(dir / "junk.zip", "not an archive");
+
+    const auto good =
+        test::runCli("unpack " + shellQuote(dir / "good.zip") + " " + shellQuote(dir / "out"));
+    EXPECT_EQ(good.exitCode, 0) << good.err;
+    EXPECT_EQ(good.out,
+              "2 files, 0 folders, " + std::to_string(information("A").size() + 1) + " bytes\n");
+    EXPECT_EQ(readFile(dir / "out/Pkg/texture.A/a.bmp"), "a");
+
+    const auto slip =
+        test::runCli("unpack " + shellQuote(dir / "slip.zip") + " " + shellQuote(dir / "out2"));
+    EXPECT_EQ(slip.exitCode, 2);
+    EXPECT_NE(slip.err.find("slip.zip was refused"), std::string::npos) << slip.err;
+    EXPECT_FALSE(test::exists(dir / "out2"));
+    EXPECT_FALSE(test::exists(dir / "escape.txt"));
+
+    const auto junk =
+        test::runCli("unpack " + shellQuote(dir / "junk.zip") + " " + shellQuote(dir / "out3"));
+    EXPECT_EQ(junk.exitCode, 2);
+    EXPECT_NE(junk.err.find("junk.zip is damaged or not a ZIP archive"), std::string::npos)
+        << junk.err;
+}
+
+class CliDownload : public ::testing::Test {
+protected:
+    void SetUp() override
+    {
+        server.server().Get(".*", [this](const httplib::Request& req, httplib::Response& res) {
+            std::lock_guard lock(mutex);
+            const auto it = files.find(req.path);
+            if (it == files.end()) {
+                res.status = 404;
+                return;
+            }
+            res.set_content(it->second, "application/octet-stream");
+        });
+        server.start();
+        files["/hangarix/prod.txt"] = "Other&&o.txt;;\r\nB738&&b738.txt;;\r\n";
+        files["/hangarix/o.txt"] = "O&&" + server.url("/zip/o.zip") + ";;!!\r\n";
+        files["/hangarix/b738.txt"] = "First&&" + server.url("/zip/first.zip") + ";;!!\r\nPair&&" +
+                                      server.url("/zip/pair.zip") + ";;!!\r\n";
+        files["/zip/pair.zip"] = ZipMaker()
+                                     .file("One/installerinfo.txt", information("One"))
+                                     .file("One/texture.One/a.bmp", "1")
+                                     .file("Two/installerinfo.txt", information("Two"))
+                                     .file("Two/texture.Two/a.bmp", "2")
+                                     .bytes();
+        test::makeFolders(dir / "start");
+        writeFile(product + "/aircraft.cfg", "[fltsim.0]\r\ntitle=Base\r\n\r\n[General]\r\n");
+    }
+
+    test::ProcessResult download(const std::string& sim, const std::string& args)
+    {
+        return test::runCli("-C " + shellQuote(dir / "start") + " --sim " + sim + " --root " +
+                            shellQuote(dir / "fs9") + " --catalogue-url " +
+                            shellQuote(server.url("/")) + " download " + args);
+    }
+
+    test::TempDir dir;
+    std::string product = dir / "fs9/Aircraft/KZQ_B738";
+    std::mutex mutex;
+    std::map<std::string, std::string> files;
+    test::LoopbackServer server;
+};
+
+TEST_F(CliDownload, DownloadsTheChosenLiveryAndInstallsItsPackages)
+{
+    const auto run = download("fs9", "1 1");
+    EXPECT_EQ(run.exitCode, 0) << run.err;
+    EXPECT_EQ(run.out, "Downloading and Installing completed\n");
+    const std::string cfg = readFile(product + "/aircraft.cfg");
+    EXPECT_NE(cfg.find("[fltsim.1]"), std::string::npos) << cfg;
+    EXPECT_NE(cfg.find("[fltsim.2]"), std::string::npos) << cfg;
+    EXPECT_EQ(readFile(product + "/texture.Two/a.bmp"), "2");
+    EXPECT_TRUE(fs::is_empty(dir / "start/tempzip"));
+    EXPECT_TRUE(fs::is_empty(dir / "start/templiv"));
+}
+
+TEST_F(CliDownload, RefusalsAndFailuresEndWithExitOne)
+{
+    const auto none = download("none", "1 1");
+    EXPECT_EQ(none.exitCode, 1);
+    EXPECT_EQ(none.out, "Please select FS\n");
+
+    // The first livery's archive is not on the server: the panel closes without a message.
+    const auto missing = download("fs9", "1 0");
+    EXPECT_EQ(missing.exitCode, 1);
+    EXPECT_EQ(missing.out, "");
+
+    const auto wrongIndex = download("fs9", "1 2");
+    EXPECT_EQ(wrongIndex.exitCode, 2);
+    EXPECT_NE(wrongIndex.err.find("has no livery 2"), std::string::npos) << wrongIndex.err;
+    EXPECT_EQ(readFile(product + "/aircraft.cfg"), "[fltsim.0]\r\ntitle=Base\r\n\r\n[General]\r\n");
+}
+
+} // namespace
+} // namespace hx
