@@ -217,6 +217,7 @@ void TForm1::buildWindow()
     p3 = makePanel(this, "p3", 46, 192, 579, 185, darkColor());
     buildProgressPanel();
     p3->hide();
+    bindDownloadComponent();
 
     connect(BitBtn4, &QAbstractButton::clicked, this, &TForm1::BitBtn4Click);
     connect(BitBtn5, &QAbstractButton::clicked, this, &TForm1::BitBtn5Click);
@@ -486,39 +487,147 @@ void TForm1::BitBtn3Click()
     });
 }
 
-void TForm1::BitBtn8Click()
-{
-}
+// --- Download and install ------------------------------------------------------------------
 
 namespace {
-const char* const kDownloadPhaseText = "Downloading livery, please note this can take several\r\n"
-                                       "minutes depending on the filesize and download speed";
+
+// The download component's progress bar is ProgressBar; byte positions are scaled to the
+// widget's int range.
+class ProgressBarLink : public TMProgressBar {
+public:
+    explicit ProgressBarLink(QProgressBar* bar) : bar_(bar) { bar_->setRange(0, kSteps); }
+    void setMaximum(std::int64_t maximum) override
+    {
+        maximum_ = maximum;
+        bar_->setValue(0);
+    }
+    void setPosition(std::int64_t position) override
+    {
+        bar_->setValue(maximum_ > 0 ? int(std::min(position, maximum_) * kSteps / maximum_) : 0);
+    }
+
+private:
+    static constexpr int kSteps = 1000;
+    QProgressBar* bar_;
+    std::int64_t maximum_ = 0;
+};
+
 } // namespace
+
+void TForm1::bindDownloadComponent()
+{
+    httpget = std::make_unique<TMHttpGetResume>();
+    httpget->MPorta = 80;
+    httpget->MPortaProxy = 3128;
+    httpget->MAutoReconectar = false;
+    httpget->MTempoAutoReconectar = 15;
+    httpget->MVezesAutoReconectar = 5;
+    progressLink_ = std::make_unique<ProgressBarLink>(ProgressBar);
+    httpget->MProgressBar = progressLink_.get();
+    const auto bind = [](QLabel* label) {
+        return [label](const std::string& text) { label->setText(fromBytes(text)); };
+    };
+    httpget->MLblTotal = bind(Label13);
+    httpget->MLblRecebido = bind(Label11);
+    httpget->MLblRestante = bind(Label12);
+    httpget->MLblTempoRestante = bind(Label9);
+    httpget->MProcessMessages = [] { QCoreApplication::processEvents(); };
+}
+
+DownloadFlow& TForm1::downloadFlow()
+{
+    if (!flow_)
+        flow_ = std::make_unique<DownloadFlow>(*httpget, startupFolder_);
+    return *flow_;
+}
+
+void TForm1::setActionsEnabled(bool enabled)
+{
+    for (BitmapButton* b : {BitBtn3, BitBtn6, BitBtn8})
+        b->setEnabled(enabled);
+}
+
+void TForm1::BitBtn8Click()
+{
+    if (flow_ && flow_->running())
+        return; // a second press while the first one downloads or unpacks
+    const std::string url = catalogue_ ? catalogue_->selectedArchiveUrl() : std::string();
+    const Simulator sim = currentSimulator();
+    // The download hands window messages on, so the actions that would start it again,
+    // install or remove stay disabled until it ends.
+    setActionsEnabled(false);
+    guarded([&] { downloadFlow().BitBtn8Click(url, sim, *this); });
+    setActionsEnabled(true);
+}
+
+void TForm1::httpgetMOnProgress()
+{
+    downloadFlow().httpgetMOnProgress(*httpget);
+}
+
+void TForm1::stopDownload()
+{
+    if (httpget)
+        httpget->MBaixando = false;
+}
+
+void TForm1::enterPhase(FlowPhase phase, const std::string& label8Text)
+{
+    const std::initializer_list<QLabel*> figures = {Label9,  Label11, Label12, Label13,
+                                                    Label14, Label15, Label16, Label17};
+    Label8->setText(displayText(label8Text));
+    switch (phase) {
+    case FlowPhase::Download:
+        mb1->hide();
+        p3->show();
+        for (QLabel* l : figures)
+            l->show();
+        ProgressBar->show();
+        break;
+    case FlowPhase::Unpack:
+        for (QLabel* l : figures)
+            l->hide();
+        ProgressBar->hide();
+        AbMeter1->setProgress(0);
+        AbMeter1->show();
+        break;
+    case FlowPhase::Install:
+        mb1->show();
+        break;
+    }
+}
+
+void TForm1::setUnpackMeter(int percent)
+{
+    AbMeter1->setProgress(percent);
+}
+
+void TForm1::hideUnpackMeter()
+{
+    AbMeter1->hide();
+}
+
+void TForm1::setTitles(const std::string& caption, const std::string& title)
+{
+    setCaption(fromBytes(caption));
+    setApplicationTitle(fromBytes(title));
+}
 
 void TForm1::showProgressPreview()
 {
-    mb1->hide();
-    AbMeter1->hide();
-    p3->show();
-    p3->raise();
-    Label8->setText(displayText(kDownloadPhaseText));
-    for (QLabel* l : {Label9, Label11, Label12, Label13, Label14, Label15, Label16, Label17})
-        l->show();
-    ProgressBar->show();
-    ProgressBar->setValue(42);
-    Label11->setText("4.2 MB");
-    Label12->setText("5.8 MB");
-    Label13->setText("10 MB");
+    enterPhase(FlowPhase::Download, kDownloadPhaseText);
+    ProgressBar->setValue(ProgressBar->maximum() * 42 / 100);
+    Label11->setText("4.305.000");
+    Label12->setText("5.945.000");
+    Label13->setText("10.250.000");
     Label9->setText("00:00:12");
+    setTitles(downloadCaption(42, 100), downloadApplicationTitle(42, 100));
 }
 
 void TForm1::stopProgressPreview()
 {
     p3->hide();
-}
-
-void TForm1::stopDownload()
-{
+    setTitles(kMainWindowCaption, kApplicationTitle);
 }
 
 // --- Navigation, closing, links, moving ---------------------------------------------------------

@@ -11,6 +11,8 @@
 #include "app/PictureBox.h"
 #include "app/SkinnedControls.h"
 #include "online/Catalogue.h"
+#include "online/DownloadFlow.h"
+#include "online/MHttpGetResume.h"
 #include "packages/Feedback.h"
 #include "packages/LocalPackageList.h"
 #include "packages/Simulator.h"
@@ -43,7 +45,7 @@ inline constexpr const char* kFormCaption = "Hangarix";
 QString applicationTitle();
 void setApplicationTitle(const QString& title);
 
-class TForm1 : public QWidget, public Feedback {
+class TForm1 : public QWidget, public DownloadFlowFeedback {
     Q_OBJECT
 public:
     // How message boxes reach the user; tests replace it so that no box blocks them.
@@ -83,6 +85,16 @@ public:
     void showMessage(const std::string& text) override;
     void hideProgressPanel() override;
     void processEvents() override;
+    // DownloadFlowFeedback
+    void enterPhase(FlowPhase phase, const std::string& label8Text) override;
+    void setUnpackMeter(int percent) override;
+    void hideUnpackMeter() override;
+    void setTitles(const std::string& caption, const std::string& applicationTitle) override;
+
+    // The download component: labels, bar and message pump bound to this window.
+    std::unique_ptr<TMHttpGetResume> httpget;
+    // The download-and-install flow (created with the start-up folder on first use).
+    DownloadFlow& downloadFlow();
 
     // The standard error box: the application title as caption, the error's message with a full
     // stop added by errorBoxText.
@@ -160,6 +172,7 @@ public slots:
     void cb5Change();
     void cb6Change();
     void BitBtn8Click();
+    void httpgetMOnProgress();
 
 protected:
     void closeEvent(QCloseEvent* event) override;
@@ -178,6 +191,8 @@ private:
     void fillLocalPackages();
     void showLocalPackage();
     void stopDownload();
+    void setActionsEnabled(bool enabled);
+    void bindDownloadComponent();
     void showRemovalLists();
     void showCatalogueLists();
     Catalogue& catalogueModel();
@@ -189,6 +204,8 @@ private:
     std::unique_ptr<LocalPackageList> packages_;
     RemovalPanel removal_;
     std::unique_ptr<Catalogue> catalogue_;
+    std::unique_ptr<TMProgressBar> progressLink_;
+    std::unique_ptr<DownloadFlow> flow_;
 };
 
 // Writes the fallback picture "thumbnail.jpg" into `folder` when it is missing there; a failure

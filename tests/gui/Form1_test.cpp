@@ -1,0 +1,470 @@
+// TForm1 on the offscreen platform, on real folders: start-up with and without a simulator in a
+// Wine prefix's registry, a broken package, the layout, navigation, the handlers against a
+// sandbox and a loopback catalogue, closing, and the titles during a download.
+
+#include "app/Artwork.h"
+#include "app/Form1.h"
+#include "app/Skin.h"
+#include "support/LoopbackServer.h"
+#include "support/TempDir.h"
+
+#include <QApplication>
+#include <QtTest/QTest>
+
+#include <gtest/gtest.h>
+
+#include <cstdlib>
+#include <filesystem>
+
+using hx::app::TForm1;
+using namespace hx::test;
+
+namespace {
+
+struct Box {
+    QMessageBox::Icon icon;
+    std::string caption;
+    std::string text;
+};
+
+// A start-up folder and a Wine prefix of its own; the process works in the folder as the tool
+// does, and every box is recorded instead of shown.
+class Form1Test : public ::testing::Test {
+protected:
+    void SetUp() override
+    {
+        oldCwd_ = std::filesystem::current_path();
+        std::filesystem::current_path(start.path());
+        writeFile(prefix / "system.reg", "WINE REGISTRY Version 2\n\n");
+        setenv("WINEPREFIX", prefix.path().c_str(), 1);
+        TForm1::setMessageHook(
+            [this](QMessageBox::Icon icon, const QString& caption, const QString& text) {
+                boxes.push_back({icon, caption.toStdString(), text.toStdString()});
+            });
+        TForm1::setUrlOpener(
+            [this](const QUrl& url) { urls.push_back(url.toString().toStdString()); });
+    }
+    void TearDown() override
+    {
+        std::filesystem::current_path(oldCwd_);
+        TForm1::setMessageHook({});
+        TForm1::setUrlOpener({});
+        TForm1::setFolderPicker({});
+    }
+    void registry(const std::string& body)
+    {
+        writeFile(prefix / "system.reg", "WINE REGISTRY Version 2\n\n" + body);
+    }
+    // An FSX installation in the prefix's drive C with one of the maker's aircraft.
+    std::string installFsx()
+    {
+        registry("[Software\\\\Microsoft\\\\Microsoft Games\\\\Flight Simulator\\\\10.0] 1\n"
+                 "\"SetupPath\"=\"C:\\\\FSX\"\n");
+        const std::string root = prefix / "drive_c/FSX";
+        writeFile(root + "/SimObjects/Airplanes/KZQ_A320/aircraft.cfg",
+                  "[fltsim.0]\r\ntitle=A320 House\r\ntexture=House\r\nui_variation=House\r\n"
+                  "description=x\r\n\r\n[General]\r\natc_type=AIRBUS\r\n");
+        makeFolders(root + "/SimObjects/Airplanes/KZQ_A320/texture.House");
+        return root;
+    }
+    void package(const std::string& name, bool withInfo = true)
+    {
+        const std::string folder = start / ("downloads/" + name);
+        if (withInfo)
+            writeFile(folder + "/installerinfo.txt", "[fltsim.XX]\r\ntitle=A320 " + name +
+                                                         "\r\ntexture=" + name +
+                                                         "\r\nui_variation=" + name +
+                                                         "\r\ndescription=d\r\n\r\n"
+                                                         "productfolder=A320\r\n");
+        writeFile(folder + "/texture." + name + "/a.bmp", "bitmap");
+    }
+    std::unique_ptr<TForm1> startForm()
+    {
+        auto form = std::make_unique<TForm1>();
+        form->FormCreate();
+        return form;
+    }
+    std::vector<std::string> texts() const
+    {
+        std::vector<std::string> t;
+        for (const Box& b : boxes)
+            t.push_back(b.text);
+        return t;
+    }
+
+    TempDir start;
+    TempDir prefix;
+    std::vector<Box> boxes;
+    std::vector<std::string> urls;
+
+private:
+    std::filesystem::path oldCwd_;
+};
+
+bool shown(QWidget* w, TForm1& form)
+{
+    return w->isVisibleTo(&form);
+}
+
+TEST_F(Form1Test, StartsWithoutSimulatorOnAFreshFolder)
+{
+    auto form = startForm();
+    EXPECT_TRUE(boxes.empty());
+    EXPECT_EQ(hx::app::applicationTitle().toStdString(), "KZQ HX");
+    EXPECT_EQ(form->caption().toStdString(), "Hangarix");
+    EXPECT_EQ(form->cb2->currentText().toStdString(), "None");
+    EXPECT_TRUE(form->e1->text().isEmpty());
+    EXPECT_EQ(form->startupFolder(), std::filesystem::current_path().string());
+    for (const char* folder : {"downloads", "tempzip", "templiv", "images"})
+        EXPECT_TRUE(std::filesystem::is_directory(start / folder)) << folder;
+    // The fallback picture ships inside the program and lands beside the working folders.
+    QImage fallback(QString::fromStdString(start / "thumbnail.jpg"), "JPG");
+    EXPECT_EQ(fallback.size(), QSize(256, 128));
+    EXPECT_EQ(form->cb1->count(), 0);
+    EXPECT_EQ(form->m1->toPlainText().toStdString(), "Information:");
+    EXPECT_TRUE(form->i2->picture().isNull());
+    EXPECT_TRUE(shown(form->p4, *form));
+    EXPECT_FALSE(shown(form->p1, *form));
+    EXPECT_FALSE(shown(form->p2, *form));
+    EXPECT_FALSE(shown(form->p3, *form));
+    EXPECT_EQ(form->cb1->textColor(), hx::app::darkColor());
+}
+
+TEST_F(Form1Test, StartsOnTheRegistrysSimulatorAndShowsTheFirstPackage)
+{
+    const std::string root = installFsx();
+    package("Blue");
+    auto form = startForm();
+    EXPECT_TRUE(boxes.empty()) << boxes.front().text;
+    EXPECT_EQ(form->cb2->currentIndex(), 2);
+    EXPECT_EQ(form->e1->text().toStdString(), root);
+    ASSERT_EQ(form->cb1->count(), 1);
+    EXPECT_EQ(form->cb1->currentText().toStdString(), "Blue");
+    EXPECT_EQ(form->m1->toPlainText().toStdString(), "Information:\nA320 Blue\nBlue");
+    // No picture of its own: the fallback, drawn at its size.
+    EXPECT_EQ(form->i2->picture().size(), QSize(256, 128));
+}
+
+TEST_F(Form1Test, ABrokenPackageEndsTheStartUpInTheErrorBoxWithTheSimulatorKept)
+{
+    const std::string root = installFsx();
+    package("Broken", false);
+    auto form = startForm();
+    ASSERT_EQ(boxes.size(), 1u);
+    EXPECT_EQ(boxes[0].icon, QMessageBox::Critical);
+    EXPECT_EQ(boxes[0].caption, "KZQ HX");
+    EXPECT_EQ(boxes[0].text, "File not found.");
+    EXPECT_EQ(form->cb2->currentIndex(), 2);
+    EXPECT_EQ(form->e1->text().toStdString(), root);
+    EXPECT_EQ(form->cb1->currentText().toStdString(), "Broken");
+    EXPECT_EQ(form->m1->toPlainText().toStdString(), "Information:");
+    form->show();
+    EXPECT_TRUE(form->isVisible());
+}
+
+TEST_F(Form1Test, ARegistryValueOfTheWrongTypeEndsTheStartUpBeforeThePackages)
+{
+    registry("[Software\\\\Microsoft\\\\Microsoft Games\\\\Flight Simulator\\\\9.0] 1\n"
+             "\"exe path\"=dword:00000001\n");
+    package("Blue");
+    auto form = startForm();
+    // The message ends in a quote, which sorts below ".": no full stop is added.
+    EXPECT_EQ(texts(), std::vector<std::string>{"Invalid data type for 'exe path'"});
+    EXPECT_EQ(form->cb2->currentIndex(), 0);
+    EXPECT_EQ(form->cb1->count(), 0);
+}
+
+TEST_F(Form1Test, ControlsHaveTheirNamesPlacesAndStacking)
+{
+    TForm1 form;
+    EXPECT_EQ(form.size(), QSize(700, 500));
+    EXPECT_EQ(form.pos(), QPoint(192, 114));
+    EXPECT_TRUE(form.windowFlags() & Qt::FramelessWindowHint);
+    const struct {
+        const char* name;
+        QRect geometry;
+    } table[] = {
+        {"Image3", {0, 0, 699, 121}},      {"Image1", {62, 99, 239, 18}},
+        {"BitBtn5", {638, 1, 27, 26}},     {"BitBtn4", {672, 1, 27, 26}},
+        {"BitBtn10", {176, 122, 161, 18}}, {"BitBtn11", {344, 122, 161, 18}},
+        {"BitBtn12", {512, 122, 161, 18}}, {"p4", {29, 145, 639, 332}},
+        {"p1", {29, 145, 639, 332}},       {"p2", {29, 145, 639, 332}},
+        {"p5", {33, 338, 552, 57}},        {"p3", {46, 192, 579, 185}},
+        {"cb1", {144, 8, 145, 25}},        {"sl1", {7, 41, 169, 25}},
+        {"m1", {8, 96, 345, 97}},          {"i2", {382, 0, 256, 128}},
+        {"BitBtn3", {456, 264, 145, 50}},  {"cb3", {64, 64, 257, 25}},
+        {"cb4", {64, 160, 257, 25}},       {"BitBtn6", {456, 264, 145, 50}},
+        {"cb5", {32, 56, 273, 25}},        {"cb6", {32, 136, 273, 25}},
+        {"i3", {381, 1, 256, 128}},        {"BitBtn8", {456, 264, 145, 50}},
+        {"cb2", {112, 3, 145, 25}},        {"e1", {112, 29, 400, 25}},
+        {"BitBtn1", {516, 25, 30, 29}},    {"Label8", {76, 6, 435, 40}},
+        {"Label10", {80, 52, 409, 16}},    {"mb1", {0, 72, 576, 49}},
+        {"ProgressBar", {1, 71, 577, 50}}, {"AbMeter1", {0, 72, 577, 49}},
+    };
+    for (const auto& row : table) {
+        auto* w = form.findChild<QWidget*>(row.name);
+        ASSERT_NE(w, nullptr) << row.name;
+        EXPECT_EQ(w->geometry(), row.geometry) << row.name;
+    }
+    for (const char* name :
+         {"Label1", "Label2", "Label3", "Label4", "Label5", "Label6", "Label7", "Label9", "Label11",
+          "Label12", "Label13", "Label14", "Label15", "Label16", "Label17"})
+        EXPECT_NE(form.findChild<QLabel*>(name), nullptr) << name;
+    EXPECT_EQ(form.Label1->pos(), QPoint(8, 8));
+    EXPECT_EQ(form.Label17->pos(), QPoint(344, 152));
+    EXPECT_EQ(form.Label10->text().toStdString(),
+              "This bar does not always reflect the real progress, please be patient");
+    // Bottom to top: p1, p2, p4, the corner and tab buttons, p5, p3.
+    const QObjectList& order = form.children();
+    const auto at = [&](QObject* o) { return order.indexOf(o); };
+    EXPECT_LT(at(form.p1), at(form.p2));
+    EXPECT_LT(at(form.p2), at(form.p4));
+    EXPECT_LT(at(form.p4), at(form.BitBtn10));
+    EXPECT_LT(at(form.BitBtn12), at(form.p5));
+    EXPECT_LT(at(form.p5), at(form.p3));
+    EXPECT_FALSE(form.ProgressBar->isVisibleTo(&form));
+    EXPECT_FALSE(form.AbMeter1->isVisibleTo(&form));
+    EXPECT_EQ(form.cb2->count(), 3);
+    EXPECT_FALSE(form.cb2->isEditable());
+    // Three faces of the large buttons, one of the tabs.
+    EXPECT_EQ(form.BitBtn3->glyph().size(), QSize(438, 51));
+    EXPECT_EQ(form.BitBtn3->faceCount(), 3);
+    EXPECT_EQ(form.BitBtn4->glyph().size(), QSize(84, 27));
+    EXPECT_EQ(form.BitBtn1->glyph().size(), QSize(93, 30));
+    EXPECT_EQ(form.BitBtn10->glyph().size(), QSize(165, 21));
+    form.BitBtn3->setEnabled(false);
+    EXPECT_EQ(form.BitBtn3->currentFace(), 1);
+    form.BitBtn3->setEnabled(true);
+    form.BitBtn3->setDown(true);
+    EXPECT_EQ(form.BitBtn3->currentFace(), 2);
+}
+
+TEST_F(Form1Test, NavigatesBetweenThePanelsAsTheTabsSay)
+{
+    installFsx();
+    auto form = startForm();
+    // "None": the removal tab refuses and nothing moves.
+    form->cb2->setCurrentIndex(0);
+    form->BitBtn12Click();
+    EXPECT_EQ(texts(), std::vector<std::string>{"Please select FS"});
+    EXPECT_TRUE(shown(form->p4, *form));
+    EXPECT_FALSE(shown(form->p1, *form));
+
+    form->cb2->setCurrentIndex(2);
+    form->BitBtn12Click();
+    EXPECT_FALSE(shown(form->p4, *form));
+    EXPECT_TRUE(shown(form->p1, *form));
+    ASSERT_EQ(form->cb3->count(), 1);
+    EXPECT_EQ(form->cb3->itemText(0).toStdString(), "KZQ_A320");
+    EXPECT_EQ(form->cb3->currentIndex(), -1);
+
+    // The progress panel stays above whatever tab is chosen.
+    form->p3->show();
+    form->BitBtn10Click();
+    EXPECT_TRUE(shown(form->p4, *form));
+    EXPECT_FALSE(shown(form->p1, *form));
+    EXPECT_TRUE(shown(form->p3, *form));
+    EXPECT_TRUE(shown(form->p5, *form));
+}
+
+TEST_F(Form1Test, InstallsAndRemovesThroughTheHandlers)
+{
+    const std::string root = installFsx();
+    package("Blue");
+    auto form = startForm();
+    form->BitBtn3Click();
+    EXPECT_EQ(texts(), std::vector<std::string>{"Installation completed"});
+    const std::string cfg = root + "/SimObjects/Airplanes/KZQ_A320/aircraft.cfg";
+    EXPECT_NE(readFile(cfg).find("[fltsim.1]\r\ntitle=A320 Blue"), std::string::npos);
+    EXPECT_TRUE(exists(root + "/SimObjects/Airplanes/KZQ_A320/texture.Blue/a.bmp"));
+
+    form->BitBtn12Click();
+    form->cb3->setCurrentIndex(0);
+    emit form->cb3->activated(0);
+    ASSERT_EQ(form->cb4->count(), 2);
+    EXPECT_EQ(form->cb4->itemText(1).toStdString(), "Blue");
+    form->cb4->setCurrentIndex(1);
+    form->BitBtn6Click();
+    EXPECT_EQ(texts().back(), "Removed succesfully");
+    EXPECT_EQ(readFile(cfg).find("Blue"), std::string::npos);
+    EXPECT_FALSE(exists(root + "/SimObjects/Airplanes/KZQ_A320/texture.Blue"));
+    EXPECT_EQ(form->cb4->count(), 1);
+}
+
+TEST_F(Form1Test, ChangingTheSimulatorFollowsTheRegistryOrKeepsThePath)
+{
+    const std::string root = installFsx();
+    auto form = startForm();
+    form->cb2->setCurrentIndex(1);
+    emit form->cb2->activated(1); // FS9 is not installed: the path stays
+    EXPECT_EQ(form->e1->text().toStdString(), root);
+    EXPECT_EQ(form->currentSimulator().kind, hx::SimKind::FS9);
+
+    // Browse starts at the path box's folder when it exists, else at the root.
+    QString started;
+    TForm1::setFolderPicker([&](const QString& title, QString& folder) {
+        EXPECT_EQ(title.toStdString(), "Select FS folder");
+        started = folder;
+        folder = "/chosen";
+        return true;
+    });
+    form->BitBtn1Click();
+    EXPECT_EQ(started.toStdString(), root);
+    EXPECT_EQ(form->e1->text().toStdString(), "/chosen");
+    form->BitBtn1Click();
+    EXPECT_EQ(started.toStdString(), "/");
+    EXPECT_EQ(form->cb2->currentIndex(), 1);
+}
+
+TEST_F(Form1Test, CatalogueOpensFromALoopbackServerAndAFailureKeepsThePanelClosed)
+{
+    LoopbackServer server;
+    bool missing = true;
+    server.server().Get("/hangarix/prod.txt", [&](const httplib::Request&, httplib::Response& res) {
+        if (missing) {
+            res.status = 404;
+            return;
+        }
+        res.set_content("A320&&a.txt;;\r\n", "text/plain");
+    });
+    server.server().Get("/hangarix/a.txt", [&](const httplib::Request&, httplib::Response& res) {
+        res.set_content("Blue&&" + server.url("/blue.zip") + ";;!!\r\n", "text/plain");
+    });
+    server.start();
+    auto form = startForm();
+    form->setCatalogueBaseUrl(server.url("/"));
+    form->BitBtn11Click();
+    ASSERT_EQ(boxes.size(), 1u);
+    EXPECT_EQ(boxes[0].icon, QMessageBox::Critical);
+    EXPECT_FALSE(shown(form->p2, *form));
+
+    missing = false;
+    form->BitBtn11Click();
+    EXPECT_EQ(boxes.size(), 1u);
+    EXPECT_TRUE(shown(form->p2, *form));
+    EXPECT_FALSE(shown(form->p4, *form));
+    EXPECT_EQ(form->cb5->currentText().toStdString(), "A320");
+    EXPECT_EQ(form->cb6->currentText().toStdString(), "Blue");
+    // No picture of its own: the fallback from the start-up folder.
+    EXPECT_EQ(form->i3->picture().size(), QSize(256, 128));
+    EXPECT_EQ(form->catalogue()->selectedArchiveUrl(), server.url("/blue.zip"));
+}
+
+TEST_F(Form1Test, PicturesLoadByExtensionAtTheirOwnSize)
+{
+    QImage big(300, 150, QImage::Format_RGB32);
+    big.fill(Qt::red);
+    big.save(QString::fromStdString(start / "big.jpg"), "JPG");
+    writeFile(start / "pic.png", "x");
+    TForm1 form;
+    form.i2->loadFromFile(start / "big.jpg");
+    EXPECT_EQ(form.i2->picture().size(), QSize(300, 150));
+    const QImage drawn = form.i2->grab().toImage();
+    EXPECT_EQ(drawn.size(), QSize(256, 128));
+    EXPECT_GT(qRed(drawn.pixel(255, 127)), 200); // cut off, not scaled down
+
+    const auto message = [&](const std::string& path) -> std::string {
+        try {
+            form.i2->loadFromFile(path);
+        } catch (const std::exception& e) {
+            return e.what();
+        }
+        return "(loaded)";
+    };
+    EXPECT_EQ(message(start / "pic.png"), "Unknown picture file extension (.png)");
+    EXPECT_EQ(message(start / "none.jpg"),
+              "Cannot open file \"" + (start / "none.jpg") + "\". No such file or directory");
+    writeFile(start / "empty.jpg", "");
+    EXPECT_NE(message(start / "empty.jpg"), "(loaded)");
+    EXPECT_EQ(form.i2->picture().size(), QSize(300, 150)); // a failure keeps the picture
+}
+
+TEST_F(Form1Test, WebLinksAndTheMakersName)
+{
+    TForm1 form;
+    form.show();
+    EXPECT_EQ(form.Image1->toolTip().toStdString(), "Go to http://www.kzq-aircraft.example");
+    EXPECT_EQ(form.Image1->cursor().shape(), Qt::PointingHandCursor);
+    QTest::mouseClick(form.Image1, Qt::LeftButton);
+    QTest::mouseClick(form.BitBtn5, Qt::LeftButton);
+    EXPECT_EQ(urls, (std::vector<std::string>{"http://www.kzq-aircraft.example",
+                                              "http://www.kzq-aircraft.example/FAQ"}));
+}
+
+TEST_F(Form1Test, ClosingClearsTheDownloadFlag)
+{
+    auto form = startForm();
+    form->show();
+    form->httpget->MBaixando = true;
+    QTest::mouseClick(form->BitBtn4, Qt::LeftButton);
+    EXPECT_FALSE(form->httpget->MBaixando);
+    EXPECT_FALSE(form->isVisible());
+
+    auto other = startForm();
+    other->show();
+    other->httpget->MBaixando = true;
+    other->close(); // the system's close command
+    EXPECT_FALSE(other->httpget->MBaixando);
+}
+
+TEST_F(Form1Test, DownloadsAndInstallsWithTheTitlesCarryingThePercentage)
+{
+    const std::string root = installFsx();
+    // A real archive with one package, served from loopback.
+    TempDir made;
+    writeFile(made / "Green/installerinfo.txt",
+              "[fltsim.XX]\r\ntitle=A320 Green\r\ntexture=Green\r\nui_variation=Green\r\n"
+              "description=d\r\n\r\nproductfolder=A320\r\n");
+    writeFile(made / "Green/texture.Green/t.bmp", std::string(300000, 'g'));
+    ASSERT_EQ(runProcess("cd " + shellQuote(made.path()) + " && zip -qr green.zip Green").exitCode,
+              0);
+    const std::string zip = readFile(made / "green.zip");
+    LoopbackServer server;
+    server.server().Get("/hangarix/prod.txt", [](const httplib::Request&, httplib::Response& res) {
+        res.set_content("A320&&a.txt;;\r\n", "text/plain");
+    });
+    server.server().Get("/hangarix/a.txt", [&](const httplib::Request&, httplib::Response& res) {
+        res.set_content("Green&&" + server.url("/green.zip") + ";;!!\r\n", "text/plain");
+    });
+    server.server().Get("/green.zip", [&](const httplib::Request&, httplib::Response& res) {
+        res.set_content(zip, "application/zip");
+    });
+    server.start();
+
+    auto form = startForm();
+    form->setCatalogueBaseUrl(server.url("/"));
+    form->BitBtn11Click();
+    std::vector<std::string> captions, titles;
+    bool disabledMeanwhile = true;
+    form->httpget->MOnProgress = nullptr; // the flow binds its own while it runs
+    // The task bar shows the application title as the window's title.
+    QObject::connect(form.get(), &QWidget::windowTitleChanged, [&](const QString& title) {
+        captions.push_back(form->caption().toStdString());
+        titles.push_back(title.toStdString());
+        disabledMeanwhile = disabledMeanwhile && !form->BitBtn8->isEnabled() &&
+                            !form->BitBtn3->isEnabled() && !form->BitBtn6->isEnabled();
+    });
+    form->BitBtn8Click();
+    EXPECT_EQ(texts(), std::vector<std::string>{"Downloading and Installing completed"});
+    EXPECT_NE(readFile(root + "/SimObjects/Airplanes/KZQ_A320/aircraft.cfg").find("[fltsim.1]"),
+              std::string::npos);
+    EXPECT_FALSE(shown(form->p3, *form));
+    EXPECT_TRUE(disabledMeanwhile);
+    EXPECT_TRUE(form->BitBtn8->isEnabled());
+    EXPECT_EQ(form->caption().toStdString(), "Hangarix");
+    EXPECT_EQ(hx::app::applicationTitle().toStdString(), "KZQ HX");
+    // The last report during the download carries 100%; then both are set back.
+    ASSERT_GE(titles.size(), 2u);
+    EXPECT_EQ(titles[titles.size() - 2], "KZQ HX - 100%");
+    EXPECT_EQ(captions[captions.size() - 2], "KZQ Hangarix - 100%");
+    EXPECT_EQ(titles.back(), "KZQ HX");
+}
+
+} // namespace
+
+int main(int argc, char** argv)
+{
+    QApplication app(argc, argv);
+    ::testing::InitGoogleTest(&argc, argv);
+    return RUN_ALL_TESTS();
+}
