@@ -464,6 +464,9 @@ TEST_F(Form1Test, DownloadsAndInstallsWithTheTitlesCarryingThePercentage)
 
 int main(int argc, char** argv)
 {
+    // Test discovery runs the executable without the tests' environment: stay headless there too.
+    if (qEnvironmentVariableIsEmpty("QT_QPA_PLATFORM"))
+        qputenv("QT_QPA_PLATFORM", "offscreen");
     QApplication app(argc, argv);
     ::testing::InitGoogleTest(&argc, argv);
     return RUN_ALL_TESTS();
