@@ -117,6 +117,12 @@ void DownloadFlow::httpgetMOnProgress(TMHttpGetResume& sender)
 Outcome DownloadFlow::BitBtn8Click(const std::string& selectedArchiveUrl, const Simulator& sim,
                                    DownloadFlowFeedback& feedback)
 {
+    return BitBtn8Click(selectedArchiveUrl, SimulatorChoice([&sim] { return sim; }), feedback);
+}
+
+Outcome DownloadFlow::BitBtn8Click(const std::string& selectedArchiveUrl,
+                                   const SimulatorChoice& sim, DownloadFlowFeedback& feedback)
+{
     // The download and the unpacking let the window handle its messages; a second click that
     // arrives meanwhile must neither start a second download of the same archive nor unpack
     // the archive that the first one is still writing.
@@ -140,10 +146,10 @@ Outcome DownloadFlow::BitBtn8Click(const std::string& selectedArchiveUrl, const 
     }
 }
 
-Outcome DownloadFlow::run(const std::string& selectedArchiveUrl, const Simulator& sim,
+Outcome DownloadFlow::run(const std::string& selectedArchiveUrl, const SimulatorChoice& sim,
                           DownloadFlowFeedback& feedback)
 {
-    if (sim.kind == SimKind::None) {
+    if (sim().kind == SimKind::None) {
         feedback.showMessage(kPleaseSelectFS);
         return Outcome::Refused;
     }
@@ -220,7 +226,7 @@ Outcome DownloadFlow::unpack(const std::string& archive, const std::string& arch
     }
 }
 
-Outcome DownloadFlow::installUnpacked(const std::string& archiveName, const Simulator& sim,
+Outcome DownloadFlow::installUnpacked(const std::string& archiveName, const SimulatorChoice& sim,
                                       DownloadFlowFeedback& feedback)
 {
     // "*." matches only names without an extension, so "Livery.v2" is no package folder.
@@ -234,7 +240,7 @@ Outcome DownloadFlow::installUnpacked(const std::string& archiveName, const Simu
             return Outcome::Refused;
         }
         const PackageToInstall package = preparePackage(packageFolder);
-        if (const Outcome installed = installOnePackage(package, sim, feedback);
+        if (const Outcome installed = installOnePackage(package, sim(), feedback);
             installed != Outcome::Completed) {
             feedback.hideProgressPanel();
             return installed;

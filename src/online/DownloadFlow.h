@@ -10,6 +10,7 @@
 #include "packages/Simulator.h"
 
 #include <cstdint>
+#include <functional>
 #include <string>
 
 namespace hx {
@@ -92,6 +93,12 @@ public:
     // is hidden first.
     Outcome BitBtn8Click(const std::string& selectedArchiveUrl, const Simulator& sim,
                          DownloadFlowFeedback& feedback);
+    // The same, reading the simulator choice when it is needed: at the start and again before
+    // each package is installed, since the window stays usable during the download and the
+    // user may change the choice meanwhile.
+    using SimulatorChoice = std::function<Simulator()>;
+    Outcome BitBtn8Click(const std::string& selectedArchiveUrl, const SimulatorChoice& sim,
+                         DownloadFlowFeedback& feedback);
 
     // True from the start of a click to its end; front ends disable their actions meanwhile.
     bool running() const { return running_; }
@@ -107,11 +114,11 @@ public:
     std::string unpackFolder() const;
 
 private:
-    Outcome run(const std::string& selectedArchiveUrl, const Simulator& sim,
+    Outcome run(const std::string& selectedArchiveUrl, const SimulatorChoice& sim,
                 DownloadFlowFeedback& feedback);
     Outcome unpack(const std::string& archive, const std::string& archiveName,
                    DownloadFlowFeedback& feedback);
-    Outcome installUnpacked(const std::string& archiveName, const Simulator& sim,
+    Outcome installUnpacked(const std::string& archiveName, const SimulatorChoice& sim,
                             DownloadFlowFeedback& feedback);
 
     TMHttpGetResume& httpget_;

@@ -333,6 +333,19 @@ TEST_F(DownloadFlowTest, PackageWithoutInformationFileStopsWithItsMessage)
     EXPECT_TRUE(exists(start + "/tempzip/a.zip")) << "left for the next click";
 }
 
+TEST_F(DownloadFlowTest, SimulatorChoiceIsReadAgainBeforeInstalling)
+{
+    publish("a.zip", ZipMaker().file("A/installerinfo.txt", information("A")).bytes());
+    Simulator current = sim;
+    feedback.onPump = [&] { current.kind = SimKind::None; }; // changed during the download
+    EXPECT_EQ(flow.BitBtn8Click(
+                  server.url("/files/a.zip"), [&] { return current; }, feedback),
+              Outcome::Refused);
+    EXPECT_EQ(feedback.messages, std::vector<std::string>{kPleaseSelectFS});
+    EXPECT_EQ(feedback.events.back(), "hide");
+    EXPECT_EQ(config(), kConfig);
+}
+
 TEST_F(DownloadFlowTest, SecondClickWhileTheFirstRunsIsIgnored)
 {
     publish("a.zip", ZipMaker()
