@@ -1,5 +1,6 @@
 #include "platform/Errors.h"
 #include "platform/TextFile.h"
+#include "support/FileSizeLimit.h"
 #include "support/TempDir.h"
 
 #include <gtest/gtest.h>
@@ -13,33 +14,12 @@
 
 namespace fs = std::filesystem;
 using namespace hx::platform;
+using hx::test::FileSizeLimit;
 using hx::test::readFile;
 using hx::test::TempDir;
 using hx::test::writeFile;
 
 namespace {
-
-// Caps the size of files this process may write, so that a write fails part way for root too.
-class FileSizeLimit {
-public:
-    explicit FileSizeLimit(rlim_t bytes)
-    {
-        getrlimit(RLIMIT_FSIZE, &old_);
-        oldHandler_ = std::signal(SIGXFSZ, SIG_IGN);
-        rlimit limit = old_;
-        limit.rlim_cur = bytes;
-        setrlimit(RLIMIT_FSIZE, &limit);
-    }
-    ~FileSizeLimit()
-    {
-        setrlimit(RLIMIT_FSIZE, &old_);
-        std::signal(SIGXFSZ, oldHandler_);
-    }
-
-private:
-    rlimit old_{};
-    void (*oldHandler_)(int) = nullptr;
-};
 
 std::set<std::string> entries(const std::string& folder)
 {
