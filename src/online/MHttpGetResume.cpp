@@ -309,7 +309,9 @@ TMHttpGetResume::TransferEnd TMHttpGetResume::transfer(std::int64_t& offset)
                     badAnswer = 12150;
                     return false;
                 }
-                if (head.contentLength != tamanhoArquivo_) {
+                // Only an answer to a resume names a new version; otherwise the size query's
+                // figure stands and caps what is taken.
+                if (offset > 0 && head.contentLength != tamanhoArquivo_) {
                     tamanhoArquivo_ = head.contentLength;
                     if (MLblTotal)
                         MLblTotal(kilobytesText(tamanhoArquivo_, separators_));
