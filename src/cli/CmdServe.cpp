@@ -1,0 +1,136 @@
+// serve DIR: a folder over HTTP on 127.0.0.1, with HEAD, byte ranges and validators, for demos,
+// tests and makers who want to try a catalogue locally.
+
+#include "cli/Cli.h"
+#include "packages/SafeName.h"
+#include "platform/FileSystem.h"
+
+#include <httplib.h>
+
+#include <filesystem>
+#include <fstream>
+#include <memory>
+
+namespace hx::cli {
+namespace {
+
+std::string contentTypeOf(const std::string& name)
+{
+    const auto dot = name.rfind('.');
+    std::string ext = dot == std::string::npos ? "" : name.substr(dot + 1);
+    for (char& c : ext)
+        c = static_cast<char>(std::tolower(static_cast<unsigned char>(c)));
+    if (ext == "txt")
+        return "text/plain";
+    if (ext == "jpg" || ext == "jpeg")
+        return "image/jpeg";
+    if (ext == "zip")
+        return "application/zip";
+    return "application/octet-stream";
+}
+
+// The file below `root` that a request path names, or empty when it names none. Every segment
+// must be a plain name, so nothing outside the folder is reachable.
+std::string fileFor(const std::string& root, const std::string& requestPath)
+{
+    std::string path = root;
+    std::size_t pos = 1;
+    while (pos <= requestPath.size()) {
+        const auto next = requestPath.find('/', pos);
+        const std::string segment =
+            requestPath.substr(pos, next == std::string::npos ? std::string::npos : next - pos);
+        if (!isPlainName(segment))
+            return {};
+        path = platform::joinPath(path, segment);
+        if (next == std::string::npos)
+            break;
+        pos = next + 1;
+    }
+    path = platform::resolvePath(path);
+    return platform::fileExists(path) ? path : std::string{};
+}
+
+void serveFile(const std::string& root, const httplib::Request& req, httplib::Response& res)
+{
+    const std::string path = fileFor(root, req.path);
+    if (path.empty()) {
+        res.status = 404;
+        res.set_content("Not found\n", "text/plain");
+        return;
+    }
+    std::error_code ec;
+    const auto size = std::filesystem::file_size(path, ec);
+    const auto stamp = std::filesystem::last_write_time(path, ec).time_since_epoch().count();
+    const std::string etag = "\"" + std::to_string(size) + "-" + std::to_string(stamp) + "\"";
+    res.set_header("ETag", etag);
+    res.set_header("Accept-Ranges", "bytes");
+    // A range made against another version of the file gets the whole file.
+    if (req.has_header("If-Range") && req.get_header_value("If-Range") != etag)
+        const_cast<httplib::Request&>(req).ranges.clear();
+    auto in = std::make_shared<std::ifstream>(path, std::ios::binary);
+    res.set_content_provider(static_cast<size_t>(size), contentTypeOf(path),
+                             [in](size_t offset, size_t length, httplib::DataSink& sink) {
+                                 char buffer[64 * 1024];
+                                 in->seekg(static_cast<std::streamoff>(offset));
+                                 while (length > 0) {
+                                     const auto n = std::min(length, sizeof buffer);
+                                     if (!in->read(buffer, static_cast<std::streamsize>(n)))
+                                         return false;
+                                     if (!sink.write(buffer, n))
+                                         return false;
+                                     length -= n;
+                                 }
+                                 return true;
+                             });
+}
+
+int runServe(Context&, const std::vector<std::string>& args)
+{
+    std::string folder;
+    int port = 0;
+    for (std::size_t i = 0; i < args.size(); ++i) {
+        if (args[i] == "--port") {
+            if (i + 1 >= args.size())
+                throw UsageError("--port needs a value");
+            port = parseIndex(args[++i]);
+            if (port > 65535)
+                throw UsageError("not a port: " + args[i]);
+        } else if (folder.empty()) {
+            folder = args[i];
+        } else {
+            throw UsageError("serve takes one folder");
+        }
+    }
+    if (folder.empty())
+        throw UsageError("serve needs a folder");
+    const std::string root = platform::resolvePath(folder);
+    if (!platform::folderExists(root)) {
+        std::cerr << "no such folder: " << folder << "\n";
+        return kExitError;
+    }
+
+    httplib::Server server;
+    server.Get(R"(/.*)", [root](const httplib::Request& req, httplib::Response& res) {
+        serveFile(root, req, res);
+    });
+    if (port == 0)
+        port = server.bind_to_any_port("127.0.0.1");
+    else if (!server.bind_to_port("127.0.0.1", port))
+        port = -1;
+    if (port <= 0) {
+        std::cerr << "cannot listen on 127.0.0.1" << (port < 0 ? "" : " (no free port)") << "\n";
+        return kExitError;
+    }
+    std::cout << "http://127.0.0.1:" << port << "/" << std::endl;
+    server.listen_after_bind();
+    return kExitOk;
+}
+
+} // namespace
+
+HX_CLI_COMMAND("serve", "DIR [--port N]",
+               "serves DIR over HTTP on 127.0.0.1 (HEAD, byte ranges) and prints its base URL; "
+               "runs until killed",
+               runServe);
+
+} // namespace hx::cli
