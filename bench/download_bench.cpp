@@ -1,0 +1,101 @@
+// Downloads a 512 MiB file from nginx on loopback with `hangarix-cli fetch` and with `curl -o`,
+// side by side, and prints the throughput of each, their ratio and each one's peak memory.
+// Targets: at least 0.9 of curl's throughput, peak memory under 32 MiB.
+//
+// Run: build/bench/download_bench [MiB]   (needs /usr/sbin/nginx and /usr/bin/curl)
+
+#include "support/Nginx.h"
+#include "support/TempDir.h"
+
+#include <chrono>
+#include <cstdio>
+#include <cstdlib>
+#include <fcntl.h>
+#include <spawn.h>
+#include <string>
+#include <sys/resource.h>
+#include <sys/wait.h>
+#include <unistd.h>
+#include <vector>
+
+extern char** environ;
+
+namespace {
+
+struct Run {
+    double seconds = 0;
+    long peakKiB = 0;
+    int exitCode = -1;
+};
+
+// Runs a program with stdout and stderr sent to /dev/null; wall time and peak RSS from wait4.
+Run timed(std::vector<std::string> args)
+{
+    std::vector<char*> argv;
+    for (std::string& a : args)
+        argv.push_back(a.data());
+    argv.push_back(nullptr);
+    posix_spawn_file_actions_t actions;
+    posix_spawn_file_actions_init(&actions);
+    posix_spawn_file_actions_addopen(&actions, STDOUT_FILENO, "/dev/null", O_WRONLY, 0);
+    posix_spawn_file_actions_addopen(&actions, STDERR_FILENO, "/dev/null", O_WRONLY, 0);
+    const auto start = std::chrono::steady_clock::now();
+    pid_t pid = -1;
+    Run run;
+    if (posix_spawn(&pid, argv[0], &actions, nullptr, argv.data(), environ) != 0)
+        return run;
+    posix_spawn_file_actions_destroy(&actions);
+    int status = 0;
+    rusage usage{};
+    wait4(pid, &status, 0, &usage);
+    run.seconds = std::chrono::duration<double>(std::chrono::steady_clock::now() - start).count();
+    run.peakKiB = usage.ru_maxrss;
+    run.exitCode = WIFEXITED(status) ? WEXITSTATUS(status) : -1;
+    return run;
+}
+
+} // namespace
+
+int main(int argc, char** argv)
+{
+    const long mib = argc > 1 ? std::atol(argv[1]) : 512;
+    if (!hx::test::Nginx::available()) {
+        std::fprintf(stderr, "nginx is not installed\n");
+        return 1;
+    }
+    hx::test::TempDir root, work;
+    {
+        // The file, written in 1 MiB blocks.
+        std::FILE* f = std::fopen((root / "big.zip").c_str(), "wb");
+        std::string block(1024 * 1024, '\0');
+        for (std::size_t i = 0; i < block.size(); ++i)
+            block[i] = static_cast<char>(i * 131 + 7);
+        for (long i = 0; i < mib; ++i)
+            std::fwrite(block.data(), 1, block.size(), f);
+        std::fclose(f);
+    }
+    hx::test::Nginx nginx(root.path());
+    const std::string url = nginx.url("/big.zip");
+    const double size = static_cast<double>(mib);
+
+    std::printf("%-22s %10s %10s %14s\n", "client", "seconds", "MiB/s", "peak RSS MiB");
+    Run cli{}, curl{};
+    for (int round = 0; round < 2; ++round) {
+        // Each client writes a fresh file; the second round is the one reported (warm cache).
+        std::remove((work / "cli.zip").c_str());
+        std::remove((work / "curl.zip").c_str());
+        cli = timed({HX_CLI_PATH, "-C", work.path(), "fetch", url, "cli.zip"});
+        curl = timed({"/usr/bin/curl", "-s", "-o", work / "curl.zip", url});
+    }
+    std::printf("%-22s %10.2f %10.1f %14.1f\n", "hangarix-cli fetch", cli.seconds,
+                size / cli.seconds, static_cast<double>(cli.peakKiB) / 1024);
+    std::printf("%-22s %10.2f %10.1f %14.1f\n", "curl -o", curl.seconds, size / curl.seconds,
+                static_cast<double>(curl.peakKiB) / 1024);
+    const double ratio = curl.seconds / cli.seconds;
+    std::printf("ratio (fetch / curl throughput): %.2f (target >= 0.90)\n", ratio);
+    std::printf("fetch peak memory: %.1f MiB (target < 32)\n",
+                static_cast<double>(cli.peakKiB) / 1024);
+    if (cli.exitCode != 0 || curl.exitCode != 0)
+        std::printf("exit codes: fetch %d, curl %d\n", cli.exitCode, curl.exitCode);
+    return cli.exitCode == 0 && curl.exitCode == 0 ? 0 : 1;
+}
