@@ -228,10 +228,15 @@ Outcome RemovalPanel::removeSelectedLivery(const Simulator& sim, Feedback& feedb
 
     if (ownTextureFolder) {
         const std::string folder = platform::joinPath(*base + product, textureFolderName);
-        // Files only: a subfolder is not entered, so it stays and keeps the folder with it.
-        for (const platform::DirEntry& entry : platform::listFolder(folder, "*.*"))
-            platform::deleteFile(platform::joinPath(folder, entry.name));
-        platform::removeFolder(folder);
+        if (platform::isLink(folder)) {
+            // A link (or junction) to a folder elsewhere: only the link is the livery's.
+            platform::deleteFile(folder) || platform::removeFolder(folder);
+        } else {
+            // Files only: a subfolder is not entered, so it stays and keeps the folder with it.
+            for (const platform::DirEntry& entry : platform::listFolder(folder, "*.*"))
+                platform::deleteFile(platform::joinPath(folder, entry.name));
+            platform::removeFolder(folder);
+        }
     }
 
     cb4_.clear();

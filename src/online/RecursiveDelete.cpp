@@ -2,20 +2,9 @@
 
 #include "platform/FileSystem.h"
 
-#include <filesystem>
-
 namespace hx {
 
 namespace {
-
-// The listing reports a link to a folder as a folder (as Windows reports a junction); deleting
-// must not descend into it, or it would empty a folder outside the one being deleted.
-bool isLink(const std::string& path)
-{
-    std::error_code ec;
-    const auto status = std::filesystem::symlink_status(platform::resolvePath(path), ec);
-    return !ec && std::filesystem::is_symlink(status);
-}
 
 std::string withSeparator(const std::string& folder)
 {
@@ -34,15 +23,19 @@ bool deleteBelow(const std::string& folder, bool clearReadOnly, bool stopAtFirst
     for (const platform::DirEntry& entry : platform::listFolder(folder, "*")) {
         const std::string path = prefix + entry.name;
         bool deleted = false;
-        if (entry.isFolder && !isLink(path)) {
+        // The listing reports a link to a folder as a folder (as Windows reports a junction);
+        // it is deleted as a link, never descended into.
+        if (entry.isFolder && !platform::isLink(path)) {
             if (clearReadOnly)
                 platform::clearAttributes(path);
             deleted = deleteBelow(path, clearReadOnly, stopAtFirstFailure, true);
         } else {
             // A link's attributes would be those of its target, which is not ours to change.
-            if (clearReadOnly && !isLink(path))
+            const bool link = platform::isLink(path);
+            if (clearReadOnly && !link)
                 platform::clearAttributes(path);
-            deleted = platform::deleteFile(path);
+            // A junction to a folder goes the way of an empty folder on Windows.
+            deleted = platform::deleteFile(path) || (link && platform::removeFolder(path));
         }
         if (!deleted) {
             allDeleted = false;
@@ -61,7 +54,7 @@ bool recursiveDelete(const std::string& folder, bool clearReadOnly, bool stopAtF
                      bool removeFolderItself)
 {
     // The folder being emptied must itself accept deletions below it.
-    if (clearReadOnly && platform::folderExists(folder) && !isLink(folder))
+    if (clearReadOnly && platform::folderExists(folder) && !platform::isLink(folder))
         platform::clearAttributes(folder);
     return deleteBelow(folder, clearReadOnly, stopAtFirstFailure, removeFolderItself);
 }

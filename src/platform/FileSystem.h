@@ -42,6 +42,9 @@ std::string resolvePath(const std::string& path);
 bool fileExists(const std::string& path);    // a file (not a folder) exists there
 bool folderExists(const std::string& path);  // a folder exists there
 bool pathExists(const std::string& path);    // anything exists there
+// The entry itself is a symbolic link (or, on Windows, a junction or other reparse point).
+// Deleting below such a folder would reach outside the folder that holds the link.
+bool isLink(const std::string& path);
 std::uint64_t fileSize(const std::string& path);  // 0 when missing
 
 // Copies a file; fails (false) when the target exists, the source is a folder or any read or

@@ -223,6 +223,12 @@ bool folderExists(const std::string& path)
     return ::stat(resolvePath(path).c_str(), &st) == 0 && S_ISDIR(st.st_mode);
 }
 
+bool isLink(const std::string& path)
+{
+    struct stat st;
+    return ::lstat(resolvePath(path).c_str(), &st) == 0 && S_ISLNK(st.st_mode);
+}
+
 bool pathExists(const std::string& path)
 {
     struct stat st;

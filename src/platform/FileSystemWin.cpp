@@ -43,6 +43,12 @@ bool folderExists(const std::string& path)
     return attributes != INVALID_FILE_ATTRIBUTES && (attributes & FILE_ATTRIBUTE_DIRECTORY);
 }
 
+bool isLink(const std::string& path)
+{
+    const DWORD attributes = ::GetFileAttributesA(path.c_str());
+    return attributes != INVALID_FILE_ATTRIBUTES && (attributes & FILE_ATTRIBUTE_REPARSE_POINT);
+}
+
 bool pathExists(const std::string& path)
 {
     return ::GetFileAttributesA(path.c_str()) != INVALID_FILE_ATTRIBUTES;

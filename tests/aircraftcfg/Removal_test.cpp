@@ -5,6 +5,7 @@
 #include <gtest/gtest.h>
 
 #include <algorithm>
+#include <filesystem>
 #include <string>
 #include <vector>
 
@@ -178,6 +179,19 @@ TEST_F(RemovalTest, TextureFolderWithASubfolderKeepsIt)
     EXPECT_FALSE(exists(product + "/texture.A/thumbnail.jpg"));
     EXPECT_FALSE(exists(product + "/texture.A/.hidden"));
     EXPECT_TRUE(exists(product + "/texture.A/panel/panel.bmp"));
+}
+
+TEST_F(RemovalTest, ATextureFolderThatIsALinkLosesOnlyTheLink)
+{
+    // The files the link points to lie outside the aircraft and are not the livery's.
+    writeFile(dir / "elsewhere/keep.bmp", "BM");
+    writeFile(cfg, entry(0, "A", "Red") + kGeneral);
+    makeFolders(product);
+    std::filesystem::create_directory_symlink(dir / "elsewhere", product + "/texture.A");
+    choose();
+    EXPECT_EQ(removeItem(0), Outcome::Completed);
+    EXPECT_FALSE(exists(product + "/texture.A"));
+    EXPECT_EQ(readFile(dir / "elsewhere/keep.bmp"), "BM");
 }
 
 TEST_F(RemovalTest, LineEndsAreWrittenBackAsCrLf)
