@@ -24,7 +24,7 @@ inline constexpr int kExitError = 2;
 
 inline int exitCode(Outcome outcome)
 {
-    return outcome == Outcome::Refused ? kExitRefused
+    return outcome == Outcome::Refused   ? kExitRefused
            : outcome == Outcome::Stopped ? kExitRefused
                                          : kExitOk;
 }
@@ -36,9 +36,9 @@ public:
 };
 
 struct Context {
-    std::string startupFolder;      // the current folder after -C, without trailing separator
-    Simulator sim;                  // after the start-up look-up and --sim/--root
-    std::string catalogueUrl;       // --catalogue-url or the built-in one
+    std::string startupFolder; // the current folder after -C, without trailing separator
+    Simulator sim;             // after the start-up look-up and --sim/--root
+    std::string catalogueUrl;  // --catalogue-url or the built-in one
     std::unique_ptr<platform::Registry> registry;
     CliFeedback feedback;
 };
@@ -47,8 +47,8 @@ using CommandFn = int (*)(Context& ctx, const std::vector<std::string>& args);
 
 struct Command {
     const char* name;
-    const char* usage;    // arguments, e.g. "PRODUCT INDEX"
-    const char* summary;  // one line
+    const char* usage;   // arguments, e.g. "PRODUCT INDEX"
+    const char* summary; // one line
     CommandFn run;
 };
 
@@ -67,10 +67,10 @@ public:
 // Parses a non-negative index argument or throws UsageError.
 int parseIndex(const std::string& text);
 
-}  // namespace hx::cli
+} // namespace hx::cli
 
 #define HX_CLI_CONCAT2(a, b) a##b
 #define HX_CLI_CONCAT(a, b) HX_CLI_CONCAT2(a, b)
-#define HX_CLI_COMMAND(name, usage, summary, fn)                                                 \
-    static const ::hx::cli::CommandRegistrar HX_CLI_CONCAT(hxCliCommand_, __LINE__)(             \
+#define HX_CLI_COMMAND(name, usage, summary, fn)                                                   \
+    static const ::hx::cli::CommandRegistrar HX_CLI_CONCAT(hxCliCommand_, __LINE__)(               \
         ::hx::cli::Command{name, usage, summary, fn})

@@ -11,8 +11,8 @@ int runSim(Context& ctx, const std::vector<std::string>& args)
     return kExitOk;
 }
 
-}  // namespace
+} // namespace
 
 HX_CLI_COMMAND("sim", "", "prints the simulator kind and its folder, tab-separated", runSim);
 
-}  // namespace hx::cli
+} // namespace hx::cli

@@ -26,8 +26,8 @@ int runUnpack(Context&, const std::vector<std::string>& args)
         const ZipSummary summary = extractor.extractAll(args[0], args[1]);
         if (terminal)
             std::fputc('\n', stderr);
-        std::cout << summary.files << " files, " << summary.folders << " folders, "
-                  << summary.bytes << " bytes" << std::endl;
+        std::cout << summary.files << " files, " << summary.folders << " folders, " << summary.bytes
+                  << " bytes" << std::endl;
         return kExitOk;
     } catch (const ZipError& e) {
         if (terminal)
@@ -37,10 +37,10 @@ int runUnpack(Context&, const std::vector<std::string>& args)
     }
 }
 
-}  // namespace
+} // namespace
 
 HX_CLI_COMMAND("unpack", "ARCHIVE DIR",
                "unpacks a livery archive into DIR with the download's checks; 2 when refused",
                runUnpack);
 
-}  // namespace hx::cli
+} // namespace hx::cli

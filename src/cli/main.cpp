@@ -38,7 +38,8 @@ void printUsage(std::ostream& out)
 
 std::optional<SimKind> parseSimKind(std::string text)
 {
-    std::transform(text.begin(), text.end(), text.begin(), [](unsigned char c) { return std::tolower(c); });
+    std::transform(text.begin(), text.end(), text.begin(),
+                   [](unsigned char c) { return std::tolower(c); });
     if (text == "none")
         return SimKind::None;
     if (text == "fs9")
@@ -48,11 +49,17 @@ std::optional<SimKind> parseSimKind(std::string text)
     return std::nullopt;
 }
 
-}  // namespace
+} // namespace
 
-CommandRegistrar::CommandRegistrar(const Command& command) { registry().push_back(command); }
+CommandRegistrar::CommandRegistrar(const Command& command)
+{
+    registry().push_back(command);
+}
 
-const std::vector<Command>& commands() { return registry(); }
+const std::vector<Command>& commands()
+{
+    return registry();
+}
 
 int parseIndex(const std::string& text)
 {
@@ -99,8 +106,8 @@ int run(int argc, char** argv)
     const std::string name = args[i];
     const std::vector<std::string> commandArgs(args.begin() + static_cast<long>(i) + 1, args.end());
     const auto& list = commands();
-    const auto command = std::find_if(list.begin(), list.end(),
-                                      [&](const Command& c) { return name == c.name; });
+    const auto command =
+        std::find_if(list.begin(), list.end(), [&](const Command& c) { return name == c.name; });
     if (command == list.end())
         throw UsageError("unknown command " + name);
 
@@ -134,13 +141,13 @@ int run(int argc, char** argv)
     try {
         return command->run(ctx, commandArgs);
     } catch (const UsageError& e) {
-        std::cerr << "hangarix-cli " << command->name << ": " << e.what() << "\nusage: hangarix-cli "
-                  << command->name << " " << command->usage << "\n";
+        std::cerr << "hangarix-cli " << command->name << ": " << e.what()
+                  << "\nusage: hangarix-cli " << command->name << " " << command->usage << "\n";
         return kExitError;
     }
 }
 
-}  // namespace hx::cli
+} // namespace hx::cli
 
 int main(int argc, char** argv)
 {

@@ -8,4 +8,4 @@ inline constexpr const char* kDefaultCatalogueBaseUrl = "http://liveries.kzq-air
 // The maker's web site; its FAQ page is the site followed by "/FAQ".
 inline constexpr const char* kMakerWebSite = "http://www.kzq-aircraft.example";
 
-}  // namespace hx
+} // namespace hx

@@ -8,9 +8,9 @@ namespace hx {
 
 // How a user action ended, so a front end can tell a completion from a refusal.
 enum class Outcome {
-    Completed,  // the action did its work (possibly with a completion message)
-    Refused,    // it stopped at one of the system's refusal messages
-    Stopped,    // it stopped without a message (a failed download, a bad archive)
+    Completed, // the action did its work (possibly with a completion message)
+    Refused,   // it stopped at one of the system's refusal messages
+    Stopped,   // it stopped without a message (a failed download, a bad archive)
 };
 
 class Feedback {
@@ -24,7 +24,7 @@ public:
     virtual void processEvents() {}
 };
 
-}  // namespace hx
+} // namespace hx
 
 namespace hx {
 
@@ -37,4 +37,4 @@ inline std::string errorBoxText(const std::string& message)
     return message;
 }
 
-}  // namespace hx
+} // namespace hx

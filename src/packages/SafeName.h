@@ -22,4 +22,4 @@ inline bool isPlainName(std::string_view name)
     return true;
 }
 
-}  // namespace hx
+} // namespace hx

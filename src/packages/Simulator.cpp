@@ -24,7 +24,7 @@ Simulator startupLookup(const platform::Registry& registry)
             sim.root = *path;
             sim.kind = SimKind::FS9;
         }
-        return sim;  // FSX is not tried once FS9's key opens
+        return sim; // FSX is not tried once FS9's key opens
     }
     if (registry.keyOpens(kFsxKey)) {
         if (auto path = registry.readString(kFsxKey, kFsxValue)) {
@@ -63,4 +63,4 @@ std::optional<std::string> aircraftBaseFolder(const Simulator& sim)
     }
 }
 
-}  // namespace hx
+} // namespace hx

@@ -18,12 +18,14 @@ struct Simulator {
 };
 
 inline constexpr const char* kPleaseSelectFS = "Please select FS";
-inline constexpr const char* kFs9Key = "software\\microsoft\\microsoft games\\flight simulator\\9.0";
+inline constexpr const char* kFs9Key =
+    "software\\microsoft\\microsoft games\\flight simulator\\9.0";
 inline constexpr const char* kFs9Value = "exe path";
-inline constexpr const char* kFsxKey = "software\\Microsoft\\Microsoft Games\\Flight Simulator\\10.0";
+inline constexpr const char* kFsxKey =
+    "software\\Microsoft\\Microsoft Games\\Flight Simulator\\10.0";
 inline constexpr const char* kFsxValue = "SetupPath";
 
-const char* simKindName(SimKind kind);  // "None", "FS9", "FSX"
+const char* simKindName(SimKind kind); // "None", "FS9", "FSX"
 
 // Start-up look-up: FS9's key decides when it opens (even without its value); otherwise FSX.
 // Throws RegistryError for a value of the wrong type.
@@ -38,4 +40,4 @@ Simulator simulatorChosen(const platform::Registry& registry, SimKind chosen,
 // separator; nullopt for None.
 std::optional<std::string> aircraftBaseFolder(const Simulator& sim);
 
-}  // namespace hx
+} // namespace hx

@@ -18,4 +18,4 @@ void createWorkingFolders(const std::string& startupFolder)
     }
 }
 
-}  // namespace hx
+} // namespace hx

@@ -5,10 +5,10 @@
 
 namespace hx {
 
-inline constexpr const char* kDownloadsFolder = "downloads";  // local packages
-inline constexpr const char* kTempZipFolder = "tempzip";      // downloaded archives
-inline constexpr const char* kTempLivFolder = "templiv";      // the unpacked archive
-inline constexpr const char* kImagesFolder = "images";        // catalogue pictures
+inline constexpr const char* kDownloadsFolder = "downloads"; // local packages
+inline constexpr const char* kTempZipFolder = "tempzip";     // downloaded archives
+inline constexpr const char* kTempLivFolder = "templiv";     // the unpacked archive
+inline constexpr const char* kImagesFolder = "images";       // catalogue pictures
 inline constexpr const char* kFallbackPicture = "thumbnail.jpg";
 
 // Creates images, downloads, tempzip and templiv in `startupFolder`, each only when missing.
@@ -18,4 +18,4 @@ void createWorkingFolders(const std::string& startupFolder);
 // startupFolder + separator + name.
 std::string workingFolder(const std::string& startupFolder, const char* name);
 
-}  // namespace hx
+} // namespace hx

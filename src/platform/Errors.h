@@ -29,4 +29,4 @@ public:
 // "File access denied", anything else -> "I/O error N").
 IoError ioErrorFromErrno(int err);
 
-}  // namespace hx
+} // namespace hx

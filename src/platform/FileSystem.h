@@ -39,20 +39,20 @@ bool wildcardMatch(std::string_view pattern, std::string_view name);
 // as written (so the result names where a new entry would be created).
 std::string resolvePath(const std::string& path);
 
-bool fileExists(const std::string& path);    // a file (not a folder) exists there
-bool folderExists(const std::string& path);  // a folder exists there
-bool pathExists(const std::string& path);    // anything exists there
+bool fileExists(const std::string& path);   // a file (not a folder) exists there
+bool folderExists(const std::string& path); // a folder exists there
+bool pathExists(const std::string& path);   // anything exists there
 // The entry itself is a symbolic link (or, on Windows, a junction or other reparse point).
 // Deleting below such a folder would reach outside the folder that holds the link.
 bool isLink(const std::string& path);
-std::uint64_t fileSize(const std::string& path);  // 0 when missing
+std::uint64_t fileSize(const std::string& path); // 0 when missing
 
 // Copies a file; fails (false) when the target exists, the source is a folder or any read or
 // write fails. Never overwrites. A failed copy leaves no partial target behind.
 bool copyFileNoOverwrite(const std::string& from, const std::string& to);
-bool createFolder(const std::string& path);  // one level; false when it exists or fails
-bool deleteFile(const std::string& path);    // files only; false for folders and failures
-bool removeFolder(const std::string& path);  // empty folders only
+bool createFolder(const std::string& path); // one level; false when it exists or fails
+bool deleteFile(const std::string& path);   // files only; false for folders and failures
+bool removeFolder(const std::string& path); // empty folders only
 // Clears read-only, hidden and system (leaving "archive"). On POSIX: makes the entry writable
 // by its owner, which is what the read-only attribute means there.
 bool clearAttributes(const std::string& path);
@@ -60,4 +60,4 @@ bool clearAttributes(const std::string& path);
 // The process's current folder, without a trailing separator.
 std::string currentFolder();
 
-}  // namespace hx::platform
+} // namespace hx::platform

@@ -33,4 +33,4 @@ std::unique_ptr<Registry> openMachineRegistry();
 std::unique_ptr<Registry> openWineRegistry(const std::string& prefix);
 #endif
 
-}  // namespace hx::platform
+} // namespace hx::platform

@@ -19,4 +19,4 @@ std::string readText(const std::string& path);
 // point leaves the old file as it was (and no temporary file behind). Throws IoError.
 void writeTextAtomic(const std::string& path, std::string_view text);
 
-}  // namespace hx::platform
+} // namespace hx::platform

@@ -30,4 +30,4 @@ private:
     void (*oldHandler_)(int) = nullptr;
 };
 
-}  // namespace hx::test
+} // namespace hx::test

@@ -27,4 +27,4 @@ std::string LoopbackServer::url(const std::string& path) const
     return "http://127.0.0.1:" + std::to_string(port_) + path;
 }
 
-}  // namespace hx::test
+} // namespace hx::test

@@ -32,4 +32,4 @@ private:
     int port_ = 0;
 };
 
-}  // namespace hx::test
+} // namespace hx::test

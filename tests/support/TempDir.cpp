@@ -37,7 +37,10 @@ std::string TempDir::operator/(std::string_view relative) const
     return path_ + "/" + std::string(relative);
 }
 
-void makeFolders(const std::string& path) { fs::create_directories(path); }
+void makeFolders(const std::string& path)
+{
+    fs::create_directories(path);
+}
 
 void writeFile(const std::string& path, std::string_view bytes)
 {
@@ -82,7 +85,8 @@ ProcessResult runProcess(const std::string& commandLine)
 {
     TempDir scratch;
     const std::string outPath = scratch / "out", errPath = scratch / "err";
-    const std::string line = commandLine + " >" + shellQuote(outPath) + " 2>" + shellQuote(errPath) + " </dev/null";
+    const std::string line =
+        commandLine + " >" + shellQuote(outPath) + " 2>" + shellQuote(errPath) + " </dev/null";
     const int status = std::system(line.c_str());
     ProcessResult result;
     result.exitCode = WIFEXITED(status) ? WEXITSTATUS(status) : -1;
@@ -96,4 +100,4 @@ ProcessResult runCli(const std::string& arguments)
     return runProcess(shellQuote(HX_CLI_PATH) + " " + arguments);
 }
 
-}  // namespace hx::test
+} // namespace hx::test

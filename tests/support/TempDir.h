@@ -43,4 +43,4 @@ std::string shellQuote(std::string_view arg);
 // Runs hangarix-cli with the given (already quoted) arguments.
 ProcessResult runCli(const std::string& arguments);
 
-}  // namespace hx::test
+} // namespace hx::test
