@@ -294,6 +294,8 @@ QImage tabButton(const QString& text)
 
 QImage appIcon()
 {
+    // Shapes only, no text: the Windows build draws this icon at build time, where no font
+    // system is set up.
     QImage img = blank(32, 32);
     QPainter p(&img);
     p.setRenderHint(QPainter::Antialiasing);
@@ -304,10 +306,83 @@ QImage appIcon()
     p.setBrush(g);
     p.drawRoundedRect(QRectF(0.5, 0.5, 31, 31), 6, 6);
     drawAircraft(p, QPointF(16, 16), 26, 45, QColor(255, 255, 255, 70));
-    p.setFont(bookmanFont(21, true));
-    p.setPen(Qt::white);
-    p.drawText(QRectF(0, 0, 32, 31), Qt::AlignCenter, "H");
+    // A bold serif "H": two stems with small serifs and a bar, on whole pixels so it stays sharp.
+    p.setRenderHint(QPainter::Antialiasing, false);
+    p.setPen(Qt::NoPen);
+    p.setBrush(Qt::white);
+    for (int x : {8, 19}) {
+        p.drawRect(x + 1, 8, 4, 16); // stem
+        p.drawRect(x - 1, 7, 8, 2);  // top serif
+        p.drawRect(x - 1, 23, 8, 2); // foot serif
+    }
+    p.drawRect(13, 14, 6, 3); // bar
     return img;
+}
+
+QByteArray iconFile(const QImage& picture)
+{
+    // One image: the directory, then a bitmap header of twice the height (colour rows, then the
+    // mask rows), 24-bit colour rows bottom-up in B, G, R order, and a 1-bit mask in which a set
+    // bit lets the background through. Rows are padded to four bytes.
+    const QImage img = picture.convertToFormat(QImage::Format_ARGB32);
+    const int w = img.width();
+    const int h = img.height();
+    const int colourRow = (w * 3 + 3) / 4 * 4;
+    const int maskRow = ((w + 31) / 32) * 4;
+    const quint32 bitmapSize = 40 + quint32(colourRow * h + maskRow * h);
+    QByteArray out;
+    const auto u8 = [&](int v) { out.append(char(v & 0xFF)); };
+    const auto u16 = [&](quint32 v) {
+        u8(int(v));
+        u8(int(v >> 8));
+    };
+    const auto u32 = [&](quint32 v) {
+        u16(v & 0xFFFF);
+        u16(v >> 16);
+    };
+    u16(0); // reserved
+    u16(1); // icon
+    u16(1); // one image
+    u8(w >= 256 ? 0 : w);
+    u8(h >= 256 ? 0 : h);
+    u8(0);   // no palette
+    u8(0);   // reserved
+    u16(1);  // planes
+    u16(24); // bits per pixel
+    u32(bitmapSize);
+    u32(6 + 16); // offset of the bitmap
+    u32(40);
+    u32(quint32(w));
+    u32(quint32(h * 2));
+    u16(1);
+    u16(24);
+    u32(0); // uncompressed
+    u32(quint32(colourRow * h + maskRow * h));
+    u32(0);
+    u32(0);
+    u32(0);
+    u32(0);
+    // Half-covered edge pixels are kept opaque with their own colour; the rest is masked out.
+    const auto opaque = [&](int x, int y) { return qAlpha(img.pixel(x, y)) >= 128; };
+    for (int y = h - 1; y >= 0; --y) {
+        int written = 0;
+        for (int x = 0; x < w; ++x, written += 3) {
+            const QRgb c = opaque(x, y) ? img.pixel(x, y) : 0;
+            u8(qBlue(c));
+            u8(qGreen(c));
+            u8(qRed(c));
+        }
+        for (; written < colourRow; ++written)
+            u8(0);
+    }
+    for (int y = h - 1; y >= 0; --y) {
+        QByteArray row(maskRow, '\0');
+        for (int x = 0; x < w; ++x)
+            if (!opaque(x, y))
+                row[x / 8] = char(row[x / 8] | (0x80 >> (x % 8)));
+        out.append(row);
+    }
+    return out;
 }
 
 QImage fallbackThumbnail()

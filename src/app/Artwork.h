@@ -27,8 +27,11 @@ QImage browseButton();
 // 165 x 21: one face, a tab reading `text`.
 QImage tabButton(const QString& text);
 
-// 32 x 32 application icon.
+// 32 x 32 application icon, drawn without fonts so that it needs no application object.
 QImage appIcon();
+// An icon file (.ico) holding `picture` as one 24-bit image with a transparency mask; pixels
+// less than half covered are transparent.
+QByteArray iconFile(const QImage& picture);
 
 // 256 x 128 "No picture" picture, and the same as the JPEG file "thumbnail.jpg" holds.
 QImage fallbackThumbnail();

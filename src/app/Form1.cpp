@@ -328,8 +328,11 @@ void TForm1::buildProgressPanel()
     Label13 = makeLabel(p3, "Label13", QString(), 432, 128, phase, lightColor());
     Label17 = makeLabel(p3, "Label17", "Rest time:", 344, 152, phase, lightColor());
     Label9 = makeLabel(p3, "Label9", QString(), 432, 152, phase, lightColor());
-    for (QLabel* value : {Label11, Label12, Label13, Label9})
-        value->resize(140, 20);
+    // The values run up to the next caption on the left, to the panel's edge on the right.
+    for (QLabel* value : {Label11, Label12})
+        value->resize(Label16->x() - value->x() - 8, 20);
+    for (QLabel* value : {Label13, Label9})
+        value->resize(p3->width() - value->x() - 4, 20);
 }
 
 void TForm1::setCatalogueBaseUrl(const std::string& url)
@@ -532,6 +535,9 @@ void TForm1::bindDownloadComponent()
     httpget->MLblRestante = bind(Label12);
     httpget->MLblTempoRestante = bind(Label9);
     httpget->MProcessMessages = [] { QCoreApplication::processEvents(); };
+    // The flow keeps the owner's progress event bound while it runs and calls it after each
+    // report.
+    httpget->MOnProgress = [this](TMHttpGetResume&) { httpgetMOnProgress(); };
 }
 
 DownloadFlow& TForm1::downloadFlow()
@@ -562,7 +568,9 @@ void TForm1::BitBtn8Click()
 
 void TForm1::httpgetMOnProgress()
 {
-    downloadFlow().httpgetMOnProgress(*httpget);
+    const std::int64_t received = httpget->MTotalRecebido();
+    const std::int64_t total = httpget->MTamanhoArquivo();
+    setTitles(downloadCaption(received, total), downloadApplicationTitle(received, total));
 }
 
 void TForm1::stopDownload()
@@ -615,13 +623,19 @@ void TForm1::setTitles(const std::string& caption, const std::string& title)
 
 void TForm1::showProgressPreview()
 {
+    // A download 42% of the way through a 10,250 KB archive, written through the component's
+    // own bindings and number pictures so that the figures read exactly as during a download.
+    constexpr std::int64_t total = 10'250 * 1024;
+    constexpr std::int64_t received = total * 42 / 100;
+    const NumberSeparators& seps = userNumberSeparators();
     enterPhase(FlowPhase::Download, kDownloadPhaseText);
-    ProgressBar->setValue(ProgressBar->maximum() * 42 / 100);
-    Label11->setText("4.305.000");
-    Label12->setText("5.945.000");
-    Label13->setText("10.250.000");
-    Label9->setText("00:00:12");
-    setTitles(downloadCaption(42, 100), downloadApplicationTitle(42, 100));
+    httpget->MProgressBar->setMaximum(total);
+    httpget->MProgressBar->setPosition(received);
+    httpget->MLblTotal(kilobytesText(total, seps));
+    httpget->MLblRecebido(receivedLabelText(received, total, seps));
+    httpget->MLblRestante(remainingLabelText(received, total, seps));
+    httpget->MLblTempoRestante(timeLeftLabelText(65));
+    setTitles(downloadCaption(received, total), downloadApplicationTitle(received, total));
 }
 
 void TForm1::stopProgressPreview()

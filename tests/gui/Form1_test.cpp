@@ -5,6 +5,7 @@
 #include "app/Artwork.h"
 #include "app/Form1.h"
 #include "app/Skin.h"
+#include "controls/MarqueeBar.h"
 #include "support/LoopbackServer.h"
 #include "support/TempDir.h"
 
@@ -436,7 +437,6 @@ TEST_F(Form1Test, DownloadsAndInstallsWithTheTitlesCarryingThePercentage)
     form->BitBtn11Click();
     std::vector<std::string> captions, titles;
     bool disabledMeanwhile = true;
-    form->httpget->MOnProgress = nullptr; // the flow binds its own while it runs
     // The task bar shows the application title as the window's title.
     QObject::connect(form.get(), &QWidget::windowTitleChanged, [&](const QString& title) {
         captions.push_back(form->caption().toStdString());
@@ -458,6 +458,38 @@ TEST_F(Form1Test, DownloadsAndInstallsWithTheTitlesCarryingThePercentage)
     EXPECT_EQ(titles[titles.size() - 2], "KZQ HX - 100%");
     EXPECT_EQ(captions[captions.size() - 2], "KZQ Hangarix - 100%");
     EXPECT_EQ(titles.back(), "KZQ HX");
+    // The component's progress event is the window's handler, working from the component's
+    // figures (still those of the finished download).
+    ASSERT_TRUE(form->httpget->MOnProgress);
+    form->httpget->MOnProgress(*form->httpget);
+    EXPECT_EQ(form->caption().toStdString(), "KZQ Hangarix - 100%");
+    EXPECT_EQ(hx::app::applicationTitle().toStdString(), "KZQ HX - 100%");
+}
+
+TEST_F(Form1Test, ProgressPreviewShowsTheFiguresAsTheDownloadWritesThem)
+{
+    auto form = startForm();
+    form->show();
+    form->showProgressPreview();
+    EXPECT_TRUE(shown(form->p3, *form));
+    EXPECT_TRUE(shown(form->ProgressBar, *form));
+    EXPECT_FALSE(shown(form->mb1, *form));
+    EXPECT_FALSE(shown(form->AbMeter1, *form));
+    const hx::NumberSeparators& seps = hx::userNumberSeparators();
+    const std::string g = seps.grouping, d = seps.decimal;
+    EXPECT_EQ(form->Label13->text().toStdString(), "10" + g + "250" + d + "00 KB");
+    EXPECT_EQ(form->Label11->text().toStdString(), "4" + g + "305" + d + "00 KB (42" + d + "00%)");
+    EXPECT_EQ(form->Label12->text().toStdString(), "5" + g + "945" + d + "00 KB (58" + d + "00%)");
+    EXPECT_EQ(form->Label9->text().toStdString(), "00:01:05 s");
+    EXPECT_EQ(form->ProgressBar->value() * 100 / form->ProgressBar->maximum(), 42);
+    EXPECT_EQ(hx::app::applicationTitle().toStdString(), "KZQ HX - 42%");
+    // Every figure fits its label: none is cut off at the right.
+    for (QLabel* l : {form->Label9, form->Label11, form->Label12, form->Label13})
+        EXPECT_LE(l->fontMetrics().horizontalAdvance(l->text()), l->width())
+            << l->text().toStdString();
+    form->stopProgressPreview();
+    EXPECT_FALSE(shown(form->p3, *form));
+    EXPECT_EQ(hx::app::applicationTitle().toStdString(), "KZQ HX");
 }
 
 } // namespace
