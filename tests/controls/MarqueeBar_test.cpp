@@ -40,10 +40,13 @@ std::unique_ptr<TMarqueeBar> windowBar(MarqueeLook look, QWidget* parent = nullp
     return bar;
 }
 
+// Ticks until the bar reaches `position`; fails if a whole cycle passes without it.
 void tickTo(TMarqueeBar& bar, int position)
 {
-    while (bar.position() != position)
+    for (int ticks = 0; bar.position() != position; ++ticks) {
+        ASSERT_LE(ticks, bar.slotCount() + 8) << "position " << position << " never reached";
         bar.TimerTick();
+    }
 }
 
 // The colour at the centre of every slot, as rendered.
