@@ -71,6 +71,14 @@ int main(int argc, char** argv)
                 std::fprintf(stderr, "marquee-demo: cannot write %s\n", qPrintable(file));
                 return 1;
             }
+            if (positions[i] == 7) {
+                // The left end four times enlarged, to see the corners and the shading.
+                const QImage zoom = frame.copy(0, 0, 200, frame.height())
+                                        .scaled(800, frame.height() * 4, Qt::IgnoreAspectRatio,
+                                                Qt::FastTransformation);
+                zoom.save(out.filePath(
+                    QStringLiteral("marquee-%1-zoom.png").arg(QLatin1String(look.name))));
+            }
         }
         painter.end();
         const QString file =
