@@ -156,13 +156,15 @@ bool TMarqueeBar::platformThemed()
     // runs themed and the common controls in use are version 6 or later (the manifest's).
     using ThemeQuery = BOOL(WINAPI*)();
     using VersionQuery = HRESULT(CALLBACK*)(DLLVERSIONINFO*);
+    using AnyFunction = void (*)();
+    const auto lookUp = [](HMODULE module, const char* name) {
+        return reinterpret_cast<AnyFunction>(GetProcAddress(module, name));
+    };
     HMODULE uxtheme = LoadLibraryW(L"uxtheme.dll");
     if (uxtheme == nullptr)
         return false;
-    const auto isThemeActive = reinterpret_cast<ThemeQuery>(
-        reinterpret_cast<void*>(GetProcAddress(uxtheme, "IsThemeActive")));
-    const auto isAppThemed = reinterpret_cast<ThemeQuery>(
-        reinterpret_cast<void*>(GetProcAddress(uxtheme, "IsAppThemed")));
+    const auto isThemeActive = reinterpret_cast<ThemeQuery>(lookUp(uxtheme, "IsThemeActive"));
+    const auto isAppThemed = reinterpret_cast<ThemeQuery>(lookUp(uxtheme, "IsAppThemed"));
     bool themed =
         isThemeActive != nullptr && isAppThemed != nullptr && isThemeActive() && isAppThemed();
     FreeLibrary(uxtheme);
@@ -171,8 +173,7 @@ bool TMarqueeBar::platformThemed()
     HMODULE comctl = LoadLibraryW(L"comctl32.dll");
     if (comctl == nullptr)
         return false;
-    const auto getVersion = reinterpret_cast<VersionQuery>(
-        reinterpret_cast<void*>(GetProcAddress(comctl, "DllGetVersion")));
+    const auto getVersion = reinterpret_cast<VersionQuery>(lookUp(comctl, "DllGetVersion"));
     DLLVERSIONINFO info{};
     info.cbSize = sizeof(info);
     themed = getVersion != nullptr && SUCCEEDED(getVersion(&info)) && info.dwMajorVersion >= 6;
@@ -273,6 +274,7 @@ void TMarqueeBar::ShadeBlock(QImage& picture, TColor color)
                      LighterColor(color, 16), gdTopToBottom, 255);
 }
 
+// The background brush of the parent widget; a bar without a parent uses its own back colour.
 TColor TMarqueeBar::parentBrushColor() const
 {
     const QWidget* parent = parentWidget();
