@@ -1,5 +1,5 @@
 #pragma once
-// Colour and drawing helpers of the display controls: reading and building colour values,
+// Colour and drawing routines of the display controls: reading and building colour values,
 // darker and lighter shades, hue/saturation/lightness conversions and banded gradient fills.
 //
 // A TColor holds red in bits 0-7, green in 8-15 and blue in 16-23. A negative value (high byte
