@@ -2,6 +2,8 @@
 
 #include <QPainter>
 
+#include <algorithm>
+
 namespace hx::app {
 
 BitmapButton::BitmapButton(QWidget* parent) : QAbstractButton(parent)
@@ -44,6 +46,13 @@ void BitmapButton::paintEvent(QPaintEvent*)
     p.drawImage(at, picture_, source);
     if (faces_ < 3 && !isEnabled())
         p.fillRect(rect(), QColor(255, 255, 255, 110));
+    // Focus arrives by the keyboard only: a dotted frame inside the face shows where it is.
+    if (hasFocus()) {
+        p.setPen(QPen(QColor(255, 255, 255, 220), 1, Qt::DotLine));
+        p.setBrush(Qt::NoBrush);
+        const int inset = std::min(width(), height()) >= 40 ? 5 : 3;
+        p.drawRect(rect().adjusted(inset, inset, -inset - 1, -inset - 1));
+    }
 }
 
 } // namespace hx::app

@@ -3,10 +3,15 @@
 #include "app/Skin.h"
 
 #include <QAbstractItemView>
+#include <QEvent>
+#include <QFocusEvent>
 #include <QListView>
 #include <QPainter>
 #include <QPainterPath>
+#include <QScreen>
 #include <QStyledItemDelegate>
+
+#include <algorithm>
 
 namespace hx::app {
 
@@ -35,7 +40,36 @@ SkinnedComboBox::SkinnedComboBox(QWidget* parent) : QComboBox(parent), textColor
     view->setUniformItemSizes(true);
     setView(view);
     view->setStyleSheet(comboBoxStyle());
+    view->setFont(font());
     setFocusPolicy(Qt::StrongFocus);
+}
+
+void SkinnedComboBox::changeEvent(QEvent* event)
+{
+    // The list is a window of its own, which fonts do not reach by themselves.
+    if (event->type() == QEvent::FontChange)
+        view()->setFont(font());
+    QComboBox::changeEvent(event);
+}
+
+void SkinnedComboBox::showPopup()
+{
+    QComboBox::showPopup();
+    // The style opens the list over the box, with the chosen item on top of it; a drop-down
+    // list opens below the box instead.
+    QWidget* popup = view()->window();
+    if (popup == window() || !popup->isVisible())
+        return;
+    QRect frame = popup->geometry();
+    frame.setWidth(std::max(width(), frame.width()));
+    frame.moveTopLeft(mapToGlobal(QPoint(0, height())));
+    if (const QScreen* s = screen()) {
+        const QRect area = s->availableGeometry();
+        if (frame.bottom() > area.bottom() &&
+            mapToGlobal(QPoint(0, 0)).y() - frame.height() >= area.top())
+            frame.moveBottom(mapToGlobal(QPoint(0, 0)).y() - 1);
+    }
+    popup->setGeometry(frame);
 }
 
 void SkinnedComboBox::setTextColor(const QColor& color)
@@ -120,8 +154,26 @@ void SkinnedCheckBox::paintEvent(QPaintEvent*)
     }
     p.setPen(palette().color(QPalette::WindowText));
     p.setFont(font());
-    p.drawText(QRect(kBox + kSpacing, 0, width() - kBox - kSpacing, height()),
-               Qt::AlignVCenter | Qt::AlignLeft, text());
+    const QRect textArea(kBox + kSpacing, 0, width() - kBox - kSpacing, height());
+    QRect drawn;
+    p.drawText(textArea, Qt::AlignVCenter | Qt::AlignLeft, text(), &drawn);
+    if (hasFocus() && keyboardFocus_) {
+        p.setPen(QPen(darkColor(), 1, Qt::DotLine));
+        p.drawRect(drawn.adjusted(-2, -1, 1, 0) & rect().adjusted(0, 0, -1, -1));
+    }
+}
+
+void SkinnedCheckBox::focusInEvent(QFocusEvent* event)
+{
+    keyboardFocus_ =
+        event->reason() == Qt::TabFocusReason || event->reason() == Qt::BacktabFocusReason;
+    QCheckBox::focusInEvent(event);
+}
+
+void SkinnedCheckBox::focusOutEvent(QFocusEvent* event)
+{
+    keyboardFocus_ = false;
+    QCheckBox::focusOutEvent(event);
 }
 
 Meter::Meter(QWidget* parent) : QWidget(parent)

@@ -20,8 +20,13 @@ public:
     void setTextColor(const QColor& color);
     QColor textColor() const { return textColor_; }
 
+    // The list drops down below the box (above it when the screen ends first), as wide as the
+    // box, in the box's font.
+    void showPopup() override;
+
 protected:
     void paintEvent(QPaintEvent* event) override;
+    void changeEvent(QEvent* event) override;
 
 private:
     QColor textColor_;
@@ -35,6 +40,11 @@ public:
 protected:
     void paintEvent(QPaintEvent* event) override;
     bool hitButton(const QPoint& pos) const override;
+    void focusInEvent(QFocusEvent* event) override;
+    void focusOutEvent(QFocusEvent* event) override;
+
+private:
+    bool keyboardFocus_ = false; // focus cues show after the keyboard moved the focus here
 };
 
 // A horizontal meter: the filled part dark, the rest light, framed in dark.

@@ -59,9 +59,17 @@ void openPanel(hx::app::TForm1& form, const std::string& panel)
 {
     if (panel == "catalogue")
         form.BitBtn11Click();
-    else if (panel == "removal")
+    else if (panel == "removal") {
+        // With the first installed product chosen, so that its liveries are listed.
         form.BitBtn12Click();
-    else if (panel == "progress")
+        if (form.cb3->count() > 0) {
+            form.cb3->setCurrentIndex(0);
+            form.cb3Change();
+            if (form.cb4->count() > 1) {
+                form.cb4->setCurrentIndex(1);
+            }
+        }
+    } else if (panel == "progress")
         form.showProgressPreview();
 }
 

@@ -9,6 +9,7 @@
 #include "support/LoopbackServer.h"
 #include "support/TempDir.h"
 
+#include <QAbstractItemView>
 #include <QApplication>
 #include <QtTest/QTest>
 
@@ -490,6 +491,51 @@ TEST_F(Form1Test, ProgressPreviewShowsTheFiguresAsTheDownloadWritesThem)
     form->stopProgressPreview();
     EXPECT_FALSE(shown(form->p3, *form));
     EXPECT_EQ(hx::app::applicationTitle().toStdString(), "KZQ HX");
+}
+
+TEST_F(Form1Test, ListsDropDownBelowTheirBoxInTheBoxsFont)
+{
+    auto form = startForm();
+    form->show();
+    ASSERT_TRUE(QTest::qWaitForWindowExposed(form.get()));
+    hx::app::SkinnedComboBox* box = form->cb2;
+    box->showPopup();
+    QWidget* popup = box->view()->window();
+    ASSERT_TRUE(popup->isVisible());
+    EXPECT_EQ(popup->geometry().topLeft(), box->mapToGlobal(QPoint(0, box->height())));
+    EXPECT_GE(popup->width(), box->width());
+    EXPECT_EQ(box->view()->font(), box->font());
+    EXPECT_EQ(box->view()->visualRect(box->model()->index(1, 0)).height(), 19);
+    box->hidePopup();
+    // A font set later reaches the list as well.
+    box->setFont(hx::app::bookmanFont(20, true));
+    EXPECT_EQ(box->view()->font(), box->font());
+}
+
+TEST_F(Form1Test, KeyboardFocusShowsOnButtonsAndTheCheckBoxOnly)
+{
+    auto form = startForm();
+    form->show();
+    form->activateWindow();
+    ASSERT_TRUE(QTest::qWaitForWindowActive(form.get()));
+    const auto face = [](QWidget* w) { return w->grab().toImage(); };
+    for (QWidget* w : {static_cast<QWidget*>(form->BitBtn3), static_cast<QWidget*>(form->BitBtn4),
+                       static_cast<QWidget*>(form->BitBtn10)}) {
+        const QImage plain = face(w);
+        w->setFocus(Qt::TabFocusReason);
+        ASSERT_TRUE(w->hasFocus()) << w->objectName().toStdString();
+        EXPECT_NE(face(w), plain) << w->objectName().toStdString();
+        w->clearFocus();
+        EXPECT_EQ(face(w), plain) << w->objectName().toStdString();
+    }
+    // A click on the check box gives it the focus without the dotted frame; Tab shows it.
+    const QImage plain = face(form->sl1);
+    form->sl1->setFocus(Qt::MouseFocusReason);
+    ASSERT_TRUE(form->sl1->hasFocus());
+    EXPECT_EQ(face(form->sl1), plain);
+    form->sl1->clearFocus();
+    form->sl1->setFocus(Qt::TabFocusReason);
+    EXPECT_NE(face(form->sl1), plain);
 }
 
 } // namespace
