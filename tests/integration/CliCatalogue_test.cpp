@@ -6,8 +6,6 @@
 #include <gtest/gtest.h>
 
 #include <filesystem>
-#include <map>
-#include <mutex>
 
 namespace hx {
 namespace {
@@ -18,25 +16,16 @@ class CliCatalogue : public ::testing::Test {
 protected:
     void SetUp() override
     {
-        server.server().Get(".*", [this](const httplib::Request& req, httplib::Response& res) {
-            std::lock_guard lock(mutex);
-            ++requests[req.path];
-            const auto it = files.find(req.path);
-            if (it == files.end()) {
-                res.status = 404;
-                return;
-            }
-            res.set_content(it->second, "application/octet-stream");
-        });
+        server.serveRoutes();
         server.start();
-        files["/hangarix/prod.txt"] = "Alpha&&a.txt;;\r\nBravo Two&&b/list.txt;;\r\n";
-        files["/hangarix/a.txt"] =
-            "A1&&" + server.url("/zip/a1.zip") + ";;" + server.url("/pic/a1.jpg") + "!!\r\n";
-        files["/hangarix/b/list.txt"] = "B first&&" + server.url("/zip/b1.zip") + ";;" +
-                                        server.url("/pic/b1.jpg") + "!!\r\nB second&&" +
-                                        server.url("/zip/b 2.zip") + ";;!!\r\n";
-        files["/pic/a1.jpg"] = "a1";
-        files["/pic/b1.jpg"] = "b1";
+        server.setRoute("/hangarix/prod.txt", "Alpha&&a.txt;;\r\nBravo Two&&b/list.txt;;\r\n");
+        server.setRoute("/hangarix/a.txt", "A1&&" + server.url("/zip/a1.zip") + ";;" +
+                                               server.url("/pic/a1.jpg") + "!!\r\n");
+        server.setRoute("/hangarix/b/list.txt", "B first&&" + server.url("/zip/b1.zip") + ";;" +
+                                                    server.url("/pic/b1.jpg") + "!!\r\nB second&&" +
+                                                    server.url("/zip/b 2.zip") + ";;!!\r\n");
+        server.setRoute("/pic/a1.jpg", "a1");
+        server.setRoute("/pic/b1.jpg", "b1");
     }
 
     test::ProcessResult catalogue(const std::string& args)
@@ -45,16 +34,9 @@ protected:
                             shellQuote(server.url("/")) + " catalogue" + args);
     }
 
-    int requestsOf(const std::string& path)
-    {
-        std::lock_guard lock(mutex);
-        return requests[path];
-    }
+    int requestsOf(const std::string& path) const { return server.requestCount(path); }
 
     test::TempDir dir;
-    std::mutex mutex;
-    std::map<std::string, std::string> files;
-    std::map<std::string, int> requests;
     test::LoopbackServer server; // stopped before the tables it reads go
 };
 
@@ -84,8 +66,7 @@ TEST_F(CliCatalogue, FailuresExitWithAnError)
     EXPECT_EQ(noProduct.out, "");
 
     {
-        std::lock_guard lock(mutex);
-        files.erase("/hangarix/prod.txt");
+        server.removeRoute("/hangarix/prod.txt");
     }
     const auto missing = catalogue("");
     EXPECT_EQ(missing.exitCode, 2);

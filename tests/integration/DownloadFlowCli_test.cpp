@@ -9,7 +9,6 @@
 
 #include <filesystem>
 #include <map>
-#include <mutex>
 
 namespace hx {
 namespace {
@@ -62,26 +61,19 @@ class CliDownload : public ::testing::Test {
 protected:
     void SetUp() override
     {
-        server.server().Get(".*", [this](const httplib::Request& req, httplib::Response& res) {
-            std::lock_guard lock(mutex);
-            const auto it = files.find(req.path);
-            if (it == files.end()) {
-                res.status = 404;
-                return;
-            }
-            res.set_content(it->second, "application/octet-stream");
-        });
+        server.serveRoutes();
         server.start();
-        files["/hangarix/prod.txt"] = "Other&&o.txt;;\r\nB738&&b738.txt;;\r\n";
-        files["/hangarix/o.txt"] = "O&&" + server.url("/zip/o.zip") + ";;!!\r\n";
-        files["/hangarix/b738.txt"] = "First&&" + server.url("/zip/first.zip") + ";;!!\r\nPair&&" +
-                                      server.url("/zip/pair.zip") + ";;!!\r\n";
-        files["/zip/pair.zip"] = ZipMaker()
-                                     .file("One/installerinfo.txt", information("One"))
-                                     .file("One/texture.One/a.bmp", "1")
-                                     .file("Two/installerinfo.txt", information("Two"))
-                                     .file("Two/texture.Two/a.bmp", "2")
-                                     .bytes();
+        server.setRoute("/hangarix/prod.txt", "Other&&o.txt;;\r\nB738&&b738.txt;;\r\n");
+        server.setRoute("/hangarix/o.txt", "O&&" + server.url("/zip/o.zip") + ";;!!\r\n");
+        server.setRoute("/hangarix/b738.txt", "First&&" + server.url("/zip/first.zip") +
+                                                  ";;!!\r\nPair&&" + server.url("/zip/pair.zip") +
+                                                  ";;!!\r\n");
+        server.setRoute("/zip/pair.zip", ZipMaker()
+                                             .file("One/installerinfo.txt", information("One"))
+                                             .file("One/texture.One/a.bmp", "1")
+                                             .file("Two/installerinfo.txt", information("Two"))
+                                             .file("Two/texture.Two/a.bmp", "2")
+                                             .bytes());
         test::makeFolders(dir / "start");
         writeFile(product + "/aircraft.cfg", "[fltsim.0]\r\ntitle=Base\r\n\r\n[General]\r\n");
     }
@@ -95,8 +87,6 @@ protected:
 
     test::TempDir dir;
     std::string product = dir / "fs9/Aircraft/KZQ_B738";
-    std::mutex mutex;
-    std::map<std::string, std::string> files;
     test::LoopbackServer server;
 };
 

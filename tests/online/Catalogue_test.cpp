@@ -12,7 +12,6 @@
 #include <filesystem>
 #include <map>
 #include <memory>
-#include <mutex>
 #include <random>
 
 namespace hx {
@@ -134,13 +133,7 @@ class CatalogueProcedures : public ::testing::Test {
 protected:
     void SetUp() override
     {
-        server.server().Get(".*", [this](const httplib::Request& req, httplib::Response& res) {
-            std::lock_guard lock(mutex);
-            requests.push_back(req.target);
-            const auto it = routes.find(req.path);
-            res.status = it == routes.end() ? 404 : it->second.first;
-            res.set_content(it == routes.end() ? "" : it->second.second, "text/plain");
-        });
+        server.serveRoutes();
         server.start();
         createWorkingFolders(dir.path());
         test::writeFile(dir / "thumbnail.jpg", "fallback");
@@ -164,21 +157,13 @@ protected:
 
     void serve(const std::string& path, std::string body, int status = 200)
     {
-        std::lock_guard lock(mutex);
-        routes[path] = {status, std::move(body)};
+        server.setRoute(path, std::move(body), status);
     }
-    Names takeRequests()
-    {
-        std::lock_guard lock(mutex);
-        return std::exchange(requests, {});
-    }
+    Names takeRequests() { return server.takeRequests(); }
     std::string url(const std::string& path) const { return server.url(path); }
     std::string images(const std::string& name = "") const { return dir / ("images/" + name); }
 
     test::TempDir dir;
-    std::mutex mutex;
-    std::map<std::string, std::pair<int, std::string>> routes;
-    Names requests;
     Names loaded; // path "=" bytes, as the loader saw them
     bool failLoading = false;
     test::LoopbackServer server; // stopped before the tables it reads go

@@ -128,15 +128,6 @@ const std::string kDone = "Download concluído com sucesso!";
 const std::string kAlready = "Download já efetuado e concluído com sucesso!";
 const std::string kPaused = "Download pausado!";
 
-int closedPort()
-{
-    LoopbackServer s;
-    s.start();
-    const int port = s.port();
-    s.stop();
-    return port;
-}
-
 } // namespace
 
 TEST(NumberFormat, PicturesOfTheFigures)
@@ -482,7 +473,8 @@ TEST(MHttpGetResume, ClearingMBaixandoFromThePumpPausesAStalledTransfer)
 TEST(MHttpGetResume, ReconnectionCountsAndTheirLimit)
 {
     TempDir dir;
-    const std::string url = "http://127.0.0.1:" + std::to_string(closedPort()) + "/liv.zip";
+    const std::string url =
+        "http://127.0.0.1:" + std::to_string(LoopbackServer::closedPort()) + "/liv.zip";
     TMHttpGetResume d;
     Recorder rec;
     rec.bind(d);
@@ -519,7 +511,7 @@ TEST(MHttpGetResume, UnlimitedReconnectionsRunInALoop)
     TMHttpGetResume d;
     Recorder rec;
     rec.bind(d);
-    d.MURL = "127.0.0.1:" + std::to_string(closedPort()) + "/liv.zip";
+    d.MURL = "127.0.0.1:" + std::to_string(LoopbackServer::closedPort()) + "/liv.zip";
     d.MArquivoLocal = dir / "liv.zip";
     d.MVezesAutoReconectar = 0;
     int waits = 0;

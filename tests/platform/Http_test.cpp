@@ -28,16 +28,6 @@ int wininetCodeOf(const std::function<void()>& call)
     return 0;
 }
 
-// A port on 127.0.0.1 where nothing listens (bound once, then released).
-int closedPort()
-{
-    LoopbackServer s;
-    s.start();
-    const int port = s.port();
-    s.stop();
-    return port;
-}
-
 } // namespace
 
 TEST(Http, TextBodyAndErrorStatus)
@@ -65,7 +55,7 @@ TEST(Http, TextBodyAndErrorStatus)
 
 TEST(Http, TransportFailuresCarryWininetCodes)
 {
-    const int port = closedPort();
+    const int port = LoopbackServer::closedPort();
     EXPECT_EQ(wininetCodeOf([&] { httpGetText("http://127.0.0.1:" + std::to_string(port) + "/"); }),
               12029);
     EXPECT_EQ(wininetCodeOf([] { httpGetText("gopher://127.0.0.1/x"); }), 12006);
@@ -97,7 +87,8 @@ TEST(Http, ToFileWritesWhateverArrives)
     EXPECT_EQ(hx::test::readFile(dir / "gone.jpg"), "<html>not here</html>");
 
     // A server that is not there leaves an empty file and no error.
-    httpGetToFile("http://127.0.0.1:" + std::to_string(closedPort()) + "/x", dir / "none.jpg");
+    httpGetToFile("http://127.0.0.1:" + std::to_string(LoopbackServer::closedPort()) + "/x",
+                  dir / "none.jpg");
     EXPECT_EQ(hx::test::readFile(dir / "none.jpg"), "");
 
     EXPECT_THROW(httpGetToFile(server.url("/pic.jpg"), dir / "no-such-folder/pic.jpg"), IoError);
