@@ -43,12 +43,16 @@ class ScriptedServer {
 public:
     ScriptedServer()
     {
-        server_.server().set_logger([this](const httplib::Request& req, const httplib::Response&) {
-            std::lock_guard<std::mutex> lock(mutex_);
-            seen_.push_back({req.method, req.get_header_value("Range"),
-                             req.get_header_value("If-Range"),
-                             req.get_header_value("Accept-Encoding")});
-        });
+        // Recorded before the answer is sent (a logger runs after it, too late for a client
+        // that has already finished).
+        server_.server().set_pre_routing_handler(
+            [this](const httplib::Request& req, httplib::Response&) {
+                std::lock_guard<std::mutex> lock(mutex_);
+                seen_.push_back({req.method, req.get_header_value("Range"),
+                                 req.get_header_value("If-Range"),
+                                 req.get_header_value("Accept-Encoding")});
+                return httplib::Server::HandlerResponse::Unhandled;
+            });
     }
     httplib::Server& http() { return server_.server(); }
     void start() { server_.start(); }

@@ -161,8 +161,18 @@ std::string Nginx::url(const std::string& path) const
 
 std::string Nginx::accessLog() const
 {
+    // nginx writes a request's line when it finalises the request, which can come just after
+    // the client has read the last byte: read until the log has settled.
     const std::string path = dir_.path() + "/logs/access.log";
-    return exists(path) ? readFile(path) : std::string{};
+    std::string log = exists(path) ? readFile(path) : std::string{};
+    for (int i = 0; i < 100; ++i) {
+        std::this_thread::sleep_for(std::chrono::milliseconds(20));
+        std::string again = exists(path) ? readFile(path) : std::string{};
+        if (again == log)
+            break;
+        log = std::move(again);
+    }
+    return log;
 }
 
 } // namespace hx::test
