@@ -40,11 +40,12 @@ public:
         : httpget_(httpget), progress_(httpget.MOnProgress), concluido_(httpget.MOnConcluido),
           pump_(httpget.MProcessMessages)
     {
-        httpget.MOnProgress = [this, &flow](TMHttpGetResume& sender) {
-            flow.httpgetMOnProgress(sender);
-            if (progress_)
-                progress_(sender);
-        };
+        // The owner's progress handler (the window's) sets the titles itself; without one,
+        // the flow reports them.
+        if (!progress_)
+            httpget.MOnProgress = [&flow](TMHttpGetResume& sender) {
+                flow.httpgetMOnProgress(sender);
+            };
         httpget.MOnConcluido = [this, &concluded](TMHttpGetResume& sender) {
             concluded = !sender.MErro();
             if (concluido_)
