@@ -4,7 +4,7 @@
 set -euo pipefail
 export DEBIAN_FRONTEND=noninteractive
 packages=(
-  build-essential cmake ninja-build pkg-config git
+  build-essential cmake ninja-build pkg-config git clang-format
   qt6-base-dev qt6-base-dev-tools libgl-dev
   libzip-dev zipcmp zip unzip libarchive-tools
   libcurl4-openssl-dev curl

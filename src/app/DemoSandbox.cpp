@@ -54,9 +54,9 @@ private:
 namespace {
 
 struct Livery {
-    const char* package;      // package folder name
-    const char* texture;      // texture suffix: the folder is "texture." + this
-    const char* product;      // productfolder= value
+    const char* package; // package folder name
+    const char* texture; // texture suffix: the folder is "texture." + this
+    const char* product; // productfolder= value
     const char* title;
     const char* variation;
     const char* atcId;
@@ -92,8 +92,8 @@ const Livery kLocal[] = {
 };
 
 struct Archive {
-    const char* file;  // archive file name (without .zip)
-    const char* name;  // display name in the catalogue
+    const char* file; // archive file name (without .zip)
+    const char* name; // display name in the catalogue
     std::vector<Livery> packages;
 };
 
@@ -109,15 +109,18 @@ const std::vector<Product>& demoCatalogue()
         {"KZQ A320-200",
          "a320/liveries.txt",
          {
-             {"a320_midnight", "Midnight Blue",
+             {"a320_midnight",
+              "Midnight Blue",
               {{"MidnightBlue", "MidnightBlue", kA320, "KZQ A320 Midnight Blue", "Midnight Blue",
                 "N324MB", "Deep blue body, silver titles.", QColor(30, 45, 90),
                 QColor(200, 205, 215), QColor(20, 30, 70)}}},
-             {"a320_tulip", "Tulip Express",
+             {"a320_tulip",
+              "Tulip Express",
               {{"TulipExpress", "TulipExpress", kA320, "KZQ A320 Tulip Express", "Tulip Express",
                 "N325TE", "Spring colours with a red tulip on the tail.", QColor(250, 250, 250),
                 QColor(210, 40, 90), QColor(60, 150, 70)}}},
-             {"a320_nordic_pack", "Nordic Pack (two liveries)",
+             {"a320_nordic_pack",
+              "Nordic Pack (two liveries)",
               {{"NordicAir", "NordicAir", kA320, "KZQ A320 Nordic Air", "Nordic Air", "N326NA",
                 "White with an ice-blue tail.", QColor(248, 250, 252), QColor(120, 170, 210),
                 QColor(90, 150, 200)},
@@ -128,11 +131,13 @@ const std::vector<Product>& demoCatalogue()
         {"KZQ 737-200 Classic",
          "b737/liveries.txt",
          {
-             {"b737_ocean", "Ocean Line",
+             {"b737_ocean",
+              "Ocean Line",
               {{"OceanLine", "OceanLine", kB737, "KZQ 737-200 Ocean Line", "Ocean Line", "N739OL",
                 "Turquoise waves along the fuselage.", QColor(250, 252, 252), QColor(0, 150, 160),
                 QColor(0, 110, 130)}}},
-             {"b737_retro", "Retro Seventies",
+             {"b737_retro",
+              "Retro Seventies",
               {{"RetroSeventies", "RetroSeventies", kB737, "KZQ 737-200 Retro Seventies",
                 "Retro Seventies", "N740RS", "Brown, orange and yellow stripes.",
                 QColor(244, 236, 220), QColor(200, 110, 30), QColor(120, 70, 30)}}},
@@ -221,7 +226,7 @@ QImage liveryPicture(const Livery& l)
     for (int x = 70; x < 190; x += 6)
         p.drawEllipse(QRectF(x, 55, 3, 4));
     p.drawRoundedRect(QRectF(58, 52, 5, 10), 1, 1);
-    p.drawPolygon(QPolygonF({{44, 56}, {52, 52}, {54, 57}, {45, 59}}));  // cockpit
+    p.drawPolygon(QPolygonF({{44, 56}, {52, 52}, {54, 57}, {45, 59}})); // cockpit
 
     // Near wing and engine.
     p.setBrush(l.body.darker(115));
@@ -252,9 +257,10 @@ QImage textureBitmap(const QColor& a, const QColor& b, int seed)
             state ^= state << 5;
             const QColor& c = ((y / 8) % 3 == 0) ? b : a;
             const int grain = static_cast<int>(state % 17) - 8;
-            image.setPixelColor(x, y, QColor(std::clamp(c.red() + grain, 0, 255),
-                                             std::clamp(c.green() + grain, 0, 255),
-                                             std::clamp(c.blue() + grain, 0, 255)));
+            image.setPixelColor(x, y,
+                                QColor(std::clamp(c.red() + grain, 0, 255),
+                                       std::clamp(c.green() + grain, 0, 255),
+                                       std::clamp(c.blue() + grain, 0, 255)));
         }
     }
     return image;
@@ -276,14 +282,16 @@ std::string entryText(const Livery& l, const std::string& number)
     std::string t;
     t += "[fltsim." + number + "]\r\n";
     t += std::string("title=") + l.title + "\r\n";
-    t += std::string("sim=") + (std::strcmp(l.product, kA320) == 0 ? "KZQ_A320" : "KZQ_B737") + "\r\n";
+    t += std::string("sim=") + (std::strcmp(l.product, kA320) == 0 ? "KZQ_A320" : "KZQ_B737") +
+         "\r\n";
     t += "model=\r\npanel=\r\nsound=\r\n";
     t += std::string("texture=") + l.texture + "\r\n";
     t += "kb_checklists=\r\nkb_reference=\r\n";
     t += std::string("atc_id=") + l.atcId + "\r\n";
     t += "atc_airline=\r\natc_flight_number=\r\n";
     t += "ui_manufacturer=KZQ\r\n";
-    t += std::string("ui_type=") + (std::strcmp(l.product, kA320) == 0 ? "A320-200" : "737-200") + "\r\n";
+    t += std::string("ui_type=") + (std::strcmp(l.product, kA320) == 0 ? "A320-200" : "737-200") +
+         "\r\n";
     t += std::string("ui_variation=") + l.variation + "\r\n";
     t += "ui_typerole=Commercial Airliner\r\nui_createdby=KZQ Aircraft\r\n";
     t += std::string("productfolder=") + l.product + "\r\n";
@@ -366,7 +374,7 @@ void writeArchiveIfMissing(const fs::path& path, const Archive& archive)
     }
 }
 
-}  // namespace
+} // namespace
 
 DemoSandbox startDemo(const std::string& folderName)
 {
@@ -383,7 +391,8 @@ DemoSandbox startDemo(const std::string& folderName)
     writeAircraft(airplanes, kA320, "A320");
     writeAircraft(airplanes, kB737, "B737");
     // Another maker's aircraft, which the removal panel does not list.
-    writeIfMissing(airplanes / "Default_Cessna" / "aircraft.cfg", "[General]\r\natc_type=CESSNA\r\n");
+    writeIfMissing(airplanes / "Default_Cessna" / "aircraft.cfg",
+                   "[General]\r\natc_type=CESSNA\r\n");
 
     for (const Livery& l : kLocal)
         writePackage(folder / "downloads" / l.package, l);
@@ -411,4 +420,4 @@ DemoSandbox startDemo(const std::string& folderName)
     return demo;
 }
 
-}  // namespace hx::app
+} // namespace hx::app

@@ -14,7 +14,7 @@ struct DemoSandbox {
     std::string folder;        // the start-up folder (absolute)
     std::string simulatorRoot; // the FSX folder inside it
     std::string catalogueUrl;  // base URL of the embedded catalogue server, ending in "/"
-    std::shared_ptr<DemoCatalogueServer> server;  // serves until the last copy goes away
+    std::shared_ptr<DemoCatalogueServer> server; // serves until the last copy goes away
 };
 
 // Builds the sandbox in `folder` (created when missing; existing files are kept, so a second
@@ -22,4 +22,4 @@ struct DemoSandbox {
 // port and writes the catalogue texts that point at it.
 DemoSandbox startDemo(const std::string& folder);
 
-}  // namespace hx::app
+} // namespace hx::app
