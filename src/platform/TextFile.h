@@ -16,7 +16,8 @@ std::string readText(const std::string& path);
 
 // Replaces the file's content with `text` atomically: a temporary file beside it is written,
 // flushed to disk and renamed over the old one, then the folder is flushed. A failure at any
-// point leaves the old file as it was (and no temporary file behind). Throws IoError.
+// point leaves the old file as it was (and no temporary file behind). A read-only file is not
+// replaced ("File access denied"), as Windows refuses to. Throws IoError.
 void writeTextAtomic(const std::string& path, std::string_view text);
 
 } // namespace hx::platform

@@ -134,6 +134,13 @@ void writeTextAtomic(const std::string& path, std::string_view text)
     const bool replacing = ::stat(target.c_str(), &old) == 0;
     if (replacing && S_ISDIR(old.st_mode))
         throwErrno(EISDIR);
+    // Renaming over a file needs no write permission on it, only on its folder. A file without
+    // any write bit carries the read-only attribute (as Wine maps it), and one we may not write
+    // is denied to us: Windows refuses to replace either, so do the same.
+    if (replacing && !(old.st_mode & (S_IWUSR | S_IWGRP | S_IWOTH)))
+        throwErrno(EACCES);
+    if (replacing && ::access(target.c_str(), W_OK) != 0)
+        throwErrno(errno);
 
     std::string tempPath;
     const int fd = createTemporary(folder.empty() ? "/" : folder, name, tempPath);

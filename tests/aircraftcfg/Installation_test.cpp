@@ -2,6 +2,7 @@
 
 #include "aircraftcfg/FltsimEntries.h"
 #include "packages/LocalPackageList.h"
+#include "platform/Errors.h"
 #include "platform/FileSystem.h"
 #include "support/TempDir.h"
 
@@ -317,6 +318,23 @@ TEST_F(InstallationTest, SelectedPackageWhoseShowingFailedIsInstalledWithItsOwnV
     EXPECT_EQ(test::readFile(fsxProduct("aircraft.cfg")), kConfig);
     EXPECT_TRUE(fs::exists(dir / "FSX/SimObjects/Airplanes/KZQ_A_320/texture.Other/a.bmp"));
     EXPECT_FALSE(fs::exists(fsxProduct("texture.Good")));
+}
+
+TEST_F(InstallationTest, ReadOnlyConfigFileEndsTheRunBeforeAnythingIsCopied)
+{
+    addPackage("Blue", "Blue");
+    select("Blue");
+    fs::permissions(fsxProduct("aircraft.cfg"), fs::perms::owner_read | fs::perms::group_read);
+
+    try {
+        installPackages(list, false, fsx, feedback);
+        ADD_FAILURE() << "a read-only aircraft.cfg was replaced";
+    } catch (const IoError& e) {
+        EXPECT_EQ(std::string(e.what()), "File access denied");
+    }
+    EXPECT_EQ(test::readFile(fsxProduct("aircraft.cfg")), kConfig);
+    EXPECT_FALSE(fs::exists(fsxProduct("texture.Blue")));
+    EXPECT_TRUE(feedback.messages.empty());
 }
 
 } // namespace

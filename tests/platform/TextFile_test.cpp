@@ -163,3 +163,16 @@ TEST(WriteTextAtomic, RefusesFoldersAndMissingFolders)
               "File not found");
     EXPECT_EQ(entries(dir.path()), std::set<std::string>{"aircraft.cfg"});
 }
+
+TEST(WriteTextAtomic, RefusesAReadOnlyFileAndKeepsIt)
+{
+    TempDir dir;
+    const std::string old = "[fltsim.0]\r\ntitle=protected\r\n";
+    writeFile(dir / "aircraft.cfg", old);
+    ASSERT_EQ(chmod((dir / "aircraft.cfg").c_str(), 0444), 0);
+
+    EXPECT_EQ(ioErrorText([&] { writeTextAtomic(dir / "aircraft.cfg", "new\r\n"); }),
+              "File access denied");
+    EXPECT_EQ(readFile(dir / "aircraft.cfg"), old);
+    EXPECT_EQ(entries(dir.path()), std::set<std::string>{"aircraft.cfg"});
+}
