@@ -6,6 +6,7 @@
 #include "online/CatalogueUrl.h"
 #include "packages/WorkingFolders.h"
 #include "platform/FileSystem.h"
+#include "platform/Registry.h"
 #include "platform/TextFile.h"
 
 #include <QApplication>
@@ -444,8 +445,7 @@ void TForm1::FormCreate()
         packages_ = std::make_unique<LocalPackageList>(
             startupFolder_, [this](const std::string& path) { i2->loadFromFile(path); });
         // 5. The simulator the registry proposes.
-        registry_ = platform::openMachineRegistry();
-        const Simulator sim = startupLookup(*registry_);
+        const Simulator sim = startupLookup(*platform::openMachineRegistry());
         cb2->setCurrentIndex(static_cast<int>(sim.kind));
         e1->setText(fromBytes(sim.root));
         // 6. The local packages, the first one shown.
@@ -558,11 +558,14 @@ void TForm1::BitBtn8Click()
     if (flow_ && flow_->running())
         return; // a second press while the first one downloads or unpacks
     const std::string url = catalogue_ ? catalogue_->selectedArchiveUrl() : std::string();
-    const Simulator sim = currentSimulator();
     // The download hands window messages on, so the actions that would start it again,
-    // install or remove stay disabled until it ends.
+    // install or remove stay disabled until it ends. The simulator list and the path box stay
+    // usable; the flow reads them at the start and again before each package is installed.
     setActionsEnabled(false);
-    guarded([&] { downloadFlow().BitBtn8Click(url, sim, *this); });
+    guarded([&] {
+        downloadFlow().BitBtn8Click(
+            url, [this] { return currentSimulator(); }, *this);
+    });
     setActionsEnabled(true);
 }
 
@@ -587,6 +590,8 @@ void TForm1::enterPhase(FlowPhase phase, const std::string& label8Text)
     switch (phase) {
     case FlowPhase::Download:
         mb1->hide();
+        // A failed unpacking ends without hiding the meter; it lies over the download bar.
+        AbMeter1->hide();
         p3->show();
         for (QLabel* l : figures)
             l->show();
@@ -718,10 +723,11 @@ bool TForm1::eventFilter(QObject* watched, QEvent* event)
 void TForm1::cb2Change()
 {
     guarded([&] {
-        if (!registry_)
-            registry_ = platform::openMachineRegistry();
+        // The registry is read afresh at every choice: a simulator installed while the window
+        // is open is found as well.
+        const Simulator current = currentSimulator();
         const Simulator sim =
-            simulatorChosen(*registry_, currentSimulator().kind, currentSimulator());
+            simulatorChosen(*platform::openMachineRegistry(), current.kind, current);
         e1->setText(fromBytes(sim.root));
         cb2->setCurrentIndex(static_cast<int>(sim.kind));
     });

@@ -16,7 +16,6 @@
 #include "packages/Feedback.h"
 #include "packages/LocalPackageList.h"
 #include "packages/Simulator.h"
-#include "platform/Registry.h"
 
 #include <QLabel>
 #include <QLineEdit>
@@ -200,7 +199,6 @@ private:
     std::string startupFolder_;
     std::string catalogueBaseUrl_;
     QString caption_;
-    std::unique_ptr<platform::Registry> registry_;
     std::unique_ptr<LocalPackageList> packages_;
     RemovalPanel removal_;
     std::unique_ptr<Catalogue> catalogue_;

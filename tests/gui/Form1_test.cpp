@@ -86,6 +86,36 @@ protected:
         form->FormCreate();
         return form;
     }
+    // A real archive with one package of the installed A320.
+    static std::string greenArchive()
+    {
+        TempDir made;
+        writeFile(made / "Green/installerinfo.txt",
+                  "[fltsim.XX]\r\ntitle=A320 Green\r\ntexture=Green\r\nui_variation=Green\r\n"
+                  "description=d\r\n\r\nproductfolder=A320\r\n");
+        writeFile(made / "Green/texture.Green/t.bmp", std::string(300000, 'g'));
+        EXPECT_EQ(
+            runProcess("cd " + shellQuote(made.path()) + " && zip -qr green.zip Green").exitCode,
+            0);
+        return readFile(made / "green.zip");
+    }
+    // A catalogue of one product with one livery, whose archive is `archive` as it reads when
+    // it is asked for.
+    static void serveCatalogue(LoopbackServer& server, const std::string& archive)
+    {
+        server.server().Get("/hangarix/prod.txt",
+                            [](const httplib::Request&, httplib::Response& res) {
+                                res.set_content("A320&&a.txt;;\r\n", "text/plain");
+                            });
+        server.server().Get(
+            "/hangarix/a.txt", [&server](const httplib::Request&, httplib::Response& res) {
+                res.set_content("Green&&" + server.url("/green.zip") + ";;!!\r\n", "text/plain");
+            });
+        server.server().Get("/green.zip",
+                            [&archive](const httplib::Request&, httplib::Response& res) {
+                                res.set_content(archive, "application/zip");
+                            });
+    }
     std::vector<std::string> texts() const
     {
         std::vector<std::string> t;
@@ -318,6 +348,17 @@ TEST_F(Form1Test, ChangingTheSimulatorFollowsTheRegistryOrKeepsThePath)
     EXPECT_EQ(form->cb2->currentIndex(), 1);
 }
 
+TEST_F(Form1Test, ChoosingASimulatorReadsTheRegistryAsItIsNow)
+{
+    auto form = startForm();
+    EXPECT_EQ(form->cb2->currentIndex(), 0);
+    // FSX is installed while the window is open.
+    const std::string root = installFsx();
+    form->cb2->setCurrentIndex(2);
+    emit form->cb2->activated(2);
+    EXPECT_EQ(form->e1->text().toStdString(), root);
+}
+
 TEST_F(Form1Test, CatalogueOpensFromALoopbackServerAndAFailureKeepsThePanelClosed)
 {
     LoopbackServer server;
@@ -412,25 +453,9 @@ TEST_F(Form1Test, ClosingClearsTheDownloadFlag)
 TEST_F(Form1Test, DownloadsAndInstallsWithTheTitlesCarryingThePercentage)
 {
     const std::string root = installFsx();
-    // A real archive with one package, served from loopback.
-    TempDir made;
-    writeFile(made / "Green/installerinfo.txt",
-              "[fltsim.XX]\r\ntitle=A320 Green\r\ntexture=Green\r\nui_variation=Green\r\n"
-              "description=d\r\n\r\nproductfolder=A320\r\n");
-    writeFile(made / "Green/texture.Green/t.bmp", std::string(300000, 'g'));
-    ASSERT_EQ(runProcess("cd " + shellQuote(made.path()) + " && zip -qr green.zip Green").exitCode,
-              0);
-    const std::string zip = readFile(made / "green.zip");
+    const std::string zip = greenArchive();
     LoopbackServer server;
-    server.server().Get("/hangarix/prod.txt", [](const httplib::Request&, httplib::Response& res) {
-        res.set_content("A320&&a.txt;;\r\n", "text/plain");
-    });
-    server.server().Get("/hangarix/a.txt", [&](const httplib::Request&, httplib::Response& res) {
-        res.set_content("Green&&" + server.url("/green.zip") + ";;!!\r\n", "text/plain");
-    });
-    server.server().Get("/green.zip", [&](const httplib::Request&, httplib::Response& res) {
-        res.set_content(zip, "application/zip");
-    });
+    serveCatalogue(server, zip);
     server.start();
 
     auto form = startForm();
@@ -465,6 +490,56 @@ TEST_F(Form1Test, DownloadsAndInstallsWithTheTitlesCarryingThePercentage)
     form->httpget->MOnProgress(*form->httpget);
     EXPECT_EQ(form->caption().toStdString(), "KZQ Hangarix - 100%");
     EXPECT_EQ(hx::app::applicationTitle().toStdString(), "KZQ HX - 100%");
+}
+
+TEST_F(Form1Test, TheDownloadReadsTheSimulatorAgainBeforeInstalling)
+{
+    const std::string root = installFsx();
+    const std::string zip = greenArchive();
+    LoopbackServer server;
+    serveCatalogue(server, zip);
+    server.start();
+    auto form = startForm();
+    form->setCatalogueBaseUrl(server.url("/"));
+    form->BitBtn11Click();
+    // The window stays usable during the download: the user picks "None" meanwhile.
+    QObject::connect(form.get(), &QWidget::windowTitleChanged, [&](const QString& title) {
+        if (title.endsWith('%'))
+            form->cb2->setCurrentIndex(0);
+    });
+    form->BitBtn8Click();
+    EXPECT_EQ(texts(), std::vector<std::string>{"Please select FS"});
+    EXPECT_EQ(readFile(root + "/SimObjects/Airplanes/KZQ_A320/aircraft.cfg").find("Green"),
+              std::string::npos);
+    EXPECT_FALSE(shown(form->p3, *form));
+}
+
+TEST_F(Form1Test, AFailedUnpackingLeavesNoMeterOverTheNextDownloadsBar)
+{
+    installFsx();
+    std::string archive(200000, 'x'); // complete, but no ZIP archive
+    LoopbackServer server;
+    serveCatalogue(server, archive);
+    server.start();
+    auto form = startForm();
+    form->setCatalogueBaseUrl(server.url("/"));
+    form->BitBtn11Click();
+    form->BitBtn8Click();
+    ASSERT_EQ(boxes.size(), 1u); // the refused archive
+    EXPECT_FALSE(shown(form->p3, *form));
+
+    archive = greenArchive();
+    bool barOnTop = false, meterShown = false;
+    QObject::connect(form.get(), &QWidget::windowTitleChanged, [&](const QString& title) {
+        if (!title.endsWith('%'))
+            return;
+        barOnTop = form->ProgressBar->isVisibleTo(form.get());
+        meterShown = meterShown || form->AbMeter1->isVisibleTo(form.get());
+    });
+    form->BitBtn8Click();
+    EXPECT_EQ(texts().back(), "Downloading and Installing completed");
+    EXPECT_TRUE(barOnTop);
+    EXPECT_FALSE(meterShown);
 }
 
 TEST_F(Form1Test, ProgressPreviewShowsTheFiguresAsTheDownloadWritesThem)
