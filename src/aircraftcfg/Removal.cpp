@@ -36,6 +36,16 @@ std::size_t findHeaderLine(std::string_view text, std::string_view header)
     return pos;
 }
 
+constexpr std::string_view kSharedTextureFolder = "texture";
+
+// Windows drops the trailing dots and blanks of a path's last component.
+std::string windowsFolderName(std::string name)
+{
+    while (!name.empty() && (name.back() == '.' || name.back() == ' '))
+        name.pop_back();
+    return name;
+}
+
 std::string notPlainMessage(const std::string& what, const std::string& name)
 {
     return "The " + what + " \"" + name + "\" is not a plain folder name; nothing was removed";
@@ -214,10 +224,11 @@ Outcome RemovalPanel::removeSelectedLivery(const Simulator& sim, Feedback& feedb
                                        "] for the selected livery; nothing was removed");
         return Outcome::Refused;
     }
-    // An empty value would name the aircraft's shared "texture" folder: the entry goes, every
-    // folder stays.
-    const std::string textureFolderName = "texture." + span.textureValue;
-    const bool ownTextureFolder = span.hasTexture && !span.textureValue.empty();
+    // The folder name as Windows reads it, trailing dots and blanks dropped: "texture=Blue "
+    // names texture.Blue, while an empty value (or one of dots and blanks alone) names the
+    // aircraft's shared "texture" folder. Then the entry goes and every folder stays.
+    const std::string textureFolderName = windowsFolderName("texture." + span.textureValue);
+    const bool ownTextureFolder = span.hasTexture && textureFolderName != kSharedTextureFolder;
     if (ownTextureFolder && !isPlainName(textureFolderName)) {
         feedback.showMessage(notPlainMessage("texture folder", textureFolderName));
         return Outcome::Refused;

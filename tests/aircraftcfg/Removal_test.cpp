@@ -290,7 +290,7 @@ TEST_F(RemovalTest, TextureValueThatIsNotAPlainNameIsRefused)
     writeFile(product + "/keep.txt", "keep");
     makeFolders(product + "/texture..."); // so that the first value would really lead out
     for (const std::string value :
-         {"../../../../../victim", "..\\..\\..\\..\\..\\victim", "C:\\victim", ".", "Blue "}) {
+         {"../../../../../victim", "..\\..\\..\\..\\..\\victim", "C:\\victim", "Bl\tue"}) {
         SCOPED_TRACE(value);
         const std::string text = entry(0, "A", "Red") + entry(1, value, "Bad") + kGeneral;
         writeFile(cfg, text);
@@ -335,6 +335,25 @@ TEST_F(RemovalTest, EmptyTextureValueCutsTheEntryButKeepsTheSharedTextureFolder)
     EXPECT_TRUE(exists(product + "/texture./shared.bmp"));
     EXPECT_TRUE(exists(product + "/texture.B/B_t.bmp"));
     EXPECT_THAT(feedback.messages, ElementsAre("Removed succesfully"));
+}
+
+// Windows drops trailing dots and blanks from the folder name: "Blue " is texture.Blue, and a
+// value of dots and blanks alone is the shared folder, which stays like it does for "".
+TEST_F(RemovalTest, TrailingDotsAndBlanksNameTheFolderWindowsNames)
+{
+    writeFile(cfg, entry(0, "Blue .", "Blue") + entry(1, " . ", "Odd") + entry(2, "C", "Green") +
+                       kGeneral);
+    writeTexture("Blue");
+    writeTexture("C");
+    writeFile(product + "/texture/shared.bmp", "BM");
+    choose();
+    EXPECT_EQ(removeItem(0), Outcome::Completed);
+    EXPECT_FALSE(exists(product + "/texture.Blue"));
+    EXPECT_EQ(removeItem(0), Outcome::Completed);
+    EXPECT_TRUE(exists(product + "/texture/shared.bmp"));
+    EXPECT_TRUE(exists(product + "/texture.C/C_t.bmp"));
+    EXPECT_EQ(readFile(cfg), entry(0, "C", "Green") + kGeneral);
+    EXPECT_THAT(feedback.messages, ElementsAre("Removed succesfully", "Removed succesfully"));
 }
 
 TEST_F(RemovalTest, NoHeaderForTheSelectionLeavesEverythingAlone)
