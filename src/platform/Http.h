@@ -31,9 +31,10 @@ private:
 // of 300 or above, with a message that names the status or the failure.
 std::string httpGetText(const std::string& url);
 
-// GET into a file (created or emptied), streamed through a fixed 10240-byte buffer. Transport
-// failures and error statuses are not reported: whatever arrived (possibly nothing) is written.
-// Throws IoError when the file cannot be created or written.
+// GET into a file (created or emptied), streamed through a fixed 10240-byte buffer, never from a
+// cache, with the program's file name as the agent. Transport failures and error statuses are
+// not reported: whatever arrived (possibly nothing) is written. Throws IoError when the file
+// cannot be created or written.
 void httpGetToFile(const std::string& url, const std::string& path);
 
 // ---- Transport of the resumable download -------------------------------------------------

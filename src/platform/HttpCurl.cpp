@@ -17,6 +17,15 @@
 #include <memory>
 #include <mutex>
 
+#ifdef _WIN32
+#ifndef NOMINMAX
+#define NOMINMAX
+#endif
+#include <windows.h>
+#else
+#include <unistd.h>
+#endif
+
 namespace hx::platform {
 
 namespace {
@@ -25,6 +34,26 @@ constexpr const char* kAgent = "MHttpGetResume";
 
 std::atomic<long> gConnectSeconds{30};
 std::atomic<long> gStallSeconds{60};
+
+// The file name of the running program without its folder ("hangarix.exe"); the thumbnail
+// fetch names itself with it.
+std::string programFileName()
+{
+    std::string path;
+#ifdef _WIN32
+    char buffer[MAX_PATH] = {};
+    const DWORD n = GetModuleFileNameA(nullptr, buffer, MAX_PATH);
+    path.assign(buffer, n < MAX_PATH ? n : 0);
+#else
+    char buffer[4096];
+    const ssize_t n = readlink("/proc/self/exe", buffer, sizeof buffer);
+    if (n > 0)
+        path.assign(buffer, static_cast<std::size_t>(n));
+#endif
+    const auto cut = path.find_last_of("/\\");
+    path = cut == std::string::npos ? path : path.substr(cut + 1);
+    return path.empty() ? std::string(kAgent) : path;
+}
 
 void initCurlOnce()
 {
@@ -321,6 +350,12 @@ void httpGetToFile(const std::string& url, const std::string& path)
     char errorBuffer[CURL_ERROR_SIZE];
     Easy easy = makeEasy(url, errorBuffer, nullptr);
     curl_easy_setopt(easy.get(), CURLOPT_BUFFERSIZE, 10240L);
+    static const std::string agent = programFileName();
+    curl_easy_setopt(easy.get(), CURLOPT_USERAGENT, agent.c_str());
+    // Always the picture as the server has it now, never a cache's copy.
+    Slist headers(curl_slist_append(nullptr, "Cache-Control: no-cache"));
+    curl_slist_append(headers.get(), "Pragma: no-cache");
+    curl_easy_setopt(easy.get(), CURLOPT_HTTPHEADER, headers.get());
     struct Sink {
         std::FILE* file;
         int error = 0;

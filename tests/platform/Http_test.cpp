@@ -68,7 +68,10 @@ TEST(Http, TransportFailuresCarryWininetCodes)
 TEST(Http, ToFileWritesWhateverArrives)
 {
     LoopbackServer server;
-    server.server().Get("/pic.jpg", [](const httplib::Request&, httplib::Response& res) {
+    std::string agent, cacheControl;
+    server.server().Get("/pic.jpg", [&](const httplib::Request& req, httplib::Response& res) {
+        agent = req.get_header_value("User-Agent");
+        cacheControl = req.get_header_value("Cache-Control");
         res.set_content(std::string(30000, '\xff'), "image/jpeg");
     });
     server.server().Get("/gone.jpg", [](const httplib::Request&, httplib::Response& res) {
@@ -80,6 +83,9 @@ TEST(Http, ToFileWritesWhateverArrives)
 
     httpGetToFile(server.url("/pic.jpg"), dir / "pic.jpg");
     EXPECT_EQ(hx::test::readFile(dir / "pic.jpg"), std::string(30000, '\xff'));
+    // Named after the program that asks, and past any cache.
+    EXPECT_TRUE(agent == "platform_Http_test" || agent == "platform_Http_test.exe") << agent;
+    EXPECT_EQ(cacheControl, "no-cache");
 
     // An error page is saved as it came; an old file is emptied first.
     hx::test::writeFile(dir / "gone.jpg", "old content that must go");
