@@ -271,7 +271,10 @@ TMHttpGetResume::TransferEnd TMHttpGetResume::transfer(std::int64_t& offset)
         platform::HttpRangeRequest request;
         request.url = MURL;
         request.offset = offset;
-        request.ifRange = !etag_.empty() ? etag_ : lastModified_;
+        // A weak ETag never matches in If-Range, so every resume would come back whole: the
+        // date stands in for it then.
+        const bool strongEtag = !etag_.empty() && etag_.rfind("W/", 0) != 0;
+        request.ifRange = strongEtag ? etag_ : lastModified_;
         request.bufferSize = kReadSize;
 
         std::optional<DownloadFile> file;
