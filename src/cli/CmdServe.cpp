@@ -7,6 +7,8 @@
 
 #include <httplib.h>
 
+#include <algorithm>
+#include <cstdint>
 #include <filesystem>
 #include <fstream>
 #include <memory>
@@ -50,6 +52,29 @@ std::string fileFor(const std::string& root, const std::string& requestPath)
     return platform::fileExists(path) ? path : std::string{};
 }
 
+// Rewrites byte ranges as first and last byte within a file of `size` bytes and drops those
+// that start past its end; false when none is left (the answer is then 416). The HTTP library
+// would otherwise announce a range past the end, or a negative length, as it was asked.
+bool satisfiableRanges(httplib::Ranges& ranges, std::int64_t size)
+{
+    httplib::Ranges kept;
+    for (auto [first, last] : ranges) {
+        if (first < 0) { // "-N": the last N bytes
+            if (last <= 0)
+                continue;
+            first = std::max<std::int64_t>(0, size - last);
+            last = size - 1;
+        } else if (last < 0 || last >= size) {
+            last = size - 1;
+        }
+        if (first >= size || last < first)
+            continue;
+        kept.emplace_back(first, last);
+    }
+    ranges = std::move(kept);
+    return !ranges.empty();
+}
+
 void serveFile(const std::string& root, const httplib::Request& req, httplib::Response& res)
 {
     const std::string path = fileFor(root, req.path);
@@ -64,9 +89,16 @@ void serveFile(const std::string& root, const httplib::Request& req, httplib::Re
     const std::string etag = "\"" + std::to_string(size) + "-" + std::to_string(stamp) + "\"";
     res.set_header("ETag", etag);
     res.set_header("Accept-Ranges", "bytes");
+    auto& ranges = const_cast<httplib::Request&>(req).ranges;
     // A range made against another version of the file gets the whole file.
     if (req.has_header("If-Range") && req.get_header_value("If-Range") != etag)
-        const_cast<httplib::Request&>(req).ranges.clear();
+        ranges.clear();
+    if (!ranges.empty() && !satisfiableRanges(ranges, static_cast<std::int64_t>(size))) {
+        ranges.clear();
+        res.status = 416;
+        res.set_header("Content-Range", "bytes */" + std::to_string(size));
+        return;
+    }
     auto in = std::make_shared<std::ifstream>(path, std::ios::binary);
     res.set_content_provider(static_cast<size_t>(size), contentTypeOf(path),
                              [in](size_t offset, size_t length, httplib::DataSink& sink) {
