@@ -492,6 +492,40 @@ TEST_F(Form1Test, DownloadsAndInstallsWithTheTitlesCarryingThePercentage)
     EXPECT_EQ(hx::app::applicationTitle().toStdString(), "KZQ HX - 100%");
 }
 
+TEST_F(Form1Test, ClosingDuringADownloadStopsItAndKeepsThePartialArchive)
+{
+    const std::string root = installFsx();
+    std::string archive(4 * 1024 * 1024, '\0');
+    unsigned seed = 7;
+    for (char& c : archive)
+        c = static_cast<char>((seed = seed * 1103515245u + 12345u) >> 24);
+    LoopbackServer server;
+    serveCatalogue(server, archive);
+    server.start();
+    auto form = startForm();
+    form->show();
+    form->setCatalogueBaseUrl(server.url("/"));
+    form->BitBtn11Click();
+    form->httpget->setReportInterval(std::chrono::milliseconds(0)); // a report for every read
+    int reports = 0;
+    QObject::connect(form.get(), &QWidget::windowTitleChanged, [&](const QString& title) {
+        if (title.endsWith('%') && ++reports == 1)
+            QTest::mouseClick(form->BitBtn4, Qt::LeftButton);
+    });
+    form->BitBtn8Click();
+    EXPECT_FALSE(form->isVisible());
+    EXPECT_FALSE(form->httpget->MBaixando);
+    EXPECT_TRUE(boxes.empty()) << boxes.front().text;
+    EXPECT_FALSE(shown(form->p3, *form));
+    EXPECT_EQ(hx::app::applicationTitle().toStdString(), "KZQ HX");
+    // The part received stays in tempzip for a later resume; nothing was installed.
+    const auto partial = std::filesystem::file_size(start / "tempzip/green.zip");
+    EXPECT_GT(partial, 0u);
+    EXPECT_LT(partial, archive.size());
+    EXPECT_EQ(readFile(root + "/SimObjects/Airplanes/KZQ_A320/aircraft.cfg").find("Green"),
+              std::string::npos);
+}
+
 TEST_F(Form1Test, TheDownloadReadsTheSimulatorAgainBeforeInstalling)
 {
     const std::string root = installFsx();
