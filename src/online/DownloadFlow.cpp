@@ -174,15 +174,20 @@ Outcome DownloadFlow::run(const std::string& selectedArchiveUrl, const Simulator
     feedback.enterPhase(FlowPhase::Unpack, kUnpackPhaseText);
 
     // Only an archive that the component reports complete is unpacked: a paused or failed
-    // download leaves a partial file that stays for the next click to resume.
+    // download leaves a partial file that stays for the next click to resume. When the server
+    // could not even tell the size (it is down), the archive already in tempzip is tried as it
+    // is: one completed by an earlier click installs offline, a partial one fails to open and
+    // stays for the resume.
+    const bool present = platform::fileExists(archive);
     const bool complete =
-        concluded && platform::fileExists(archive) &&
+        concluded && present &&
         static_cast<std::int64_t>(platform::fileSize(archive)) == httpget_.MTamanhoArquivo();
-    if (!complete) {
+    const bool sizeUnknown = present && httpget_.MErro() && httpget_.MTamanhoArquivo() == 0;
+    if (!complete && !sizeUnknown) {
         feedback.hideProgressPanel();
         return Outcome::Stopped;
     }
-    if (const Outcome unpacked = unpack(archive, archiveName, feedback);
+    if (const Outcome unpacked = unpack(archive, archiveName, complete, feedback);
         unpacked != Outcome::Completed)
         return unpacked;
 
@@ -199,7 +204,7 @@ Outcome DownloadFlow::run(const std::string& selectedArchiveUrl, const Simulator
 }
 
 Outcome DownloadFlow::unpack(const std::string& archive, const std::string& archiveName,
-                             DownloadFlowFeedback& feedback)
+                             bool knownComplete, DownloadFlowFeedback& feedback)
 {
     recursiveDelete(unpackFolder(), true, false, false);
     ZipExtractor extractor(zipLimits_);
@@ -218,6 +223,11 @@ Outcome DownloadFlow::unpack(const std::string& archive, const std::string& arch
         feedback.showMessage(std::string(e.what()) + "; it was removed from " + kTempZipFolder);
         return Outcome::Refused;
     } catch (const ZipError& e) {
+        // An archive that may be partial is left for the resume, without a message.
+        if (!knownComplete) {
+            feedback.hideProgressPanel();
+            return Outcome::Stopped;
+        }
         // The archive is complete, so no resume can mend it: only a fresh download can.
         platform::deleteFile(archive);
         feedback.hideProgressPanel();

@@ -90,7 +90,8 @@ public:
     // already running (a second click while the first one downloads or unpacks does nothing).
     // Completed: every package found was installed and "Downloading and Installing completed"
     // shown. Errors other than the archive's (disk, aircraft.cfg) are thrown; the progress panel
-    // is hidden first.
+    // is hidden first. With the server unreachable, an archive already in tempzip is unpacked
+    // as it is (a partial one fails silently and stays).
     Outcome BitBtn8Click(const std::string& selectedArchiveUrl, const Simulator& sim,
                          DownloadFlowFeedback& feedback);
     // The same, reading the simulator choice when it is needed: at the start and again before
@@ -116,7 +117,7 @@ public:
 private:
     Outcome run(const std::string& selectedArchiveUrl, const SimulatorChoice& sim,
                 DownloadFlowFeedback& feedback);
-    Outcome unpack(const std::string& archive, const std::string& archiveName,
+    Outcome unpack(const std::string& archive, const std::string& archiveName, bool knownComplete,
                    DownloadFlowFeedback& feedback);
     Outcome installUnpacked(const std::string& archiveName, const SimulatorChoice& sim,
                             DownloadFlowFeedback& feedback);

@@ -324,6 +324,26 @@ TEST_F(DownloadFlowTest, CompleteArchiveThatCannotBeReadIsRemovedAndFetchedAfres
     EXPECT_EQ(feedback.messages, std::vector<std::string>{kDownloadingAndInstallingCompleted});
 }
 
+TEST_F(DownloadFlowTest, ServerDownKeepsAPartialArchiveAndInstallsACompleteOne)
+{
+    const std::string url =
+        "http://127.0.0.1:" + std::to_string(test::LoopbackServer::closedPort()) + "/files/a.zip";
+    const std::string archive = ZipMaker().file("A/installerinfo.txt", information("A")).bytes();
+    const std::string partial = archive.substr(0, archive.size() / 2);
+    writeFile(start + "/tempzip/a.zip", partial);
+    EXPECT_EQ(flow.BitBtn8Click(url, sim, feedback), Outcome::Stopped);
+    EXPECT_TRUE(feedback.messages.empty());
+    EXPECT_EQ(feedback.events.back(), "hide");
+    EXPECT_EQ(readFile(start + "/tempzip/a.zip"), partial) << "kept for the resume";
+
+    // Left complete by an earlier click that stopped before installing.
+    writeFile(start + "/tempzip/a.zip", archive);
+    EXPECT_EQ(flow.BitBtn8Click(url, sim, feedback), Outcome::Completed);
+    EXPECT_EQ(feedback.messages, std::vector<std::string>{kDownloadingAndInstallingCompleted});
+    EXPECT_NE(config().find("[fltsim.1]\r\ntitle=A"), std::string::npos);
+    EXPECT_TRUE(tempzipEmpty());
+}
+
 TEST_F(DownloadFlowTest, PackageWithoutInformationFileStopsWithItsMessage)
 {
     publish("a.zip", ZipMaker().file("A/texture.A/a.bmp", "a").bytes());
