@@ -5,6 +5,7 @@
 // tempzip and the next run resumes it).
 
 #include "cli/Cli.h"
+#include "cli/Terminal.h"
 #include "online/Catalogue.h"
 #include "online/DownloadFlow.h"
 #include "online/MHttpGetResume.h"
@@ -12,8 +13,6 @@
 #include <atomic>
 #include <csignal>
 #include <cstdio>
-
-#include <unistd.h>
 
 namespace hx::cli {
 namespace {
@@ -28,7 +27,7 @@ extern "C" void onInterrupt(int)
 class TerminalFeedback : public DownloadFlowFeedback {
 public:
     explicit TerminalFeedback(TMHttpGetResume& httpget)
-        : httpget_(httpget), terminal_(::isatty(STDERR_FILENO) == 1)
+        : httpget_(httpget), terminal_(stderrIsTerminal())
     {
     }
 

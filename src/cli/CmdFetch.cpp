@@ -1,12 +1,13 @@
 // fetch URL FILE: one resumable download on its own, as the window's download button runs it.
 
 #include "cli/Cli.h"
+#include "cli/Terminal.h"
 #include "online/MHttpGetResume.h"
 #include "platform/FileSystem.h"
 
+#include <atomic>
 #include <csignal>
 #include <cstdio>
-#include <unistd.h>
 
 namespace hx::cli {
 namespace {
@@ -65,7 +66,7 @@ int runFetch(Context&, const std::vector<std::string>& args)
     d.MOnStatus = [](TMHttpGetResume&, const std::string& text) { std::cout << text << std::endl; };
 
     // The figures go to a terminal only; a script reading stderr gets the errors alone.
-    const bool terminal = isatty(STDERR_FILENO) != 0;
+    const bool terminal = stderrIsTerminal();
     std::string received, rate, left;
     bool progressShown = false;
     if (terminal) {
@@ -87,14 +88,10 @@ int runFetch(Context&, const std::vector<std::string>& args)
         };
     }
 
-    struct sigaction pause {
-    }, previous{};
-    pause.sa_handler = &pauseOnInterrupt;
-    sigemptyset(&pause.sa_mask);
     gRunning = &d;
-    sigaction(SIGINT, &pause, &previous);
+    const auto previous = std::signal(SIGINT, pauseOnInterrupt);
     d.MBaixar();
-    sigaction(SIGINT, &previous, nullptr);
+    std::signal(SIGINT, previous);
     gRunning = nullptr;
     if (progressShown)
         std::fputs("\n", stderr);

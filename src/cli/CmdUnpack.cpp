@@ -2,11 +2,10 @@
 // maker can try an archive before publishing it.
 
 #include "cli/Cli.h"
+#include "cli/Terminal.h"
 #include "online/ZipExtractor.h"
 
 #include <cstdio>
-
-#include <unistd.h>
 
 namespace hx::cli {
 namespace {
@@ -16,7 +15,7 @@ int runUnpack(Context&, const std::vector<std::string>& args)
     if (args.size() != 2)
         throw UsageError("unpack takes ARCHIVE and DIR");
     ZipExtractor extractor;
-    const bool terminal = ::isatty(STDERR_FILENO) == 1;
+    const bool terminal = stderrIsTerminal();
     if (terminal)
         extractor.setMeter([](const ZipProgress& p) {
             std::fprintf(stderr, "\runzipping %3d%%", p.percent);
