@@ -58,7 +58,8 @@ std::string fileFor(const std::string& root, const std::string& requestPath)
 bool satisfiableRanges(httplib::Ranges& ranges, std::int64_t size)
 {
     httplib::Ranges kept;
-    for (auto [first, last] : ranges) {
+    for (const auto& range : ranges) {
+        std::int64_t first = range.first, last = range.second;
         if (first < 0) { // "-N": the last N bytes
             if (last <= 0)
                 continue;
@@ -69,7 +70,8 @@ bool satisfiableRanges(httplib::Ranges& ranges, std::int64_t size)
         }
         if (first >= size || last < first)
             continue;
-        kept.emplace_back(first, last);
+        using Offset = httplib::Ranges::value_type::first_type;
+        kept.emplace_back(static_cast<Offset>(first), static_cast<Offset>(last));
     }
     ranges = std::move(kept);
     return !ranges.empty();
