@@ -24,10 +24,6 @@ public:
     virtual void processEvents() {}
 };
 
-} // namespace hx
-
-namespace hx {
-
 // The text of the standard error box: the message with a full stop added when its last
 // character sorts above ".".
 inline std::string errorBoxText(const std::string& message)
