@@ -17,10 +17,8 @@ LocalPackageList::LocalPackageList(std::string startupFolder, PictureLoader load
 
 void LocalPackageList::fill()
 {
-    for (const platform::DirEntry& entry : platform::listFolder(downloads_, "*.")) {
-        if (entry.name != "." && entry.name != "..")
-            items_.push_back(entry.name);
-    }
+    for (const platform::DirEntry& entry : platform::listFolder(downloads_, "*."))
+        items_.push_back(entry.name);
 }
 
 void LocalPackageList::startupFill()

@@ -39,7 +39,7 @@ std::string textureFolderName(const std::string& packageFolder)
 {
     std::string name;
     for (const platform::DirEntry& entry : platform::listFolder(packageFolder, "*")) {
-        if (entry.name != "." && entry.name != ".." && entry.name != kInformationFileName)
+        if (entry.name != kInformationFileName)
             name = entry.name;
     }
     return name;
