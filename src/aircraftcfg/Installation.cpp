@@ -88,11 +88,7 @@ Outcome installOnePackage(const PackageToInstall& package, const Simulator& sim,
     copyFiles(joinPath(package.packageFolder, package.textureFolderName), "*.*", installed);
     if (sim.kind == SimKind::FSX) {
         // The package's own files went first, so a bitmap it brings wins over the shared one.
-        const std::string texbase =
-            joinPath(joinPath(joinPath(joinPath(sim.root, "SimObjects"), "Airplanes"),
-                              package.productFolderName),
-                     "texbase");
-        copyFiles(texbase, "*.bmp", installed);
+        copyFiles(joinPath(*base + package.productFolderName, "texbase"), "*.bmp", installed);
     }
     return Outcome::Completed;
 }
