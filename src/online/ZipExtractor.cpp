@@ -1,6 +1,7 @@
 #include "online/ZipExtractor.h"
 
 #include "packages/SafeName.h"
+#include "platform/AsciiCase.h"
 #include "platform/FileSystem.h"
 
 #include <zip.h>
@@ -62,15 +63,6 @@ int closeFile(int fd)
     return ::close(fd);
 }
 #endif
-
-std::string lowerAscii(std::string_view text)
-{
-    std::string out(text);
-    for (char& c : out)
-        if (c >= 'A' && c <= 'Z')
-            c = static_cast<char>(c - 'A' + 'a');
-    return out;
-}
 
 std::string fileNameOf(const std::string& path)
 {
@@ -216,7 +208,7 @@ std::string joinKey(const std::vector<std::string>& parts, std::size_t count)
     for (std::size_t i = 0; i < count; ++i) {
         if (i)
             key += '/';
-        key += lowerAscii(parts[i]);
+        key += platform::lowerAscii(parts[i]);
     }
     return key;
 }

@@ -1,5 +1,7 @@
 #include "platform/FileSystem.h"
 
+#include "platform/AsciiCase.h"
+
 #include <vector>
 
 namespace hx::platform {
@@ -44,11 +46,6 @@ std::string rewritePattern(std::string_view pattern)
             out.push_back(c);
     }
     return out;
-}
-
-char foldAscii(char c)
-{
-    return c >= 'A' && c <= 'Z' ? static_cast<char>(c - 'A' + 'a') : c;
 }
 
 } // namespace

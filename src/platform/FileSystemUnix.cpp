@@ -3,6 +3,8 @@
 
 #include "platform/FileSystem.h"
 
+#include "platform/AsciiCase.h"
+
 #include <algorithm>
 #include <cerrno>
 #include <climits>
@@ -19,22 +21,6 @@
 namespace hx::platform {
 
 namespace {
-
-bool equalsIgnoringCase(std::string_view a, std::string_view b)
-{
-    if (a.size() != b.size())
-        return false;
-    for (std::size_t i = 0; i < a.size(); ++i) {
-        char x = a[i], y = b[i];
-        if (x >= 'A' && x <= 'Z')
-            x = static_cast<char>(x - 'A' + 'a');
-        if (y >= 'A' && y <= 'Z')
-            y = static_cast<char>(y - 'A' + 'a');
-        if (x != y)
-            return false;
-    }
-    return true;
-}
 
 bool entryExists(const std::string& path)
 {

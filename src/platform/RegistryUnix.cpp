@@ -13,6 +13,7 @@
 // Names and strings escape '\\' and the quote (']' in key names), control characters as
 // \n, \t, ... or octal \NNN, and characters above 127 as \xNNNN (UTF-16 code units).
 
+#include "platform/AsciiCase.h"
 #include "platform/Errors.h"
 #include "platform/Registry.h"
 
@@ -39,15 +40,6 @@ constexpr std::uint32_t kRegExpandSz = 2;
 constexpr std::uint32_t kRegBinary = 3;
 constexpr std::uint32_t kRegDword = 4;
 constexpr std::uint32_t kRegUnknown = 0xffffffffu;
-
-std::string lowerAscii(std::string_view s)
-{
-    std::string out(s);
-    for (char& c : out)
-        if (c >= 'A' && c <= 'Z')
-            c = static_cast<char>(c - 'A' + 'a');
-    return out;
-}
 
 int hexDigit(char c)
 {
