@@ -6,6 +6,7 @@
 // An item's position in cb4 is what identifies a livery: item i stands for the entry whose
 // header is "[fltsim.i]".
 
+#include "packages/ChoiceList.h"
 #include "packages/Feedback.h"
 #include "packages/Simulator.h"
 
@@ -18,21 +19,6 @@ namespace hx {
 
 inline constexpr const char* kRemovedSuccesfully = "Removed succesfully";
 inline constexpr const char* kProductPattern = "KZQ_*.";
-
-// A drop-down list that accepts no typing: its items and the selected index (-1 for none).
-struct ChoiceList {
-    std::vector<std::string> items;
-    int selected = -1;
-
-    // The selected item, or an empty string when nothing is selected.
-    std::string selectedText() const;
-    // The index of the item that reads `text`; failing an exact match, of the first that reads
-    // it ignoring case, as folder names do on Windows. -1 when none does.
-    int indexOf(std::string_view text) const;
-    // Selects `index` when it names an item; anything else leaves nothing selected.
-    void select(int index);
-    void clear();
-};
 
 class RemovalPanel {
 public:

@@ -798,8 +798,8 @@ void TForm1::showCatalogueLists()
 {
     if (!catalogue_)
         return;
-    showChoices(cb5, catalogue_->cb5().items, catalogue_->cb5().itemIndex);
-    showChoices(cb6, catalogue_->cb6().items, catalogue_->cb6().itemIndex);
+    showChoices(cb5, catalogue_->cb5().items, catalogue_->cb5().selected);
+    showChoices(cb6, catalogue_->cb6().items, catalogue_->cb6().selected);
 }
 
 void TForm1::BitBtn11Click()

@@ -175,7 +175,7 @@ bool Catalogue::BitBtn11Click()
     cb5_.clear();
     for (const ProductRecord& p : products) {
         cb5_.items.push_back(p.name);
-        cb5_.itemIndex = 0;
+        cb5_.selected = 0;
     }
     // With no product this asks for the bare "hangarix/" folder, as the catalogue always did.
     const std::string firstListFile = products.empty() ? std::string() : products.front().listFile;
@@ -186,14 +186,14 @@ bool Catalogue::BitBtn11Click()
 
 void Catalogue::cb5Change(int index)
 {
-    cb5_.itemIndex = index;
+    cb5_.selected = index;
     liveryList_ = platform::httpGetText(catalogueFileUrl(productListFileAt(productList_, index)));
     fillLiveryBox();
 }
 
 void Catalogue::cb6Change(int index)
 {
-    cb6_.itemIndex = index;
+    cb6_.selected = index;
     const LiveryRecord livery = liveryAt(liveryList_, index);
     showThumbnail(livery.thumbnailUrl);
     selectedArchiveUrl_ = livery.archiveUrl;
@@ -205,7 +205,7 @@ void Catalogue::fillLiveryBox()
     cb6_.clear();
     for (std::size_t i = 0; i < liveries.size(); ++i) {
         cb6_.items.push_back(liveries[i].name);
-        cb6_.itemIndex = 0;
+        cb6_.selected = 0;
         if (i == 0)
             showThumbnail(liveries[i].thumbnailUrl);
     }

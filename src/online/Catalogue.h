@@ -13,6 +13,7 @@
 // The walks keep positions into the text instead of cutting copies, so parsing is linear in the
 // size of the catalogue.
 
+#include "packages/ChoiceList.h"
 #include "platform/Errors.h"
 
 #include <functional>
@@ -26,18 +27,6 @@ namespace hx {
 class UnsafeNameError : public Error {
 public:
     using Error::Error;
-};
-
-// A drop-down list that accepts no typing: its items and the chosen item's index (-1 for none).
-struct ComboBox {
-    std::vector<std::string> items;
-    int itemIndex = -1;
-
-    void clear()
-    {
-        items.clear();
-        itemIndex = -1;
-    }
 };
 
 struct ProductRecord {
@@ -111,8 +100,8 @@ public:
     // Livery chosen by the user: shows its picture and makes its archive URL the selected one.
     void cb6Change(int index);
 
-    const ComboBox& cb5() const { return cb5_; }
-    const ComboBox& cb6() const { return cb6_; }
+    const ChoiceList& cb5() const { return cb5_; }
+    const ChoiceList& cb6() const { return cb6_; }
     const std::string& productList() const { return productList_; }
     const std::string& liveryList() const { return liveryList_; }
     const std::string& selectedArchiveUrl() const { return selectedArchiveUrl_; }
@@ -135,8 +124,8 @@ private:
     std::string baseUrl_;
     std::string startupFolder_;
     PictureLoader loadPicture_;
-    ComboBox cb5_;
-    ComboBox cb6_;
+    ChoiceList cb5_;
+    ChoiceList cb6_;
     std::string productList_;
     std::string liveryList_;
     std::string selectedArchiveUrl_;

@@ -174,9 +174,9 @@ TEST_F(CatalogueProcedures, OpenChooseLiveryChooseProduct)
 {
     ASSERT_TRUE(panel->BitBtn11Click());
     EXPECT_EQ(panel->cb5().items, (Names{"Alpha", "Bravo"}));
-    EXPECT_EQ(panel->cb5().itemIndex, 0);
+    EXPECT_EQ(panel->cb5().selected, 0);
     EXPECT_EQ(panel->cb6().items, (Names{"A one", "A two", "A three"}));
-    EXPECT_EQ(panel->cb6().itemIndex, 0);
+    EXPECT_EQ(panel->cb6().selected, 0);
     EXPECT_EQ(panel->selectedArchiveUrl(), url("/zip/a1.zip"));
     EXPECT_EQ(takeRequests(), (Names{"/hangarix/prod.txt", "/hangarix/a.txt", "/x/y/pic.jpg"}));
     // /x/y/pic.jpg was saved as images/pic.jpg, shown, and is gone.
@@ -191,7 +191,7 @@ TEST_F(CatalogueProcedures, OpenChooseLiveryChooseProduct)
     EXPECT_EQ(loaded.back(), images("three.jpg") + "=picture A3");
     // No thumbnail: the fallback, nothing fetched.
     panel->cb6Change(1);
-    EXPECT_EQ(panel->cb6().itemIndex, 1);
+    EXPECT_EQ(panel->cb6().selected, 1);
     EXPECT_EQ(panel->selectedArchiveUrl(), url("/zip/a2.zip"));
     EXPECT_EQ(loaded.back(), dir / "thumbnail.jpg=fallback");
     EXPECT_TRUE(takeRequests().empty());
@@ -199,7 +199,7 @@ TEST_F(CatalogueProcedures, OpenChooseLiveryChooseProduct)
     panel->cb5Change(1);
     EXPECT_EQ(takeRequests(), (Names{"/hangarix/b/list.txt", "/p/b1.jpg"}));
     EXPECT_EQ(panel->cb6().items, (Names{"B one", "B two"}));
-    EXPECT_EQ(panel->cb6().itemIndex, 0);
+    EXPECT_EQ(panel->cb6().selected, 0);
     EXPECT_EQ(panel->selectedArchiveUrl(), url("/zip/b1.zip"));
     EXPECT_TRUE(std::filesystem::is_empty(images()));
 }
@@ -209,7 +209,7 @@ TEST_F(CatalogueProcedures, FailedFetchesLeaveWhatTheyFound)
     serve("/hangarix/prod.txt", "gone", 404);
     EXPECT_THROW(panel->BitBtn11Click(), platform::HttpError);
     EXPECT_TRUE(panel->productList().empty());
-    EXPECT_EQ(panel->cb5().itemIndex, -1);
+    EXPECT_EQ(panel->cb5().selected, -1);
 
     serve("/hangarix/prod.txt", "Alpha&&a.txt;;\r\nBravo&&b/list.txt;;\r\n");
     panel->BitBtn11Click();
@@ -220,7 +220,7 @@ TEST_F(CatalogueProcedures, FailedFetchesLeaveWhatTheyFound)
     serve("/hangarix/prod.txt", "Gamma&&g.txt;;\r\n", 404);
     EXPECT_THROW(panel->BitBtn11Click(), platform::HttpError);
     EXPECT_EQ(panel->productList(), products);
-    EXPECT_EQ(panel->cb6().itemIndex, 2);
+    EXPECT_EQ(panel->cb6().selected, 2);
     // A failing first livery list: cb5 and the product list are new, the rest is the old.
     serve("/hangarix/prod.txt", "Gamma&&g.txt;;\r\n");
     EXPECT_THROW(panel->BitBtn11Click(), platform::HttpError);
@@ -234,9 +234,9 @@ TEST_F(CatalogueProcedures, FailedFetchesLeaveWhatTheyFound)
     panel->cb6Change(2);
     serve("/hangarix/b/list.txt", "error page", 500);
     EXPECT_THROW(panel->cb5Change(1), platform::HttpError);
-    EXPECT_EQ(panel->cb5().itemIndex, 1);
+    EXPECT_EQ(panel->cb5().selected, 1);
     EXPECT_EQ(panel->liveryList(), liveries);
-    EXPECT_EQ(panel->cb6().itemIndex, 2);
+    EXPECT_EQ(panel->cb6().selected, 2);
     EXPECT_EQ(panel->selectedArchiveUrl(), selected);
 }
 
@@ -287,7 +287,7 @@ TEST_F(CatalogueProcedures, EmptyAnswersGiveEmptyBoxes)
     EXPECT_TRUE(panel->BitBtn11Click());
     EXPECT_EQ(takeRequests(), (Names{"/hangarix/prod.txt", "/hangarix/"}));
     EXPECT_TRUE(panel->cb5().items.empty());
-    EXPECT_EQ(panel->cb6().itemIndex, -1);
+    EXPECT_EQ(panel->cb6().selected, -1);
     EXPECT_EQ(panel->selectedArchiveUrl(), "");
     EXPECT_EQ(loaded.size(), 1u); // the picture keeps the one shown before
 }

@@ -1,0 +1,39 @@
+#include "packages/ChoiceList.h"
+
+#include <algorithm>
+#include <cctype>
+
+namespace hx {
+
+std::string ChoiceList::selectedText() const
+{
+    return selected >= 0 && static_cast<std::size_t>(selected) < items.size() ? items[selected]
+                                                                              : std::string();
+}
+
+int ChoiceList::indexOf(std::string_view text) const
+{
+    const auto sameIgnoringCase = [text](const std::string& item) {
+        return std::equal(item.begin(), item.end(), text.begin(), text.end(), [](char a, char b) {
+            return std::tolower(static_cast<unsigned char>(a)) ==
+                   std::tolower(static_cast<unsigned char>(b));
+        });
+    };
+    auto it = std::find(items.begin(), items.end(), text);
+    if (it == items.end())
+        it = std::find_if(items.begin(), items.end(), sameIgnoringCase);
+    return it == items.end() ? -1 : static_cast<int>(it - items.begin());
+}
+
+void ChoiceList::select(int index)
+{
+    selected = index >= 0 && static_cast<std::size_t>(index) < items.size() ? index : -1;
+}
+
+void ChoiceList::clear()
+{
+    items.clear();
+    selected = -1;
+}
+
+} // namespace hx
