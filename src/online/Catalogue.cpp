@@ -86,9 +86,6 @@ Walker skipRecords(std::string_view text, int index, Separator end)
     return w;
 }
 
-// Characters that a Windows file name cannot hold, beyond those isPlainName refuses.
-constexpr std::string_view kReservedInNames = "<>\"|?*";
-
 } // namespace
 
 std::vector<ProductRecord> parseProductList(std::string_view text)
@@ -133,11 +130,15 @@ std::string lastPathSegment(std::string_view url)
     return std::string(slash == npos ? url : url.substr(slash + 1));
 }
 
+std::string urlFileName(std::string_view url)
+{
+    return lastPathSegment(url.substr(0, url.find_first_of("?#")));
+}
+
 std::string thumbnailFileName(std::string_view thumbnailUrl)
 {
-    const std::string name =
-        lastPathSegment(thumbnailUrl.substr(0, thumbnailUrl.find_first_of("?#")));
-    if (!isPlainName(name) || name.find_first_of(kReservedInNames) != std::string::npos)
+    const std::string name = urlFileName(thumbnailUrl);
+    if (!isPlainFileName(name))
         throw UnsafeNameError("Refused the picture name \"" + name + "\" of \"" +
                               std::string(thumbnailUrl) + "\": it is not a plain file name");
     return name;

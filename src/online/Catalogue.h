@@ -60,11 +60,14 @@ LiveryRecord liveryAt(std::string_view liveryList, int index);
 // in "/". Nothing else is looked at.
 std::string lastPathSegment(std::string_view url);
 
-// The file name under which the picture of `thumbnailUrl` is saved: the last path segment of
-// the URL without its query string and fragment ("pic.jpg?v=2" is saved as "pic.jpg", because
-// the query is not part of the picture's name and "?" cannot stand in a Windows file name).
-// Throws UnsafeNameError when that is not one plain file name: empty, "." or "..", a backslash,
-// a drive, a character Windows forbids in names, or a name ending in a dot or a blank.
+// The name under which the file of a URL is saved: the last path segment of the URL without
+// its query string and fragment ("pic.jpg?v=2" gives "pic.jpg", because the query is not part
+// of the file's name and "?" cannot stand in a Windows file name). Not checked.
+std::string urlFileName(std::string_view url);
+
+// The file name under which the picture of `thumbnailUrl` is saved: urlFileName. Throws
+// UnsafeNameError when that is not one plain file name: empty, "." or "..", a backslash, a
+// drive, a character Windows forbids in names, or a name ending in a dot or a blank.
 std::string thumbnailFileName(std::string_view thumbnailUrl);
 
 // The catalogue panel without its widgets. The front end shows the panel when BitBtn11Click

@@ -15,16 +15,11 @@ namespace hx {
 
 namespace {
 
-// Characters Windows forbids in file names besides the separators isPlainName already refuses.
-constexpr const char* kReservedInNames = "<>\"|?*";
-
-// The archive's file name in tempzip: the last path segment of the URL. A query or fragment is
-// not part of the file's name (and "?" cannot stand in a Windows file name).
+// The archive's file name in tempzip, taken from the URL as a thumbnail's is.
 std::string archiveNameOf(const std::string& url, std::string& refusal)
 {
-    const std::string name =
-        lastPathSegment(std::string_view(url).substr(0, url.find_first_of("?#")));
-    if (!isPlainName(name) || name.find_first_of(kReservedInNames) != std::string::npos) {
+    const std::string name = urlFileName(url);
+    if (!isPlainFileName(name)) {
         refusal = "Refused the archive name \"" + name + "\" of \"" + url +
                   "\": it is not a plain file name";
         return {};

@@ -22,4 +22,11 @@ inline bool isPlainName(std::string_view name)
     return true;
 }
 
+// True when `name` is a plain name (above) that Windows also accepts as a file name: without
+// any of the characters it forbids in names besides the separators, < > " | ? *.
+inline bool isPlainFileName(std::string_view name)
+{
+    return isPlainName(name) && name.find_first_of("<>\"|?*") == std::string_view::npos;
+}
+
 } // namespace hx
