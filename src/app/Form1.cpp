@@ -155,7 +155,7 @@ void showChoices(QComboBox* box, const std::vector<std::string>& items, int sele
 
 TForm1::TForm1(QWidget* parent)
     : QWidget(parent, Qt::Window | Qt::FramelessWindowHint),
-      catalogueBaseUrl_(kDefaultCatalogueBaseUrl), caption_(QString::fromLatin1(kFormCaption))
+      catalogueBaseUrl_(kDefaultCatalogueBaseUrl), caption_(QString::fromLatin1(kMainWindowCaption))
 {
     mainForm = this;
     setObjectName("Form1");
@@ -368,27 +368,25 @@ Catalogue& TForm1::catalogueModel()
 
 // --- Feedback ----------------------------------------------------------------------------------
 
-void TForm1::showMessage(const std::string& text)
+void TForm1::messageBox(QMessageBox::Icon icon, const std::string& text)
 {
     const QString caption = applicationTitle();
     if (messageHook()) {
-        messageHook()(QMessageBox::NoIcon, caption, fromBytes(text));
+        messageHook()(icon, caption, fromBytes(text));
         return;
     }
-    QMessageBox box(QMessageBox::NoIcon, caption, fromBytes(text), QMessageBox::Ok, this);
+    QMessageBox box(icon, caption, fromBytes(text), QMessageBox::Ok, this);
     box.exec();
+}
+
+void TForm1::showMessage(const std::string& text)
+{
+    messageBox(QMessageBox::NoIcon, text);
 }
 
 void TForm1::showErrorBox(const std::string& message)
 {
-    const QString caption = applicationTitle();
-    const QString text = fromBytes(errorBoxText(message));
-    if (messageHook()) {
-        messageHook()(QMessageBox::Critical, caption, text);
-        return;
-    }
-    QMessageBox box(QMessageBox::Critical, caption, text, QMessageBox::Ok, this);
-    box.exec();
+    messageBox(QMessageBox::Critical, errorBoxText(message));
 }
 
 void TForm1::hideProgressPanel()
@@ -428,7 +426,7 @@ void TForm1::FormCreate()
 {
     guarded([&] {
         // 1. The task bar names the maker's tool from now on.
-        setApplicationTitle(QString::fromLatin1(kAppTitle));
+        setApplicationTitle(QString::fromLatin1(kApplicationTitle));
         // 2. The download bar: dark on light.
         ProgressBar->setStyleSheet(
             QStringLiteral("QProgressBar { background: %1; border: 1px solid %1; }"

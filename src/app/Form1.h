@@ -36,9 +36,9 @@ class TMarqueeBar;
 
 namespace hx::app {
 
-inline constexpr const char* kStartTitle = "Hangarix"; // application title at program start
-inline constexpr const char* kAppTitle = "KZQ HX";     // application title after start-up
-inline constexpr const char* kFormCaption = "Hangarix";
+// The application title at program start; after start-up it is kApplicationTitle, and the
+// window's caption is kMainWindowCaption.
+inline constexpr const char* kStartTitle = "Hangarix";
 
 // The application title: the text of the task bar button, which shows the main window.
 QString applicationTitle();
@@ -195,6 +195,8 @@ private:
     void showRemovalLists();
     void showCatalogueLists();
     Catalogue& catalogueModel();
+    // A message box with the application title as caption, or the test hook in its place.
+    void messageBox(QMessageBox::Icon icon, const std::string& text);
 
     std::string startupFolder_;
     std::string catalogueBaseUrl_;
