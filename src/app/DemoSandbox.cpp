@@ -1,5 +1,7 @@
 #include "app/DemoSandbox.h"
 
+#include "packages/PackageInfo.h"
+
 #include <QBuffer>
 #include <QColor>
 #include <QFont>
@@ -266,13 +268,10 @@ QImage textureBitmap(const QColor& a, const QColor& b, int seed)
     return image;
 }
 
+// The product folder that a package with this productfolder= value installs into.
 std::string productFolder(const char* productValue)
 {
-    std::string name = std::string("KZQ_") + productValue;
-    for (char& c : name)
-        if (c == '-')
-            c = '_';
-    return name;
+    return productFolderName(std::string(kProductFolderKey) + productValue);
 }
 
 // The entry text of a livery: installerinfo.txt with the "XX" placeholder, or the installed
