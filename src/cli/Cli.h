@@ -22,11 +22,10 @@ inline constexpr int kExitOk = 0;
 inline constexpr int kExitRefused = 1;
 inline constexpr int kExitError = 2;
 
+// A refusal and a stop without a message both end with kExitRefused.
 inline int exitCode(Outcome outcome)
 {
-    return outcome == Outcome::Refused   ? kExitRefused
-           : outcome == Outcome::Stopped ? kExitRefused
-                                         : kExitOk;
+    return outcome == Outcome::Completed ? kExitOk : kExitRefused;
 }
 
 // Messages of the window's boxes become lines on stdout.

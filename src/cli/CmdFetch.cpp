@@ -49,7 +49,7 @@ int runFetch(Context&, const std::vector<std::string>& args)
             wait = parseCount(a, value());
         else if (a == "--reconnect-max")
             maximum = parseCount(a, value());
-        else if (a.size() > 1 && a[0] == '-' && a.rfind("--", 0) == 0)
+        else if (a.starts_with("--"))
             throw UsageError("unknown option " + a);
         else
             positional.push_back(a);
