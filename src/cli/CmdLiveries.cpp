@@ -1,5 +1,4 @@
-#include "aircraftcfg/Removal.h"
-#include "cli/Cli.h"
+#include "cli/RemovalSteps.h"
 
 namespace hx::cli {
 namespace {
@@ -11,16 +10,8 @@ int runLiveries(Context& ctx, const std::vector<std::string>& args)
     if (args.size() != 1)
         throw UsageError("liveries takes one product");
     RemovalPanel panel;
-    if (!panel.openPanel(ctx.sim, ctx.feedback))
-        return kExitRefused;
-    const int product = panel.cb3().indexOf(args[0]);
-    if (product < 0) {
-        std::cerr << "hangarix-cli liveries: " << args[0] << " is not an installed product\n";
-        return kExitRefused;
-    }
-    const Outcome outcome = panel.productChosen(ctx.sim, product, ctx.feedback);
-    if (outcome != Outcome::Completed)
-        return exitCode(outcome);
+    if (const int status = chooseProduct(ctx, panel, args[0], "liveries"); status != kExitOk)
+        return status;
     const auto& items = panel.cb4().items;
     for (std::size_t i = 0; i < items.size(); ++i)
         std::cout << i << '\t' << items[i] << '\n';

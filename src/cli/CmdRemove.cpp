@@ -1,5 +1,4 @@
-#include "aircraftcfg/Removal.h"
-#include "cli/Cli.h"
+#include "cli/RemovalSteps.h"
 
 namespace hx::cli {
 namespace {
@@ -12,16 +11,8 @@ int runRemove(Context& ctx, const std::vector<std::string>& args)
         throw UsageError("remove takes a product and a livery index");
     const int index = parseIndex(args[1]);
     RemovalPanel panel;
-    if (!panel.openPanel(ctx.sim, ctx.feedback))
-        return kExitRefused;
-    const int product = panel.cb3().indexOf(args[0]);
-    if (product < 0) {
-        std::cerr << "hangarix-cli remove: " << args[0] << " is not an installed product\n";
-        return kExitRefused;
-    }
-    const Outcome listed = panel.productChosen(ctx.sim, product, ctx.feedback);
-    if (listed != Outcome::Completed)
-        return exitCode(listed);
+    if (const int status = chooseProduct(ctx, panel, args[0], "remove"); status != kExitOk)
+        return status;
     if (static_cast<std::size_t>(index) >= panel.cb4().items.size()) {
         std::cerr << "hangarix-cli remove: " << panel.cb3().selectedText()
                   << " has no livery at index " << index << "\n";
