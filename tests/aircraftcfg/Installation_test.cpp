@@ -4,6 +4,7 @@
 #include "packages/LocalPackageList.h"
 #include "platform/Errors.h"
 #include "platform/FileSystem.h"
+#include "support/RecordingFeedback.h"
 #include "support/TempDir.h"
 
 #include <gtest/gtest.h>
@@ -17,12 +18,7 @@ namespace {
 
 namespace fs = std::filesystem;
 
-struct RecordingFeedback : Feedback {
-    std::vector<std::string> messages;
-    int hidden = 0;
-    void showMessage(const std::string& text) override { messages.push_back(text); }
-    void hideProgressPanel() override { ++hidden; }
-};
+using test::RecordingFeedback;
 
 const std::string kConfig = "[fltsim.0]\r\ntitle=KZQ A320 House\r\nsim=KZQ_A320\r\n"
                             "texture=House\r\nui_variation=House\r\ndescription=House colours\r\n"

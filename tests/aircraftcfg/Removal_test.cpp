@@ -1,4 +1,5 @@
 #include "aircraftcfg/Removal.h"
+#include "support/RecordingFeedback.h"
 #include "support/TempDir.h"
 
 #include <gmock/gmock.h>
@@ -15,18 +16,11 @@ namespace {
 using test::exists;
 using test::makeFolders;
 using test::readFile;
+using test::RecordingFeedback;
 using test::TempDir;
 using test::writeFile;
 using ::testing::ElementsAre;
 using ::testing::UnorderedElementsAre;
-
-class RecordingFeedback : public Feedback {
-public:
-    void showMessage(const std::string& text) override { messages.push_back(text); }
-    void hideProgressPanel() override { ++panelHidden; }
-    std::vector<std::string> messages;
-    int panelHidden = 0;
-};
 
 // One entry laid out as installed packages lay it out.
 std::string entry(int number, const std::string& texture, const std::string& name)
@@ -104,7 +98,7 @@ TEST_F(RemovalTest, WorkedExampleByteForByte)
     EXPECT_EQ(panel.cb4().selected, 0);
     EXPECT_EQ(panel.cb3().selectedText(), "KZQ_A320");
     EXPECT_THAT(feedback.messages, ElementsAre("Removed succesfully"));
-    EXPECT_EQ(feedback.panelHidden, 0);
+    EXPECT_EQ(feedback.hidden, 0);
 }
 
 TEST_F(RemovalTest, LiveryListKeepsDuplicatesAndTakesTheBareKeyOnly)
@@ -236,7 +230,7 @@ TEST_F(RemovalTest, ReopeningKeepsTheLiveriesButDropsTheProductChoice)
     EXPECT_EQ(panel.removeSelectedLivery(sim, feedback), Outcome::Refused);
     EXPECT_THAT(feedback.messages,
                 ElementsAre("Cannot find aircraft.cfg file, please recheck pathes"));
-    EXPECT_EQ(feedback.panelHidden, 1);
+    EXPECT_EQ(feedback.hidden, 1);
     EXPECT_EQ(readFile(cfg), entry(0, "A", "Red") + kGeneral);
 }
 
@@ -264,7 +258,7 @@ TEST_F(RemovalTest, MissingConfigFileIsReportedAndHidesTheProgressPanel)
     EXPECT_EQ(removeItem(0), Outcome::Refused);
     EXPECT_THAT(feedback.messages,
                 ElementsAre("Cannot find aircraft.cfg file, please recheck pathes"));
-    EXPECT_EQ(feedback.panelHidden, 1);
+    EXPECT_EQ(feedback.hidden, 1);
     EXPECT_TRUE(exists(product + "/texture.A/A_t.bmp"));
 }
 

@@ -4,6 +4,7 @@
 #include "online/MHttpGetResume.h"
 #include "packages/WorkingFolders.h"
 #include "support/Nginx.h"
+#include "support/RecordingFeedback.h"
 #include "support/TempDir.h"
 #include "support/ZipMaker.h"
 
@@ -20,13 +21,6 @@ using test::writeFile;
 using test::ZipMaker;
 
 namespace fs = std::filesystem;
-
-struct Recorder : DownloadFlowFeedback {
-    std::vector<std::string> messages;
-    int hidden = 0;
-    void showMessage(const std::string& text) override { messages.push_back(text); }
-    void hideProgressPanel() override { ++hidden; }
-};
 
 std::string information(const std::string& title)
 {
@@ -60,7 +54,7 @@ protected:
     std::string product = dir / "fs9/Aircraft/KZQ_C_172";
     Simulator sim{SimKind::FS9, dir / "fs9"};
     TMHttpGetResume httpget;
-    Recorder feedback;
+    test::RecordingFeedback feedback;
     DownloadFlow flow{httpget, start};
 };
 
