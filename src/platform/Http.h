@@ -1,6 +1,6 @@
 #pragma once
 // HTTP over libcurl for the three uses of the tool: catalogue texts, thumbnails, and the
-// resumable download (its transport is declared further down by the download component).
+// resumable download (its transport, further down, is driven by the download component).
 // Failures carry the WinINet error code that means the same thing.
 
 #include "platform/Errors.h"
