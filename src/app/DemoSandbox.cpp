@@ -1,6 +1,7 @@
 #include "app/DemoSandbox.h"
 
 #include "packages/PackageInfo.h"
+#include "server/FolderServer.h"
 
 #include <QBuffer>
 #include <QColor>
@@ -10,7 +11,6 @@
 #include <QPainter>
 #include <QPainterPath>
 
-#include <httplib.h>
 #include <zip.h>
 
 #include <algorithm>
@@ -19,39 +19,11 @@
 #include <filesystem>
 #include <fstream>
 #include <stdexcept>
-#include <thread>
 #include <vector>
 
 namespace fs = std::filesystem;
 
 namespace hx::app {
-
-// Serves the sandbox's "server" folder over HTTP on 127.0.0.1 (HEAD and byte ranges included).
-class DemoCatalogueServer {
-public:
-    explicit DemoCatalogueServer(const std::string& root)
-    {
-        if (!server_.set_mount_point("/", root))
-            throw std::runtime_error("cannot serve " + root);
-        port_ = server_.bind_to_any_port("127.0.0.1");
-        if (port_ <= 0)
-            throw std::runtime_error("cannot bind a loopback port for the demo catalogue");
-        thread_ = std::thread([this] { server_.listen_after_bind(); });
-        while (!server_.is_running())
-            std::this_thread::yield();
-    }
-    ~DemoCatalogueServer()
-    {
-        server_.stop();
-        thread_.join();
-    }
-    int port() const { return port_; }
-
-private:
-    httplib::Server server_;
-    std::thread thread_;
-    int port_ = 0;
-};
 
 namespace {
 
@@ -399,8 +371,10 @@ DemoSandbox startDemo(const std::string& folderName)
     // The catalogue: pictures and archives under files/, texts under hangarix/.
     const fs::path server = folder / "server";
     fs::create_directories(server / "hangarix");
-    demo.server = std::make_shared<DemoCatalogueServer>(server.string());
-    demo.catalogueUrl = "http://127.0.0.1:" + std::to_string(demo.server->port()) + "/";
+    demo.server = std::make_shared<FolderServer>(server.string());
+    demo.server->bind();
+    demo.server->start();
+    demo.catalogueUrl = demo.server->baseUrl();
     const std::string files = demo.catalogueUrl + "files/";
     std::string products;
     for (const Product& product : demoCatalogue()) {

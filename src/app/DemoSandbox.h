@@ -6,15 +6,17 @@
 #include <memory>
 #include <string>
 
-namespace hx::app {
+namespace hx {
+class FolderServer;
+}
 
-class DemoCatalogueServer;
+namespace hx::app {
 
 struct DemoSandbox {
     std::string folder;        // the start-up folder (absolute)
     std::string simulatorRoot; // the FSX folder inside it
     std::string catalogueUrl;  // base URL of the embedded catalogue server, ending in "/"
-    std::shared_ptr<DemoCatalogueServer> server; // serves until the last copy goes away
+    std::shared_ptr<FolderServer> server; // serves until the last copy goes away
 };
 
 // Builds the sandbox in `folder` (created when missing; existing files are kept, so a second
