@@ -1,9 +1,54 @@
 #include "aircraftcfg/FltsimEntries.h"
 
+#include "platform/AsciiCase.h"
 #include "platform/FileSystem.h"
 #include "platform/TextFile.h"
 
 namespace hx {
+
+namespace {
+
+constexpr std::size_t kMaxNumberDigits = 9;
+
+bool startsWithIgnoringCase(std::string_view text, std::size_t pos, std::string_view prefix)
+{
+    return platform::equalsIgnoringCase(text.substr(pos, prefix.size()), prefix);
+}
+
+// Calls `visit(pos)` for the start of every line from `from` on until it returns true; returns
+// that position, or npos.
+template <typename Visit>
+std::size_t findLineStart(std::string_view text, std::size_t from, Visit visit)
+{
+    for (std::size_t pos = from; pos < text.size();) {
+        if (visit(pos))
+            return pos;
+        const std::size_t lf = text.find('\n', pos);
+        if (lf == std::string_view::npos)
+            break;
+        pos = lf + 1;
+    }
+    return std::string_view::npos;
+}
+
+// Reads the header at `pos` (a line start) into `header`; false when the line is no header.
+bool readHeader(std::string_view text, std::size_t pos, EntryHeader& header)
+{
+    if (!startsWithIgnoringCase(text, pos, kFltsimHeader))
+        return false;
+    const std::size_t digits = pos + kFltsimHeader.size();
+    std::size_t end = digits;
+    std::size_t number = 0;
+    while (end < text.size() && end - digits < kMaxNumberDigits && text[end] >= '0' &&
+           text[end] <= '9')
+        number = number * 10 + static_cast<std::size_t>(text[end++] - '0');
+    if (end == digits || end >= text.size() || text[end] != ']')
+        return false;
+    header = {pos, digits, end, number};
+    return true;
+}
+
+} // namespace
 
 std::string configFilePath(const std::string& baseFolder, const std::string& productFolderName)
 {
@@ -12,16 +57,31 @@ std::string configFilePath(const std::string& baseFolder, const std::string& pro
 
 std::string readWorkingText(const std::string& path)
 {
-    return platform::readText(path);
+    return platform::readText(path, platform::LoneCr::EndsLine);
 }
 
-std::size_t countEntries(std::string_view text)
+std::vector<EntryHeader> entryHeaders(std::string_view text)
 {
-    // Each found header is consumed through its final "." before the next search; the header
-    // holds no second '[', so searching on from there finds the same occurrences.
+    std::vector<EntryHeader> headers;
+    findLineStart(text, 0, [&](std::size_t pos) {
+        EntryHeader header;
+        if (readHeader(text, pos, header))
+            headers.push_back(header);
+        return false;
+    });
+    return headers;
+}
+
+std::size_t newEntryNumber(std::string_view text)
+{
+    // The lowest free number is at most the count of headers, so larger ones need no slot.
+    const std::vector<EntryHeader> headers = entryHeaders(text);
+    std::vector<bool> used(headers.size() + 1, false);
+    for (const EntryHeader& header : headers)
+        if (header.number < used.size())
+            used[header.number] = true;
     std::size_t n = 0;
-    for (std::size_t p = text.find(kFltsimHeader); p != std::string_view::npos;
-         p = text.find(kFltsimHeader, p + kFltsimHeader.size()))
+    while (used[n])
         ++n;
     return n;
 }
@@ -37,8 +97,12 @@ std::string numberEntry(std::string_view entryText, std::size_t n)
 
 std::string insertEntry(std::string_view workingText, std::string_view numberedEntry)
 {
-    const std::size_t general = workingText.find(kGeneralHeader);
-    const std::size_t at = (general == std::string_view::npos || general < 2) ? 0 : general - 2;
+    const std::size_t general = findLineStart(workingText, 0, [&](std::size_t pos) {
+        return startsWithIgnoringCase(workingText, pos, kGeneralHeader);
+    });
+    const std::size_t at = general == std::string_view::npos ? workingText.size()
+                           : general < 2                     ? 0
+                                                             : general - 2;
     std::string out;
     out.reserve(workingText.size() + numberedEntry.size() + 4);
     out.append(workingText.substr(0, at));
@@ -53,9 +117,9 @@ void writeWorkingText(const std::string& path, std::string_view text)
     platform::writeTextAtomic(path, text);
 }
 
-std::vector<std::string> listLiveryNames(std::string_view text)
+std::vector<LiveryName> findLiveryNames(std::string_view text)
 {
-    std::vector<std::string> names;
+    std::vector<LiveryName> names;
     for (std::size_t p = text.find(kUiVariationKey); p != std::string_view::npos;) {
         const std::size_t start = p + kUiVariationKey.size();
         // A text read from a file always ends with CR LF; a value without a CR after it runs
@@ -63,9 +127,17 @@ std::vector<std::string> listLiveryNames(std::string_view text)
         std::size_t end = text.find('\r', start);
         if (end == std::string_view::npos)
             end = text.size();
-        names.emplace_back(text.substr(start, end - start));
+        names.push_back({p, std::string(text.substr(start, end - start))});
         p = text.find(kUiVariationKey, start);
     }
+    return names;
+}
+
+std::vector<std::string> listLiveryNames(std::string_view text)
+{
+    std::vector<std::string> names;
+    for (LiveryName& found : findLiveryNames(text))
+        names.push_back(std::move(found.name));
     return names;
 }
 

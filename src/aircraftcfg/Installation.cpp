@@ -75,7 +75,7 @@ Outcome installOnePackage(const PackageToInstall& package, const Simulator& sim,
         return refuse(feedback, kCannotFindConfig);
 
     const std::string text = readWorkingText(configFile);
-    const std::string entry = numberEntry(package.informationText, countEntries(text));
+    const std::string entry = numberEntry(package.informationText, newEntryNumber(text));
     writeWorkingText(platform::resolvePath(configFile), insertEntry(text, entry));
 
     if (!hasTextureFolder)

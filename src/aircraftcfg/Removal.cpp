@@ -2,6 +2,7 @@
 
 #include "aircraftcfg/FltsimEntries.h"
 #include "packages/SafeName.h"
+#include "platform/AsciiCase.h"
 #include "platform/FileSystem.h"
 
 #include <optional>
@@ -23,17 +24,6 @@ std::size_t lineEnd(std::string_view text, std::size_t pos, std::size_t limit)
     return crlf + 2;
 }
 
-// The first occurrence of `header` that starts a line. A mention inside a line (a value, a
-// commented-out header) is not the entry: cutting from there would glue the rest of that line
-// to whatever follows the cut.
-std::size_t findHeaderLine(std::string_view text, std::string_view header)
-{
-    std::size_t pos = text.find(header);
-    while (pos != std::string_view::npos && pos != 0 && text[pos - 1] != '\n')
-        pos = text.find(header, pos + 1);
-    return pos;
-}
-
 constexpr std::string_view kSharedTextureFolder = "texture";
 
 // Windows drops the trailing dots and blanks of a path's last component.
@@ -49,15 +39,19 @@ std::string notPlainMessage(const std::string& what, const std::string& name)
     return "The " + what + " \"" + name + "\" is not a plain folder name; nothing was removed";
 }
 
-} // namespace
-
-bool findEntry(std::string_view text, int index, EntrySpan& span)
+// The texture folder an entry names, as Windows reads the name; empty without a "texture=".
+std::string textureFolderOf(const EntrySpan& span)
 {
-    const std::string header = std::string(kFltsimHeader) + std::to_string(index) + "]";
-    const std::size_t begin = findHeaderLine(text, header);
-    if (begin == std::string_view::npos)
-        return false;
-    const std::size_t afterHeader = begin + header.size();
+    return span.hasTexture ? windowsFolderName("texture." + span.textureValue) : std::string();
+}
+
+// Where the entry of `header` lies and what it holds.
+EntrySpan entryAt(std::string_view text, const EntryHeader& header)
+{
+    EntrySpan span;
+    span.begin = header.begin;
+    span.number = header.number;
+    const std::size_t afterHeader = header.numberEnd + 1;
 
     // The entry cannot reach past the next line that opens a section.
     const std::size_t nextSection = text.find("\n[", afterHeader);
@@ -68,49 +62,96 @@ bool findEntry(std::string_view text, int index, EntrySpan& span)
     // that still follow without a break, then one empty line.
     const std::size_t description = entry.find(kDescriptionKey, afterHeader);
     std::size_t end =
-        lineEnd(entry, description == std::string_view::npos ? begin : description, limit);
+        lineEnd(entry, description == std::string_view::npos ? header.begin : description, limit);
     while (end < limit && entry.compare(end, 2, kCrLf) != 0)
         end = lineEnd(entry, end, limit);
     if (end < limit && entry.compare(end, 2, kCrLf) == 0)
         end += 2;
-
-    span.begin = begin;
     span.end = end;
-    const std::size_t texture = text.substr(0, end).find(kTextureKey, afterHeader);
+
+    const std::string_view cut = text.substr(0, end);
+    span.variationPos = cut.find(kUiVariationKey, afterHeader);
+    const std::size_t texture = cut.find(kTextureKey, afterHeader);
     span.hasTexture = texture != std::string_view::npos;
-    span.textureValue.clear();
     if (span.hasTexture) {
         const std::size_t valueStart = texture + kTextureKey.size();
-        std::size_t valueEnd = text.find('\r', valueStart);
-        if (valueEnd == std::string_view::npos || valueEnd > end)
-            valueEnd = end;
-        span.textureValue = std::string(text.substr(valueStart, valueEnd - valueStart));
+        const std::size_t valueEnd = std::min(cut.find('\r', valueStart), end);
+        span.textureValue = std::string(cut.substr(valueStart, valueEnd - valueStart));
     }
+    return span;
+}
+
+// Whether the selected list item still stands for the entry: the entry's first "ui_variation="
+// is the item-th of the file and reads as the item does. Otherwise the file changed since the
+// list was filled, or an entry holds no or several "ui_variation=" lines, and the entry cannot
+// be told for sure.
+bool entryShowsItem(std::string_view text, const EntrySpan& span, const ChoiceList& list)
+{
+    const std::vector<LiveryName> names = findLiveryNames(text);
+    const auto index = static_cast<std::size_t>(list.selected);
+    return index < names.size() && names[index].keyPos == span.variationPos &&
+           names[index].name == list.selectedText();
+}
+
+std::string noEntryMessage(const ChoiceList& list)
+{
+    return "aircraft.cfg holds no entry for the selected livery \"" + list.selectedText() +
+           "\" at its place in the list (the file was changed or its entries are laid out "
+           "otherwise); nothing was removed";
+}
+
+// Empties the texture folder and removes it. Files only: a subfolder is not entered, so it
+// stays and keeps the folder with it.
+void deleteTextureFolder(const std::string& folder)
+{
+    if (platform::isLink(folder)) {
+        // A link (or junction) to a folder elsewhere: only the link is the livery's.
+        platform::deleteFile(folder) || platform::removeFolder(folder);
+        return;
+    }
+    for (const platform::DirEntry& entry : platform::listFolder(folder, "*.*"))
+        platform::deleteFile(platform::joinPath(folder, entry.name));
+    platform::removeFolder(folder);
+}
+
+} // namespace
+
+bool findEntry(std::string_view text, int index, EntrySpan& span)
+{
+    const std::vector<EntryHeader> headers = entryHeaders(text);
+    if (index < 0 || static_cast<std::size_t>(index) >= headers.size())
+        return false;
+    span = entryAt(text, headers[static_cast<std::size_t>(index)]);
     return true;
 }
 
-std::string renumberEntries(std::string_view text)
+std::string renumberEntries(std::string_view text, std::size_t removed)
 {
+    const std::vector<EntryHeader> headers = entryHeaders(text);
+    for (const EntryHeader& header : headers)
+        if (header.number == removed)
+            return std::string(text);
     std::string out;
-    out.reserve(text.size() + 16);
+    out.reserve(text.size());
     std::size_t copied = 0;
-    std::size_t count = 0;
-    for (std::size_t found = text.find(kFltsimHeader); found != std::string_view::npos;
-         found = text.find(kFltsimHeader, copied)) {
-        const std::size_t numberStart = found + kFltsimHeader.size();
-        out.append(text, copied, numberStart - copied);
-        copied = numberStart;
-        // Only a "]" on the same line closes the header; the search stops at the line's end so
-        // the whole pass stays linear.
-        const std::size_t stop = text.find_first_of("]\r\n", numberStart);
-        if (stop != std::string_view::npos && text[stop] == ']') {
-            out += std::to_string(count);
-            copied = stop;
-        }
-        ++count;
+    for (const EntryHeader& header : headers) {
+        if (header.number <= removed)
+            continue;
+        out.append(text, copied, header.numberBegin - copied);
+        out += std::to_string(header.number - 1);
+        copied = header.numberEnd;
     }
     out.append(text, copied, std::string_view::npos);
     return out;
+}
+
+bool textureFolderInUse(std::string_view text, std::string_view folderName)
+{
+    const std::string wanted = windowsFolderName(std::string(folderName));
+    for (const EntryHeader& header : entryHeaders(text))
+        if (platform::equalsIgnoringCase(textureFolderOf(entryAt(text, header)), wanted))
+            return true;
+    return false;
 }
 
 std::string cutEntry(std::string_view text, const EntrySpan& span)
@@ -119,7 +160,7 @@ std::string cutEntry(std::string_view text, const EntrySpan& span)
     rest.reserve(text.size() - (span.end - span.begin));
     rest.append(text, 0, span.begin);
     rest.append(text, span.end, std::string_view::npos);
-    return renumberEntries(rest);
+    return renumberEntries(rest, span.number);
 }
 
 bool RemovalPanel::openPanel(const Simulator& sim, Feedback& feedback)
@@ -183,18 +224,18 @@ Outcome RemovalPanel::removeSelectedLivery(const Simulator& sim, Feedback& feedb
 
     const std::string text = readWorkingText(configPath);
     EntrySpan span;
-    if (cb4_.selected < 0 || !findEntry(text, cb4_.selected, span)) {
-        feedback.showMessage(cb4_.selected < 0
-                                 ? "No livery is selected; nothing was removed"
-                                 : "aircraft.cfg holds no entry [fltsim." +
-                                       std::to_string(cb4_.selected) +
-                                       "] for the selected livery; nothing was removed");
+    if (cb4_.selected < 0) {
+        feedback.showMessage("No livery is selected; nothing was removed");
+        return Outcome::Refused;
+    }
+    if (!findEntry(text, cb4_.selected, span) || !entryShowsItem(text, span, cb4_)) {
+        feedback.showMessage(noEntryMessage(cb4_));
         return Outcome::Refused;
     }
     // The folder name as Windows reads it, trailing dots and blanks dropped: "texture=Blue "
     // names texture.Blue, while an empty value (or one of dots and blanks alone) names the
     // aircraft's shared "texture" folder. Then the entry goes and every folder stays.
-    const std::string textureFolderName = windowsFolderName("texture." + span.textureValue);
+    const std::string textureFolderName = textureFolderOf(span);
     const bool ownTextureFolder = span.hasTexture && textureFolderName != kSharedTextureFolder;
     if (ownTextureFolder && !isPlainName(textureFolderName)) {
         feedback.showMessage(notPlainMessage("texture folder", textureFolderName));
@@ -202,25 +243,21 @@ Outcome RemovalPanel::removeSelectedLivery(const Simulator& sim, Feedback& feedb
     }
 
     // The file is rewritten before the folder is touched, so a failed write keeps the folder.
-    writeWorkingText(configPath, cutEntry(text, span));
+    const std::string rest = cutEntry(text, span);
+    writeWorkingText(configPath, rest);
 
-    if (ownTextureFolder) {
-        const std::string folder = platform::joinPath(*base + product, textureFolderName);
-        if (platform::isLink(folder)) {
-            // A link (or junction) to a folder elsewhere: only the link is the livery's.
-            platform::deleteFile(folder) || platform::removeFolder(folder);
-        } else {
-            // Files only: a subfolder is not entered, so it stays and keeps the folder with it.
-            for (const platform::DirEntry& entry : platform::listFolder(folder, "*.*"))
-                platform::deleteFile(platform::joinPath(folder, entry.name));
-            platform::removeFolder(folder);
-        }
-    }
+    // A folder that another entry still names (the same package installed twice) stays.
+    const bool keptInUse = ownTextureFolder && textureFolderInUse(rest, textureFolderName);
+    if (ownTextureFolder && !keptInUse)
+        deleteTextureFolder(platform::joinPath(*base + product, textureFolderName));
 
     cb4_.clear();
     cb4_.items = listLiveryNames(readWorkingText(configPath));
     cb4_.select(0);
-    feedback.showMessage(kRemovedSuccesfully);
+    feedback.showMessage(keptInUse ? std::string(kRemovedSuccesfully) + "\nThe texture folder \"" +
+                                         textureFolderName +
+                                         "\" is still used by another livery and was kept"
+                                   : std::string(kRemovedSuccesfully));
     return Outcome::Completed;
 }
 

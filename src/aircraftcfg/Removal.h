@@ -3,8 +3,9 @@
 // the simulator), the livery box cb4 (the "ui_variation=" names of the chosen aircraft's
 // aircraft.cfg) and the three actions the window's handlers and hangarix-cli run on them.
 //
-// An item's position in cb4 is what identifies a livery: item i stands for the entry whose
-// header is "[fltsim.i]".
+// An item's position in cb4 is what identifies a livery: item i stands for the i-th entry header
+// of the file in file order, whatever number it carries. Before removing, the removal checks
+// that this entry's "ui_variation=" is the i-th of the file and still reads as the item does.
 
 #include "packages/ChoiceList.h"
 #include "packages/Feedback.h"
@@ -43,7 +44,8 @@ public:
 
     // BitBtn6Click: cuts the entry of the livery selected in cb4 out of aircraft.cfg, renumbers
     // the remaining entries, writes the file back atomically, empties and removes the entry's
-    // texture folder, refills cb4 and reports "Removed succesfully". Refusals change nothing.
+    // texture folder unless another entry still names it, refills cb4 and reports "Removed
+    // succesfully" (with a second line when the folder was kept). Refusals change nothing.
     Outcome removeSelectedLivery(const Simulator& sim, Feedback& feedback);
 
 private:
@@ -57,20 +59,26 @@ private:
 struct EntrySpan {
     std::size_t begin = 0;    // the "[" of its header
     std::size_t end = 0;      // one past the last character to cut
+    std::size_t number = 0;   // the number its header carries
     bool hasTexture = false;  // its own "texture=" line lies inside [begin, end)
     std::string textureValue; // the rest of that line, untrimmed
+    std::size_t variationPos = std::string_view::npos; // its first "ui_variation=" in the cut
 };
 
-// Finds the entry whose header is "[fltsim." + index + "]". The cut runs from the header
-// through the "description=" line, the lines that follow it up to the first empty line, and
-// that empty line; it never runs past the next line that starts a section ("[") or the end of
-// the text. Returns false when the header does not occur.
+// Finds the `index`-th entry header of the text (from 0, in file order). The cut runs from the
+// header through the "description=" line, the lines that follow it up to the first empty line,
+// and that empty line; it never runs past the next line that starts a section ("[") or the end
+// of the text. Returns false when the text holds fewer headers.
 bool findEntry(std::string_view workingText, int index, EntrySpan& span);
 
-// Gives every "[fltsim." header of the text the numbers 0, 1, 2, … in order. Only the
-// characters up to a "]" on the same line are replaced; an occurrence without one keeps its
-// text (but is counted, as the installation counts it).
-std::string renumberEntries(std::string_view workingText);
+// After the entry numbered `removed` is gone: every header numbered above it goes down by one,
+// so a well-formed file is numbered 0, 1, 2, … again. When another header still carries
+// `removed` (a duplicate), nothing is renumbered: lowering would make a second duplicate.
+std::string renumberEntries(std::string_view workingText, std::size_t removed);
+
+// Whether an entry of the text names the texture folder `folderName` (letter case ignored,
+// trailing dots and blanks dropped as Windows drops them).
+bool textureFolderInUse(std::string_view workingText, std::string_view folderName);
 
 // The working text without the entry, renumbered.
 std::string cutEntry(std::string_view workingText, const EntrySpan& span);

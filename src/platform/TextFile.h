@@ -6,13 +6,19 @@
 
 namespace hx::platform {
 
-// Applies the line rules to raw file bytes: a line ends at LF or CR LF; a CR not followed by LF
-// is dropped; Ctrl-Z (26) at the start of a line ends the text, inside a line it ends the line
-// (the rest up to the line break is skipped). Every line is followed by CR LF in the result.
-std::string joinLines(std::string_view bytes);
+// What a CR that is not followed by LF means.
+enum class LoneCr {
+    Dropped,  // it is dropped from its line
+    EndsLine, // it ends the line (old Mac files), except right before CR LF, where it is dropped
+};
+
+// Applies the line rules to raw file bytes: a line ends at LF or CR LF, and at a lone CR as
+// `loneCr` says; Ctrl-Z (26) at the start of a line ends the text, inside a line it ends the
+// line (the rest up to the line break is skipped). Every line is followed by CR LF in the result.
+std::string joinLines(std::string_view bytes, LoneCr loneCr = LoneCr::Dropped);
 
 // Reads a text file by the rules above. Throws IoError when it cannot be opened or read.
-std::string readText(const std::string& path);
+std::string readText(const std::string& path, LoneCr loneCr = LoneCr::Dropped);
 
 // Replaces the file's content with `text` atomically: a temporary file beside it is written,
 // flushed to disk and renamed over the old one, then the folder is flushed. A failure at any

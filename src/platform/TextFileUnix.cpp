@@ -102,7 +102,7 @@ int createTemporary(const std::string& folder, const std::string& name, std::str
 
 } // namespace
 
-std::string readText(const std::string& path)
+std::string readText(const std::string& path, LoneCr loneCr)
 {
     const int fd = ::open(resolvePath(path).c_str(), O_RDONLY | O_CLOEXEC);
     if (fd < 0)
@@ -120,7 +120,7 @@ std::string readText(const std::string& path)
         throw;
     }
     ::close(fd);
-    return joinLines(bytes);
+    return joinLines(bytes, loneCr);
 }
 
 void writeTextAtomic(const std::string& path, std::string_view text)

@@ -44,7 +44,7 @@ private:
 
 } // namespace
 
-std::string readText(const std::string& path)
+std::string readText(const std::string& path, LoneCr loneCr)
 {
     Handle file(::CreateFileA(path.c_str(), GENERIC_READ, FILE_SHARE_READ | FILE_SHARE_WRITE,
                               nullptr, OPEN_EXISTING, FILE_ATTRIBUTE_NORMAL, nullptr));
@@ -60,7 +60,7 @@ std::string readText(const std::string& path)
             break;
         bytes.append(buffer, read);
     }
-    return joinLines(bytes);
+    return joinLines(bytes, loneCr);
 }
 
 void writeTextAtomic(const std::string& path, std::string_view text)

@@ -27,18 +27,36 @@ std::string numbered(std::size_t n, const std::string& variation)
 // Runs the installation's sequence of edits on a working text.
 std::string install(const std::string& text, const std::string& variation)
 {
-    return insertEntry(text, numberEntry(entry(variation), countEntries(text)));
+    return insertEntry(text, numberEntry(entry(variation), newEntryNumber(text)));
 }
 
-TEST(FltsimEntries, CountsEveryExactHeaderOccurrence)
+TEST(FltsimEntries, NewNumberIsTheLowestThatNoHeaderCarries)
 {
-    EXPECT_EQ(countEntries(""), 0u);
-    EXPECT_EQ(countEntries("[General]\r\natc_type=KZQ\r\n"), 0u);
-    EXPECT_EQ(countEntries("[fltsim.0]\r\n\r\n[fltsim.1]\r\n\r\n[fltsim.2]\r\n"), 3u);
-    // Commented-out headers and occurrences inside values count; other capitals do not.
-    EXPECT_EQ(countEntries("//[fltsim.0]\r\nx=[fltsim.[fltsim.\r\n"), 3u);
-    EXPECT_EQ(countEntries("[FLTSIM.0]\r\n[Fltsim.1]\r\n[fltsim0]\r\n"), 0u);
-    EXPECT_EQ(countEntries("[fltsim."), 1u);
+    struct Case {
+        std::string text;
+        std::size_t number;
+    };
+    const Case cases[] = {
+        {"", 0},
+        {"[General]\r\natc_type=KZQ\r\n", 0},
+        {"[fltsim.0]\r\n\r\n[fltsim.1]\r\n\r\n[fltsim.2]\r\n", 3},
+        // Only a header at the start of a line counts, not a mention or a comment.
+        {"//[fltsim.0]\r\nx=[fltsim.[fltsim.\r\n", 0},
+        {"[fltsim.", 0},
+        {" [fltsim.0]\r\n", 0},
+        // Any letter case; a header needs digits and "]".
+        {"[FLTSIM.0]\r\n[Fltsim.1]\r\n[fltsim0]\r\n", 2},
+        {"[Fltsim.0]\r\n[fltsim.1]\r\n[fltsim.2] ; note\r\n", 3},
+        {"[fltsim.0]\r\n[fltsim.]\r\n[fltsim.x1]\r\n[fltsim.1\r\n", 1},
+        // Gaps are filled from the lowest; duplicates are never made.
+        {"[fltsim.0]\r\n[fltsim.3]\r\n[fltsim.2]\r\n[fltsim.5]\r\n", 1},
+        {"[fltsim.1]\r\n[fltsim.2]\r\n", 0},
+        {"[fltsim.0]\r\n[Fltsim.0]\r\n[FLTSIM.1]\r\n", 2},
+        {"[fltsim.00]\r\n[fltsim.01]\r\n", 2},
+        {"[fltsim.0]\r\n[fltsim.4294967296]\r\n[fltsim.999999999]\r\n", 1},
+    };
+    for (const Case& c : cases)
+        EXPECT_EQ(newEntryNumber(c.text), c.number) << ::testing::PrintToString(c.text);
 }
 
 TEST(FltsimEntries, NumbersThePlaceholderWithoutLeadingZeros)
@@ -81,18 +99,28 @@ TEST(FltsimEntries, FirstEntryOfAFileWithoutEntriesIsNumberedZero)
               "// KZQ\r\n\r\n\r\n" + numbered(0, "Red") + "\r\n[General]\r\n");
 }
 
-TEST(FltsimEntries, WithoutExactGeneralTheEntryGoesToTheTop)
+TEST(FltsimEntries, TheEntryGoesBeforeTheGeneralLineOrToTheEnd)
 {
-    const std::string capitals = "[fltsim.0]\r\na=0\r\n\r\n[GENERAL]\r\nb=1\r\n";
-    EXPECT_EQ(install(capitals, "Red"), "\r\n\r\n" + numbered(1, "Red") + capitals);
+    struct Case {
+        std::string text;
+        std::string result; // of inserting "E"
+    };
+    const Case cases[] = {
+        // "[General]" in any letter case, at the start of a line.
+        {"a=0\r\n\r\n[GENERAL]\r\nb=1\r\n", "a=0\r\n\r\n\r\nE\r\n[GENERAL]\r\nb=1\r\n"},
+        {"a=0\r\n\r\n[general]\r\n", "a=0\r\n\r\n\r\nE\r\n[general]\r\n"},
+        {"[general]\r\n", "\r\n\r\nE[general]\r\n"},
+        // Without one, at the end, never at the top.
+        {"[fltsim.0]\r\na=0\r\n", "[fltsim.0]\r\na=0\r\n\r\n\r\nE"},
+        {"", "\r\n\r\nE"},
+        {"x[General]", "x[General]\r\n\r\nE"},
+        {"//[General]\r\n", "//[General]\r\n\r\n\r\nE"},
+        {"a\r\n//[General]\r\n[General]\r\n", "a\r\n//[General]\r\n\r\nE\r\n[General]\r\n"},
+    };
+    for (const Case& c : cases)
+        EXPECT_EQ(insertEntry(c.text, "E"), c.result) << ::testing::PrintToString(c.text);
     const std::string none = "[fltsim.0]\r\na=0\r\n";
-    EXPECT_EQ(install(none, "Red"), "\r\n\r\n" + numbered(1, "Red") + none);
-    EXPECT_EQ(install("", "Red"), "\r\n\r\n" + numbered(0, "Red"));
-    // "[General]" within the first two characters also sends the entry to the very start.
-    EXPECT_EQ(insertEntry("x[General]", "E"), "\r\n\r\nEx[General]");
-    // From position 3 on the entry goes in front of the two characters before it.
-    EXPECT_EQ(insertEntry("xy[General]", "E"), "\r\n\r\nExy[General]");
-    EXPECT_EQ(insertEntry("wxy[General]", "E"), "w\r\n\r\nExy[General]");
+    EXPECT_EQ(install(none, "Red"), none + "\r\n\r\n" + numbered(1, "Red"));
 }
 
 TEST(FltsimEntries, OnlyTheFirstGeneralCounts)
@@ -101,13 +129,13 @@ TEST(FltsimEntries, OnlyTheFirstGeneralCounts)
     EXPECT_EQ(insertEntry(text, "E\r\n"), "a\r\n\r\n\r\nE\r\n\r\n[General]\r\n\r\n[General]\r\n");
 }
 
-TEST(FltsimEntries, GapsAndCommentedHeadersRaiseOrRepeatNumbers)
+TEST(FltsimEntries, GapsAreFilledAndCommentedHeadersIgnored)
 {
     const std::string gap = "[fltsim.0]\r\n\r\n[fltsim.2]\r\n\r\n[General]\r\n";
-    EXPECT_EQ(countEntries(gap), 2u);
-    EXPECT_NE(install(gap, "X").find("[fltsim.2]\r\ntitle=KZQ A320 X"), std::string::npos);
+    EXPECT_EQ(newEntryNumber(gap), 1u);
+    EXPECT_NE(install(gap, "X").find("[fltsim.1]\r\ntitle=KZQ A320 X"), std::string::npos);
     const std::string commented = "//[fltsim.9]\r\n[fltsim.0]\r\n\r\n[General]\r\n";
-    EXPECT_NE(install(commented, "X").find("[fltsim.2]\r\ntitle"), std::string::npos);
+    EXPECT_NE(install(commented, "X").find("[fltsim.1]\r\ntitle"), std::string::npos);
 }
 
 TEST(FltsimEntries, TenAndHundredEntriesGrowTheHeader)

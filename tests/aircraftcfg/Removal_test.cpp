@@ -190,14 +190,14 @@ TEST_F(RemovalTest, ATextureFolderThatIsALinkLosesOnlyTheLink)
 
 TEST_F(RemovalTest, LineEndsAreWrittenBackAsCrLf)
 {
-    // LF alone, a lone CR, and a last line without a line break.
+    // LF alone, a lone CR (which ends its line), and a last line without a line break.
     writeFile(cfg, "[fltsim.0]\ntexture=A\nui_variation=Red\ndescription=first\n\n"
                    "[fltsim.1]\ntexture=B\nui_variation=Blue\ndescription=second\n\n"
                    "[General]\nat\rc_type=X");
     choose();
     EXPECT_EQ(removeItem(0), Outcome::Completed);
     EXPECT_EQ(readFile(cfg), "[fltsim.0]\r\ntexture=B\r\nui_variation=Blue\r\ndescription=second"
-                             "\r\n\r\n[General]\r\natc_type=X\r\n");
+                             "\r\n\r\n[General]\r\nat\r\nc_type=X\r\n");
 }
 
 TEST_F(RemovalTest, ProductsAreTheNamesWithoutExtension)
@@ -352,14 +352,15 @@ TEST_F(RemovalTest, TrailingDotsAndBlanksNameTheFolderWindowsNames)
 
 TEST_F(RemovalTest, NoHeaderForTheSelectionLeavesEverythingAlone)
 {
-    // Numbering that does not match the list: headers 0 and 5 for two liveries.
-    const std::string text = entry(0, "A", "Red") + entry(5, "B", "Blue") + kGeneral;
-    writeFile(cfg, text);
+    // The file changed after the list was filled: its second entry is no longer "Blue".
+    writeFile(cfg, entry(0, "A", "Red") + entry(5, "B", "Blue") + kGeneral);
     writeTexture("A");
     writeTexture("B");
     choose();
+    const std::string text = entry(0, "A", "Red") + entry(1, "B", "Green") + kGeneral;
+    writeFile(cfg, text);
     EXPECT_EQ(removeItem(1), Outcome::Refused);
-    EXPECT_THAT(feedback.messages, ElementsAre(::testing::HasSubstr("[fltsim.1]")));
+    EXPECT_THAT(feedback.messages, ElementsAre(::testing::HasSubstr("\"Blue\"")));
     EXPECT_EQ(readFile(cfg), text);
     EXPECT_TRUE(exists(product + "/texture.A/A_t.bmp"));
     EXPECT_TRUE(exists(product + "/texture.B/B_t.bmp"));
@@ -380,8 +381,9 @@ TEST_F(RemovalTest, OddLayoutsAreCutInsideTheirEntry)
     const std::string next = entry(1, "N", "Next");
     struct Case {
         const char* name;
-        std::string odd; // entry 0 as written
-        bool ownTexture; // its texture folder "texture.O" is deleted
+        std::string odd;     // entry 0 as written
+        bool ownTexture;     // its texture folder "texture.O" is deleted
+        bool removed = true; // false: refused, as the list's item 0 is not surely entry 0
     };
     const std::vector<Case> cases = {
         {"no description", "[fltsim.0]\r\ntexture=O\r\nui_variation=Odd\r\n\r\n", true},
@@ -392,19 +394,23 @@ TEST_F(RemovalTest, OddLayoutsAreCutInsideTheirEntry)
          "[fltsim.0]\r\ntexture=O\r\nui_variation=Odd\r\ndescription=odd\r\n", true},
         {"lines after description",
          "[fltsim.0]\r\ntexture=O\r\ndescription=odd\r\nui_variation=Odd\r\n\r\n", true},
-        {"nothing but the header", "[fltsim.0]\r\n", false},
+        // The list's item 0 is "Next", but the first entry is the bare header: refused.
+        {"nothing but the header", "[fltsim.0]\r\n", false, false},
+        {"ui_variation after the empty line",
+         "[fltsim.0]\r\ndescription=odd\r\n\r\nui_variation=Odd\r\n", false, false},
     };
     for (const Case& c : cases) {
         SCOPED_TRACE(c.name);
-        writeFile(cfg, c.odd + next + kGeneral);
+        const std::string text = c.odd + next + kGeneral;
+        writeFile(cfg, text);
         writeTexture("O");
         writeTexture("N");
         feedback.messages.clear();
         ASSERT_TRUE(panel.openPanel(sim, feedback));
         ASSERT_EQ(panel.productChosen(sim, 0, feedback), Outcome::Completed);
-        EXPECT_EQ(removeItem(0), Outcome::Completed);
-        EXPECT_EQ(readFile(cfg), entry(0, "N", "Next") + kGeneral);
-        EXPECT_EQ(exists(product + "/texture.O"), !c.ownTexture);
+        EXPECT_EQ(removeItem(0), c.removed ? Outcome::Completed : Outcome::Refused);
+        EXPECT_EQ(readFile(cfg), c.removed ? entry(0, "N", "Next") + kGeneral : text);
+        EXPECT_EQ(exists(product + "/texture.O"), !(c.removed && c.ownTexture));
         EXPECT_TRUE(exists(product + "/texture.N/N_t.bmp"));
     }
 
@@ -421,12 +427,12 @@ TEST_F(RemovalTest, OddLayoutsAreCutInsideTheirEntry)
 
 TEST_F(RemovalTest, RenumberingKeepsHeadersThatDoNotCloseOnTheirLine)
 {
-    // "[fltsim." without "]" on its line is counted but not rewritten: replacing up to the next
-    // "]" further down would swallow the lines in between.
+    // "[fltsim." without "]" on its line is no header: it is neither an entry nor rewritten
+    // (replacing up to the next "]" further down would swallow the lines in between).
     const std::string note = "// liveries follow as [fltsim.N\r\n\r\n";
     writeFile(cfg, note + entry(1, "A", "Red") + entry(2, "B", "Blue") + kGeneral);
     choose();
-    EXPECT_EQ(removeItem(1), Outcome::Completed);
+    EXPECT_EQ(removeItem(0), Outcome::Completed);
     EXPECT_EQ(readFile(cfg), note + entry(1, "B", "Blue") + kGeneral);
 }
 

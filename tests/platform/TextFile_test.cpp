@@ -68,6 +68,27 @@ TEST(JoinLines, AppliesTheLineRules)
         EXPECT_EQ(joinLines(c.bytes), c.text) << "input: " << ::testing::PrintToString(c.bytes);
 }
 
+TEST(JoinLines, ALoneCrEndsTheLineWhereAsked)
+{
+    struct Case {
+        std::string bytes;
+        std::string text;
+    };
+    const Case cases[] = {
+        {"a\rb\r", "a\r\nb\r\n"},                 // old Mac line ends
+        {"a\rb", "a\r\nb\r\n"},                   // ... without a final one
+        {"a\r\rb\r", "a\r\n\r\nb\r\n"},           // an empty line between
+        {"a\r\nb\nc\rd", "a\r\nb\r\nc\r\nd\r\n"}, // mixed line ends
+        {"a\r\r\nb", "a\r\nb\r\n"},               // CR before CR LF is still dropped
+        {"\r\r\n", "\r\n"},                       // CR CR LF: one empty line, as before
+        {"ab\032cd\ref\r", "ab\r\nef\r\n"},       // Ctrl-Z skips to the lone CR
+        {"a\r\032b\rc", "a\r\n"},                 // Ctrl-Z at a line start ends the text
+    };
+    for (const Case& c : cases)
+        EXPECT_EQ(joinLines(c.bytes, LoneCr::EndsLine), c.text)
+            << "input: " << ::testing::PrintToString(c.bytes);
+}
+
 TEST(ReadText, ReadsFilesByTheLineRulesWhateverTheirLineEnds)
 {
     TempDir dir;
@@ -77,6 +98,9 @@ TEST(ReadText, ReadsFilesByTheLineRulesWhateverTheirLineEnds)
     EXPECT_EQ(readText(dir / "crlf.txt"), "[fltsim.xx]\r\ntitle=A\r\n");
     EXPECT_EQ(readText(dir / "LF.TXT"), readText(dir / "crlf.txt"));
     EXPECT_EQ(readText(dir / "empty.txt"), "");
+    writeFile(dir / "mac.txt", "[fltsim.xx]\rtitle=A\r");
+    EXPECT_EQ(readText(dir / "mac.txt", LoneCr::EndsLine), readText(dir / "crlf.txt"));
+    EXPECT_EQ(readText(dir / "mac.txt"), "[fltsim.xx]title=A\r\n");
 
     std::string longLine(200000, 'x');
     writeFile(dir / "long.txt", longLine + "\n");
