@@ -15,12 +15,13 @@ bool startsWithIgnoringCase(std::string_view text, std::size_t pos, std::string_
     return platform::equalsIgnoringCase(text.substr(pos, prefix.size()), prefix);
 }
 
-// Calls `visit(pos)` for the start of every line from `from` on until it returns true; returns
-// that position, or npos.
-template <typename Visit>
-std::size_t findLineStart(std::string_view text, std::size_t from, Visit visit)
+constexpr std::string_view kUtf8Bom = "\xEF\xBB\xBF";
+
+// Calls `visit(pos)` for the start of every line until it returns true; returns that position,
+// or npos. A UTF-8 byte order mark in front of the first line is not part of that line.
+template <typename Visit> std::size_t findLineStart(std::string_view text, Visit visit)
 {
-    for (std::size_t pos = from; pos < text.size();) {
+    for (std::size_t pos = text.starts_with(kUtf8Bom) ? kUtf8Bom.size() : 0; pos < text.size();) {
         if (visit(pos))
             return pos;
         const std::size_t lf = text.find('\n', pos);
@@ -63,7 +64,7 @@ std::string readWorkingText(const std::string& path)
 std::vector<EntryHeader> entryHeaders(std::string_view text)
 {
     std::vector<EntryHeader> headers;
-    findLineStart(text, 0, [&](std::size_t pos) {
+    findLineStart(text, [&](std::size_t pos) {
         EntryHeader header;
         if (readHeader(text, pos, header))
             headers.push_back(header);
@@ -97,11 +98,13 @@ std::string numberEntry(std::string_view entryText, std::size_t n)
 
 std::string insertEntry(std::string_view workingText, std::string_view numberedEntry)
 {
-    const std::size_t general = findLineStart(workingText, 0, [&](std::size_t pos) {
+    const std::size_t general = findLineStart(workingText, [&](std::size_t pos) {
         return startsWithIgnoringCase(workingText, pos, kGeneralHeader);
     });
+    // In front of the two characters before it, but never before the first line's start.
+    const std::size_t first = workingText.starts_with(kUtf8Bom) ? kUtf8Bom.size() : 0;
     const std::size_t at = general == std::string_view::npos ? workingText.size()
-                           : general < 2                     ? 0
+                           : general < first + 2             ? first
                                                              : general - 2;
     std::string out;
     out.reserve(workingText.size() + numberedEntry.size() + 4);

@@ -53,6 +53,7 @@ TEST(FltsimEntries, NewNumberIsTheLowestThatNoHeaderCarries)
         {"[fltsim.1]\r\n[fltsim.2]\r\n", 0},
         {"[fltsim.0]\r\n[Fltsim.0]\r\n[FLTSIM.1]\r\n", 2},
         {"[fltsim.00]\r\n[fltsim.01]\r\n", 2},
+        {"\xEF\xBB\xBF[fltsim.0]\r\n[fltsim.1]\r\n", 2}, // a byte order mark before the first
         {"[fltsim.0]\r\n[fltsim.4294967296]\r\n[fltsim.999999999]\r\n", 1},
     };
     for (const Case& c : cases)
@@ -114,6 +115,7 @@ TEST(FltsimEntries, TheEntryGoesBeforeTheGeneralLineOrToTheEnd)
         {"[fltsim.0]\r\na=0\r\n", "[fltsim.0]\r\na=0\r\n\r\n\r\nE"},
         {"", "\r\n\r\nE"},
         {"x[General]", "x[General]\r\n\r\nE"},
+        {"\xEF\xBB\xBF[General]\r\n", "\xEF\xBB\xBF\r\n\r\nE[General]\r\n"},
         {"//[General]\r\n", "//[General]\r\n\r\n\r\nE"},
         {"a\r\n//[General]\r\n[General]\r\n", "a\r\n//[General]\r\n\r\nE\r\n[General]\r\n"},
     };

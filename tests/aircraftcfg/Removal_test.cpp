@@ -67,6 +67,149 @@ protected:
     }
 };
 
+// An entry under a header written as it stands (any letter case, any number).
+std::string entryUnder(const std::string& header, const std::string& name)
+{
+    return header + "\r\ntexture=" + name + "\r\nui_variation=" + name + "\r\ndescription=" + name +
+           "\r\n\r\n";
+}
+
+struct Listed {
+    std::string header;
+    std::string name; // also its texture value
+};
+
+std::string configOf(const std::vector<Listed>& entries, const std::string& general = kGeneral)
+{
+    std::string text;
+    for (const Listed& e : entries)
+        text += entryUnder(e.header, e.name);
+    return text + general;
+}
+
+// List item i is the i-th header in file order, whatever its number or letter case; the headers
+// above the removed number go down by one, unless another header still carries that number.
+TEST_F(RemovalTest, RemovesTheEntryTheListShowsAndRenumbersAboveIt)
+{
+    struct Case {
+        const char* name;
+        std::vector<Listed> before;
+        int item;
+        std::vector<Listed> after;
+    };
+    const std::vector<Case> cases = {
+        {"capital F first, the new one last",
+         {{"[Fltsim.0]", "Sichuan"}, {"[fltsim.1]", "Air"}, {"[fltsim.2]", "New"}},
+         2,
+         {{"[Fltsim.0]", "Sichuan"}, {"[fltsim.1]", "Air"}}},
+        {"capital F first, removed",
+         {{"[Fltsim.0]", "Sichuan"}, {"[fltsim.1]", "Air"}, {"[FLTSIM.2]", "New"}},
+         0,
+         {{"[fltsim.0]", "Air"}, {"[FLTSIM.1]", "New"}}},
+        {"gaps",
+         {{"[fltsim.0]", "N0"},
+          {"[fltsim.3]", "N208TC"},
+          {"[fltsim.2]", "N2"},
+          {"[fltsim.5]", "N329BF"},
+          {"[fltsim.9]", "N9"},
+          {"[fltsim.10]", "N10"},
+          {"[fltsim.11]", "N11"}},
+         3,
+         {{"[fltsim.0]", "N0"},
+          {"[fltsim.3]", "N208TC"},
+          {"[fltsim.2]", "N2"},
+          {"[fltsim.8]", "N9"},
+          {"[fltsim.9]", "N10"},
+          {"[fltsim.10]", "N11"}}},
+        {"a duplicate number keeps the others",
+         {{"[fltsim.0]", "A"}, {"[fltsim.1]", "B"}, {"[Fltsim.1]", "C"}, {"[fltsim.2]", "D"}},
+         1,
+         {{"[fltsim.0]", "A"}, {"[Fltsim.1]", "C"}, {"[fltsim.2]", "D"}}},
+    };
+    for (const Case& c : cases) {
+        SCOPED_TRACE(c.name);
+        writeFile(cfg, configOf(c.before));
+        for (const Listed& e : c.before)
+            writeTexture(e.name);
+        feedback.messages.clear();
+        choose();
+        EXPECT_EQ(removeItem(c.item), Outcome::Completed);
+        EXPECT_EQ(readFile(cfg), configOf(c.after));
+        EXPECT_THAT(feedback.messages, ElementsAre(kRemovedSuccesfully));
+        for (const Listed& e : c.before)
+            EXPECT_EQ(exists(product + "/texture." + e.name),
+                      e.name != c.before[static_cast<std::size_t>(c.item)].name)
+                << e.name;
+    }
+    // "[general]" in lower case is a section like any other: the entry before it is cut whole.
+    writeFile(cfg, configOf({{"[fltsim.0]", "Own"}, {"[fltsim.1]", "New"}}, "[general]\r\n"));
+    choose();
+    EXPECT_EQ(removeItem(1), Outcome::Completed);
+    EXPECT_EQ(readFile(cfg), configOf({{"[fltsim.0]", "Own"}}, "[general]\r\n"));
+}
+
+// When the entry at the item's place does not carry the item's "ui_variation=" as the item-th of
+// the file, nothing changes.
+TEST_F(RemovalTest, RefusesWhenTheEntryAtTheItemsPlaceIsNotTheListedOne)
+{
+    struct Case {
+        const char* name;
+        std::string text;
+        int item;
+    };
+    const std::vector<Case> cases = {
+        {"an entry without ui_variation before it",
+         "[fltsim.0]\r\ntexture=A\r\ndescription=a\r\n\r\n" + entry(1, "B", "Blue") + kGeneral, 0},
+        {"a commented second ui_variation in the first entry",
+         "[fltsim.0]\r\ntexture=A\r\n//"
+         "ui_variation=Old\r\nui_variation=Red\r\ndescription=a\r\n\r\n" +
+             entry(1, "B", "Blue") + kGeneral,
+         2},
+        {"a ui_variation outside any entry",
+         entry(0, "A", "Red") + "[General]\r\nui_variation=Stray\r\n", 1},
+        {"more items than headers", "ui_variation=Loose\r\n" + entry(0, "A", "Red") + kGeneral, 1},
+    };
+    for (const Case& c : cases) {
+        SCOPED_TRACE(c.name);
+        writeFile(cfg, c.text);
+        writeTexture("A");
+        writeTexture("B");
+        feedback.messages.clear();
+        choose();
+        EXPECT_EQ(removeItem(c.item), Outcome::Refused);
+        EXPECT_THAT(feedback.messages, ElementsAre(::testing::HasSubstr("nothing was removed")));
+        EXPECT_EQ(readFile(cfg), c.text);
+        EXPECT_TRUE(exists(product + "/texture.A/A_t.bmp"));
+        EXPECT_TRUE(exists(product + "/texture.B/B_t.bmp"));
+    }
+}
+
+// The same package installed twice: removing one copy keeps the folder the other still names.
+TEST_F(RemovalTest, KeepsATextureFolderAnotherEntryStillNames)
+{
+    struct Case {
+        std::string otherTexture; // texture= of the entry that stays
+        bool kept;
+    };
+    const std::vector<Case> cases = {
+        {"Blue", true}, {"BLUE", true}, {"Blue. ", true}, {"Blue2", false}, {"", false},
+    };
+    for (const Case& c : cases) {
+        SCOPED_TRACE(c.otherTexture);
+        writeFile(cfg, entry(0, c.otherTexture, "Other") + entry(1, "Blue", "Blue") + kGeneral);
+        writeTexture("Blue");
+        feedback.messages.clear();
+        choose();
+        EXPECT_EQ(removeItem(1), Outcome::Completed);
+        EXPECT_EQ(readFile(cfg), entry(0, c.otherTexture, "Other") + kGeneral);
+        EXPECT_EQ(exists(product + "/texture.Blue/Blue_t.bmp"), c.kept);
+        EXPECT_THAT(feedback.messages,
+                    ElementsAre(c.kept ? "Removed succesfully\nThe texture folder \"texture.Blue\" "
+                                         "is still used by another livery and was kept"
+                                       : "Removed succesfully"));
+    }
+}
+
 TEST_F(RemovalTest, WorkedExampleByteForByte)
 {
     const std::string before =
