@@ -173,6 +173,8 @@ bool Catalogue::BitBtn11Click()
 {
     productList_ = platform::httpGetText(catalogueFileUrl("prod.txt"));
     const std::vector<ProductRecord> products = parseProductList(productList_);
+    // From here the boxes change: until a livery of the new lists is shown, none is selected.
+    selectedArchiveUrl_.clear();
     cb5_.clear();
     for (const ProductRecord& p : products) {
         cb5_.items.push_back(p.name);
@@ -188,6 +190,7 @@ bool Catalogue::BitBtn11Click()
 void Catalogue::cb5Change(int index)
 {
     cb5_.selected = index;
+    selectedArchiveUrl_.clear();
     liveryList_ = platform::httpGetText(catalogueFileUrl(productListFileAt(productList_, index)));
     fillLiveryBox();
 }
@@ -195,6 +198,7 @@ void Catalogue::cb5Change(int index)
 void Catalogue::cb6Change(int index)
 {
     cb6_.selected = index;
+    selectedArchiveUrl_.clear();
     const LiveryRecord livery = liveryAt(liveryList_, index);
     showThumbnail(livery.thumbnailUrl);
     selectedArchiveUrl_ = livery.archiveUrl;
@@ -203,6 +207,7 @@ void Catalogue::cb6Change(int index)
 void Catalogue::fillLiveryBox()
 {
     const std::vector<LiveryRecord> liveries = parseLiveryList(liveryList_);
+    selectedArchiveUrl_.clear();
     cb6_.clear();
     for (std::size_t i = 0; i < liveries.size(); ++i) {
         cb6_.items.push_back(liveries[i].name);

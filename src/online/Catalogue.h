@@ -76,15 +76,16 @@ std::string thumbnailFileName(std::string_view thumbnailUrl);
 //
 // No procedure catches errors: a failed fetch (platform::HttpError), a file that cannot be
 // written (IoError), a refused thumbnail name (UnsafeNameError) or an error of the picture loader
-// ends the procedure where it arises, and what was changed before stays changed:
+// ends the procedure where it arises, and what was changed before stays changed. The selected
+// archive URL is cleared as soon as a box starts to change, so after a failure the download is
+// refused instead of fetching a livery other than the one the boxes show:
 // - open catalogue: a failed "prod.txt" fetch changes nothing; a failed livery list fetch leaves
-//   cb5 and the product list new and everything else as it was; a failure at the first
-//   livery's picture leaves cb6 holding the first livery only and the selected archive URL as
-//   it was;
-// - product chosen: cb5 shows the new product at once; on a failed fetch the livery list, cb6
-//   and the selected archive URL keep their values; a picture failure is as above;
-// - livery chosen: cb6 shows the new livery at once; on a failure the selected archive URL keeps
-//   its value.
+//   cb5 and the product list new, cb6 and the livery list as they were and no archive selected;
+//   a failure at the first livery's picture leaves cb6 holding the first livery only and no
+//   archive selected;
+// - product chosen: cb5 shows the new product at once and no archive is selected; on a failed
+//   fetch the livery list and cb6 keep their values; a picture failure is as above;
+// - livery chosen: cb6 shows the new livery at once; on a failure no archive is selected.
 class Catalogue {
 public:
     // Loads the picture file at `path` into the panel's picture; throws when it cannot.

@@ -227,8 +227,8 @@ TEST_F(CatalogueProcedures, FailedFetchesLeaveWhatTheyFound)
     EXPECT_EQ(panel->cb5().items, (Names{"Gamma"}));
     EXPECT_EQ(panel->liveryList(), liveries);
     EXPECT_EQ(panel->cb6().items, (Names{"A one", "A two", "A three"}));
-    EXPECT_EQ(panel->selectedArchiveUrl(), selected);
-    // A failing product choice: cb5 shows it, nothing else changes.
+    EXPECT_EQ(panel->selectedArchiveUrl(), ""); // cb5 shows another product now
+    // A failing product choice: cb5 shows it, the lists stay, no archive is selected.
     serve("/hangarix/prod.txt", products);
     panel->BitBtn11Click();
     panel->cb6Change(2);
@@ -237,7 +237,12 @@ TEST_F(CatalogueProcedures, FailedFetchesLeaveWhatTheyFound)
     EXPECT_EQ(panel->cb5().selected, 1);
     EXPECT_EQ(panel->liveryList(), liveries);
     EXPECT_EQ(panel->cb6().selected, 2);
-    EXPECT_EQ(panel->selectedArchiveUrl(), selected);
+    EXPECT_EQ(panel->selectedArchiveUrl(), "");
+    // Choosing a livery again selects its archive.
+    serve("/hangarix/b/list.txt", "B one&&" + url("/zip/b1.zip") + ";;!!\r\n");
+    panel->cb5Change(1);
+    EXPECT_EQ(panel->selectedArchiveUrl(), url("/zip/b1.zip"));
+    EXPECT_NE(selected, panel->selectedArchiveUrl());
 }
 
 TEST_F(CatalogueProcedures, RejectedPictureEndsTheStepAndStaysOnDisk)
@@ -246,13 +251,14 @@ TEST_F(CatalogueProcedures, RejectedPictureEndsTheStepAndStaysOnDisk)
     panel->cb6Change(1);
     serve("/p/three.jpg", "<html>not found</html>", 404);
     failLoading = true;
-    EXPECT_THROW(panel->cb6Change(2), Error);
     EXPECT_EQ(panel->selectedArchiveUrl(), url("/zip/a2.zip"));
+    EXPECT_THROW(panel->cb6Change(2), Error);
+    EXPECT_EQ(panel->selectedArchiveUrl(), ""); // cb6 shows "A three", whose picture failed
     EXPECT_EQ(test::readFile(images("three.jpg")), "<html>not found</html>");
     // On a product change the walk stops after the first livery.
     EXPECT_THROW(panel->cb5Change(1), Error);
     EXPECT_EQ(panel->cb6().items, (Names{"B one"}));
-    EXPECT_EQ(panel->selectedArchiveUrl(), url("/zip/a2.zip"));
+    EXPECT_EQ(panel->selectedArchiveUrl(), "");
     EXPECT_TRUE(test::exists(images("b1.jpg")));
 }
 
@@ -271,7 +277,7 @@ TEST_F(CatalogueProcedures, HostilePictureNamesAreRefusedBeforeAnythingIsWritten
     panel->cb6Change(static_cast<int>(hostile.size()));
     for (int i = 0; i < static_cast<int>(hostile.size()); ++i) {
         EXPECT_THROW(panel->cb6Change(i), UnsafeNameError);
-        EXPECT_EQ(panel->selectedArchiveUrl(), url("/zip/good.zip"));
+        EXPECT_EQ(panel->selectedArchiveUrl(), "");
     }
     EXPECT_EQ(takeRequests(), (Names{"/hangarix/prod.txt", "/hangarix/a.txt"}));
     EXPECT_EQ(test::runProcess("ls -aR " + test::shellQuote(dir.path())).out, before);
