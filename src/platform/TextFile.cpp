@@ -58,4 +58,10 @@ std::string joinLines(std::string_view bytes, LoneCr loneCr)
     return text;
 }
 
+std::string folderNotWritable(const std::string& folder)
+{
+    return "File access denied: the folder \"" + folder +
+           "\" must be writable, as the file is replaced through a temporary file beside it";
+}
+
 } // namespace hx::platform

@@ -23,7 +23,12 @@ std::string readText(const std::string& path, LoneCr loneCr = LoneCr::Dropped);
 // Replaces the file's content with `text` atomically: a temporary file beside it is written,
 // flushed to disk and renamed over the old one, then the folder is flushed. A failure at any
 // point leaves the old file as it was (and no temporary file behind). A read-only file is not
-// replaced ("File access denied"), as Windows refuses to. Throws IoError.
+// replaced ("File access denied"), as Windows refuses to; a folder where no temporary file may
+// be created is reported by folderNotWritable. Throws IoError.
 void writeTextAtomic(const std::string& path, std::string_view text);
+
+// The access error of a replacement whose temporary file cannot be created in `folder`: even a
+// writable file needs a writable folder to be replaced safely.
+std::string folderNotWritable(const std::string& folder);
 
 } // namespace hx::platform

@@ -144,6 +144,8 @@ void writeTextAtomic(const std::string& path, std::string_view text)
 
     std::string tempPath;
     const int fd = createTemporary(folder.empty() ? "/" : folder, name, tempPath);
+    if (fd < 0 && (errno == EACCES || errno == EPERM || errno == EROFS))
+        throw IoError(folderNotWritable(folder.empty() ? "/" : folder));
     if (fd < 0)
         throwErrno(errno);
 

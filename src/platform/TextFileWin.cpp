@@ -69,8 +69,12 @@ void writeTextAtomic(const std::string& path, std::string_view text)
     const std::string folder = slash == std::string::npos ? "." : path.substr(0, slash + 1);
 
     char tempPath[MAX_PATH];
-    if (!::GetTempFileNameA(folder.c_str(), "hx", 0, tempPath)) // creates it, empty
-        throwWin32(::GetLastError());
+    if (!::GetTempFileNameA(folder.c_str(), "hx", 0, tempPath)) { // creates it, empty
+        const DWORD error = ::GetLastError();
+        if (error == ERROR_ACCESS_DENIED)
+            throw IoError(folderNotWritable(folder));
+        throwWin32(error);
+    }
 
     DWORD error = ERROR_SUCCESS;
     {

@@ -11,6 +11,8 @@
 #include <set>
 #include <sys/resource.h>
 #include <sys/stat.h>
+#include <sys/wait.h>
+#include <unistd.h>
 
 namespace fs = std::filesystem;
 using namespace hx::platform;
@@ -199,4 +201,46 @@ TEST(WriteTextAtomic, RefusesAReadOnlyFileAndKeepsIt)
               "File access denied");
     EXPECT_EQ(readFile(dir / "aircraft.cfg"), old);
     EXPECT_EQ(entries(dir.path()), std::set<std::string>{"aircraft.cfg"});
+}
+
+TEST(WriteTextAtomic, AWritableFileInAReadOnlyFolderSaysTheFolderMustBeWritable)
+{
+    TempDir dir;
+    const std::string folder = dir / "Aircraft";
+    const std::string old = "[fltsim.0]\r\n";
+    writeFile(folder + "/aircraft.cfg", old);
+    ASSERT_EQ(chmod(dir.path().c_str(), 0755), 0);
+    ASSERT_EQ(chmod((folder + "/aircraft.cfg").c_str(), 0666), 0);
+    ASSERT_EQ(chmod(folder.c_str(), 0555), 0);
+
+    // The write runs in a child that is not root, since root may write into any folder.
+    int pipeFds[2];
+    ASSERT_EQ(pipe(pipeFds), 0);
+    const pid_t child = fork();
+    ASSERT_GE(child, 0);
+    if (child == 0) {
+        close(pipeFds[0]);
+        if (geteuid() == 0 && (setgid(65534) != 0 || setuid(65534) != 0))
+            _exit(3);
+        const std::string message =
+            ioErrorText([&] { writeTextAtomic(folder + "/aircraft.cfg", "new\r\n"); });
+        const bool written = write(pipeFds[1], message.data(), message.size()) ==
+                             static_cast<ssize_t>(message.size());
+        _exit(written ? 0 : 4);
+    }
+    close(pipeFds[1]);
+    std::string message;
+    char buffer[512];
+    for (ssize_t n; (n = read(pipeFds[0], buffer, sizeof buffer)) > 0;)
+        message.append(buffer, static_cast<std::size_t>(n));
+    close(pipeFds[0]);
+    int status = 0;
+    ASSERT_EQ(waitpid(child, &status, 0), child);
+    ASSERT_TRUE(WIFEXITED(status) && WEXITSTATUS(status) == 0) << status;
+    chmod(folder.c_str(), 0755);
+
+    EXPECT_EQ(message, folderNotWritable(folder));
+    EXPECT_EQ(message.rfind("File access denied: the folder \"", 0), 0u);
+    EXPECT_EQ(readFile(folder + "/aircraft.cfg"), old);
+    EXPECT_EQ(entries(folder), std::set<std::string>{"aircraft.cfg"});
 }
