@@ -91,7 +91,7 @@ void benchEntries(const hx::test::TempDir& dir, int rounds)
             read.push_back(secondsSince(start));
             start = Clock::now();
             const std::string next = hx::insertEntry(
-                working, hx::numberEntry(package.informationText, hx::countEntries(working)));
+                working, hx::numberEntry(package.informationText, hx::newEntryNumber(working)));
             edit.push_back(secondsSince(start));
             start = Clock::now();
             hx::writeWorkingText(config, next);

@@ -254,6 +254,7 @@ Outcome RemovalPanel::removeSelectedLivery(const Simulator& sim, Feedback& feedb
     cb4_.clear();
     cb4_.items = listLiveryNames(readWorkingText(configPath));
     cb4_.select(0);
+    feedback.listsChanged();
     feedback.showMessage(keptInUse ? std::string(kRemovedSuccesfully) + "\nThe texture folder \"" +
                                          textureFolderName +
                                          "\" is still used by another livery and was kept"

@@ -763,6 +763,12 @@ void TForm1::showRemovalLists()
     showChoices(cb4, removal_.cb4().items, removal_.cb4().selected);
 }
 
+// A removal refills the livery list before its message box: the box appears over the new list.
+void TForm1::listsChanged()
+{
+    showRemovalLists();
+}
+
 void TForm1::BitBtn12Click()
 {
     guarded([&] {

@@ -84,6 +84,7 @@ public:
     void showMessage(const std::string& text) override;
     void hideProgressPanel() override;
     void processEvents() override;
+    void listsChanged() override;
     // DownloadFlowFeedback
     void enterPhase(FlowPhase phase, const std::string& label8Text) override;
     void setUnpackMeter(int percent) override;

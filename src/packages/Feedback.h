@@ -22,6 +22,8 @@ public:
     virtual void hideProgressPanel() {}
     // Lets the front end handle pending events during long work.
     virtual void processEvents() {}
+    // The lists of a panel were refilled; a window shows them before the message that follows.
+    virtual void listsChanged() {}
 };
 
 // The text of the standard error box: the message with a full stop added when its last

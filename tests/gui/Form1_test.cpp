@@ -316,7 +316,14 @@ TEST_F(Form1Test, InstallsAndRemovesThroughTheHandlers)
     ASSERT_EQ(form->cb4->count(), 2);
     EXPECT_EQ(form->cb4->itemText(1).toStdString(), "Blue");
     form->cb4->setCurrentIndex(1);
+    int liveriesAtTheBox = -1; // the list is refilled before the message box appears
+    TForm1::setMessageHook(
+        [&](QMessageBox::Icon icon, const QString& caption, const QString& text) {
+            liveriesAtTheBox = form->cb4->count();
+            boxes.push_back({icon, caption.toStdString(), text.toStdString()});
+        });
     form->BitBtn6Click();
+    EXPECT_EQ(liveriesAtTheBox, 1);
     EXPECT_EQ(texts().back(), "Removed succesfully");
     EXPECT_EQ(readFile(cfg).find("Blue"), std::string::npos);
     EXPECT_FALSE(exists(root + "/SimObjects/Airplanes/KZQ_A320/texture.Blue"));
