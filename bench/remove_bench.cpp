@@ -58,6 +58,8 @@ void BM_RemoveLivery(benchmark::State& state)
         hx::test::writeFile(cfg, text);
         hx::test::writeFile(texture + "/livery.bmp", "BM");
         hx::test::writeFile(texture + "/thumbnail.jpg", "jpg");
+        // The file is whole again, so the list must be too: a removal checks that they match.
+        panel.listLiveries(sim, feedback);
         panel.selectLivery(removed);
         state.ResumeTiming();
         if (panel.removeSelectedLivery(sim, feedback) != hx::Outcome::Completed)
