@@ -190,6 +190,29 @@ TEST(FltsimEntries, ReadsAnyLineEndsAndWritesCrLfBackByteForByte)
     EXPECT_EQ(readWorkingText(path), test::readFile(path));
 }
 
+// A lone CR ends a line in aircraft.cfg: old Mac files keep their lines, and the new entry goes
+// before their "[General]" line instead of into the middle of a key.
+TEST(FltsimEntries, InstallsIntoFilesOfAnyLineEnds)
+{
+    const std::string crlf = "[fltsim.0]\r\nui_variation=A\r\n\r\n[General]\r\nx=1\r\n";
+    const std::string installed =
+        "[fltsim.0]\r\nui_variation=A\r\n\r\n\r\n" + numbered(1, "B") + "\r\n[General]\r\nx=1\r\n";
+    const std::string files[] = {
+        crlf,
+        "[fltsim.0]\rui_variation=A\r\r[General]\rx=1\r",
+        "[fltsim.0]\rui_variation=A\r\r[General]\rx=1",
+        "[fltsim.0]\r\r\nui_variation=A\r\n\r\r\n[General]\nx=1",
+    };
+    test::TempDir dir;
+    const std::string path = dir / "aircraft.cfg";
+    for (const std::string& bytes : files) {
+        test::writeFile(path, bytes);
+        EXPECT_EQ(readWorkingText(path), crlf) << ::testing::PrintToString(bytes);
+        writeWorkingText(path, install(readWorkingText(path), "B"));
+        EXPECT_EQ(test::readFile(path), installed) << ::testing::PrintToString(bytes);
+    }
+}
+
 TEST(FltsimEntries, MissingFileRaisesIoError)
 {
     test::TempDir dir;
