@@ -689,6 +689,101 @@ TEST_F(Form1Test, KeyboardFocusShowsOnButtonsAndTheCheckBoxOnly)
     EXPECT_NE(face(child<hx::app::SkinnedCheckBox>(*form, "sl1")), plain);
 }
 
+// The main paths as the user takes them, through the controls' signals and the window's wiring:
+// each step clicks a button or presses a key in a list found by its name, then reads what the
+// handler behind it left on the window.
+TEST_F(Form1Test, EveryControlReachesItsHandlerThroughTheMouseOrTheKeyboard)
+{
+    const std::string root = installFsx();
+    package("Blue");
+    package("Red");
+    const std::string zip = greenArchive();
+    LoopbackServer server;
+    server.server().Get("/hangarix/prod.txt", [](const httplib::Request&, httplib::Response& res) {
+        res.set_content("A320&&a.txt;;\r\nB737&&b.txt;;\r\n", "text/plain");
+    });
+    server.server().Get("/hangarix/a.txt", [&](const httplib::Request&, httplib::Response& res) {
+        res.set_content("Blue&&" + server.url("/blue.zip") + ";;!!\r\nGreen&&" +
+                            server.url("/green.zip") + ";;!!\r\n",
+                        "text/plain");
+    });
+    server.server().Get("/hangarix/b.txt", [&](const httplib::Request&, httplib::Response& res) {
+        res.set_content("Red&&" + server.url("/red.zip") + ";;!!\r\n", "text/plain");
+    });
+    server.server().Get("/green.zip", [&](const httplib::Request&, httplib::Response& res) {
+        res.set_content(zip, "application/zip");
+    });
+    server.start();
+    auto form = startForm();
+    form->setCatalogueBaseUrl(server.url("/"));
+    form->show();
+    dialogs.picker = [](const QString&, QString& folder) {
+        folder = "/chosen";
+        return true;
+    };
+
+    TForm1& f = *form;
+    const auto lastBox = [&] { return boxes.empty() ? std::string() : boxes.back().text; };
+    const auto workPanel = [&] {
+        for (const char* name : {"p4", "p1", "p2"})
+            if (shown(child(f, name), f))
+                return std::string(name);
+        return std::string();
+    };
+    const auto text = [&](const char* name) {
+        return [&f, name] { return child<QComboBox>(f, name)->currentText().toStdString(); };
+    };
+    const auto path = [&] { return child<QLineEdit>(f, "e1")->text().toStdString(); };
+    const auto memo = [&] { return child<QPlainTextEdit>(f, "m1")->toPlainText().toStdString(); };
+    // The packages are listed in the order the file system gives.
+    const auto package = [&](int index) {
+        return child<QComboBox>(f, "cb1")->itemText(index).toStdString();
+    };
+    const std::string first = package(0), second = package(1);
+    const auto archive = [&] { return f.catalogue()->selectedArchiveUrl(); };
+    const auto faqOpened = [&] { return std::to_string(urls.size()) + " " + urls.back(); };
+    const auto visible = [&] { return std::string(f.isVisible() ? "open" : "closed"); };
+    constexpr int click = 0;
+    const struct {
+        const char* control;
+        int key; // pressed in the control, or a mouse click
+        std::function<std::string()> observe;
+        std::string expected;
+    } steps[] = {
+        {"cb1", Qt::Key_Down, memo, "Information:\nA320 " + second + "\n" + second},
+        {"cb1", Qt::Key_Up, memo, "Information:\nA320 " + first + "\n" + first},
+        {"BitBtn3", click, lastBox, "Installation completed"},
+        {"cb2", Qt::Key_Up, text("cb2"), "FS9"},
+        {"cb2", Qt::Key_Up, text("cb2"), "None"},
+        {"BitBtn12", click, lastBox, "Please select FS"},
+        {"cb2", Qt::Key_End, path, root},
+        {"BitBtn12", click, workPanel, "p1"},
+        {"cb3", Qt::Key_Down, text("cb4"), "House"},
+        {"cb4", Qt::Key_Down, text("cb4"), first},
+        {"BitBtn6", click, lastBox, "Removed succesfully"},
+        {"BitBtn11", click, workPanel, "p2"},
+        {"cb5", Qt::Key_Down, archive, server.url("/red.zip")},
+        {"cb5", Qt::Key_Up, archive, server.url("/blue.zip")},
+        {"cb6", Qt::Key_Down, archive, server.url("/green.zip")},
+        {"BitBtn8", click, lastBox, "Downloading and Installing completed"},
+        {"BitBtn10", Qt::Key_Space, workPanel, "p4"},
+        {"BitBtn1", click, path, "/chosen"},
+        {"BitBtn5", click, faqOpened, "1 http://www.kzq-aircraft.example/FAQ"},
+        {"BitBtn4", click, visible, "closed"},
+    };
+    for (const auto& step : steps) {
+        QWidget* control = child(f, step.control);
+        ASSERT_NE(control, nullptr);
+        if (step.key == click)
+            QTest::mouseClick(control, Qt::LeftButton);
+        else
+            QTest::keyClick(control, Qt::Key(step.key));
+        EXPECT_EQ(step.observe(), step.expected) << step.control;
+    }
+    EXPECT_NE(readFile(root + "/SimObjects/Airplanes/KZQ_A320/aircraft.cfg").find("A320 Green"),
+              std::string::npos);
+}
+
 } // namespace
 
 int main(int argc, char** argv)
