@@ -394,8 +394,12 @@ TMHttpGetResume::TransferEnd TMHttpGetResume::transfer(std::int64_t& offset)
             break;
         }
         if (attempt.fromZero) {
+            // The bytes held are no part of the file the server has now; gone, they cannot be
+            // resumed by a reconnection either.
             offset = 0;
             totalRecebido_ = 0;
+            platform::deleteFile(platform::resolvePath(MArquivoLocal));
+            removeResumeRecord();
         }
         // With automatic reconnection, the reconnection is the pause and its maximum the
         // budget; otherwise a few retries with growing pauses.

@@ -155,6 +155,7 @@ TEST(MHttpGetResumeFaults, RetriesAreBoundedWithPausesBetween)
          body.substr(0, 100000), maximum},
         {"closes before the body", closesBeforeTheBody, false, 0, 4, "", wininetStatusText(12030)},
         {"shrank after the size query", shrank, false, 70000, 2, small, kDone},
+        {"shrank, reconnecting", shrank, true, 70000, 2, small, kDone},
     };
     for (const Case& c : cases) {
         SCOPED_TRACE(c.name);
