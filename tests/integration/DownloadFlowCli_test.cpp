@@ -109,15 +109,36 @@ TEST_F(CliDownload, RefusalsAndFailuresEndWithExitOne)
     EXPECT_EQ(none.exitCode, 1);
     EXPECT_EQ(none.out, "Please select FS\n");
 
-    // The first livery's archive is not on the server: the panel closes without a message.
+    // The first livery's archive is not on the server: the download's error is told.
     const auto missing = download("fs9", "1 0");
     EXPECT_EQ(missing.exitCode, 1);
-    EXPECT_EQ(missing.out, "");
+    EXPECT_EQ(missing.out, "<<< HTTP 404 - The server refused the request with this status. >>>\n");
 
     const auto wrongIndex = download("fs9", "1 2");
     EXPECT_EQ(wrongIndex.exitCode, 2);
     EXPECT_NE(wrongIndex.err.find("has no livery 2"), std::string::npos) << wrongIndex.err;
     EXPECT_EQ(readFile(product + "/aircraft.cfg"), "[fltsim.0]\r\ntitle=Base\r\n\r\n[General]\r\n");
+}
+
+} // namespace
+} // namespace hx
+
+namespace hx {
+namespace {
+
+TEST_F(CliDownload, AnArchiveUrlWithASpaceIsFetched)
+{
+    // Catalogues are written by hand, and livery names have spaces.
+    server.setRoute("/hangarix/o.txt", "O&&" + server.url("/zip/my livery.zip") + ";;!!\r\n");
+    server.setRoute("/zip/my livery.zip", ZipMaker()
+                                              .file("Sp/installerinfo.txt", information("Sp"))
+                                              .file("Sp/texture.Sp/a.bmp", "s")
+                                              .bytes());
+    const auto run = download("fs9", "0 0");
+    EXPECT_EQ(run.exitCode, 0) << run.out << run.err;
+    EXPECT_EQ(run.out, "Downloading and Installing completed\n");
+    EXPECT_EQ(readFile(product + "/texture.Sp/a.bmp"), "s");
+    EXPECT_TRUE(fs::is_empty(dir / "start/tempzip"));
 }
 
 } // namespace
