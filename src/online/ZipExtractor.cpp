@@ -1,15 +1,19 @@
 #include "online/ZipExtractor.h"
 
 #include "online/ZipDirectory.h"
+#include "online/ZipEntryReader.h"
 #include "online/ZipPlan.h"
 #include "packages/SafeName.h"
 
 #include <zip.h>
+#include <zlib.h>
 
 #include <algorithm>
+#include <array>
 #include <cerrno>
 #include <cstring>
 #include <filesystem>
+#include <future>
 #include <memory>
 #include <new>
 #include <vector>
@@ -28,9 +32,15 @@ namespace {
 
 namespace fs = std::filesystem;
 
-// Large enough that the inflater and the write calls run in long stretches; small enough to stay
-// in the second-level cache.
-constexpr std::size_t kBufferSize = 256 * 1024;
+// Pieces of unpacked data: large enough that the inflater, the CRC and the write calls run in
+// long stretches; two of them whatever the archive's size.
+constexpr std::size_t kBufferSize = 1024 * 1024;
+
+std::uint32_t crc32Of(std::uint32_t crc, const char* data, std::size_t size)
+{
+    return static_cast<std::uint32_t>(
+        crc32_z(crc, reinterpret_cast<const unsigned char*>(data), size));
+}
 
 #ifdef _WIN32
 constexpr int kCreateFlags = _O_WRONLY | _O_CREAT | _O_EXCL | _O_BINARY;
@@ -98,24 +108,10 @@ std::string diskProblem(int err)
     }
 }
 
-std::string libzipMessage(int code)
-{
-    zip_error_t error;
-    zip_error_init_with_code(&error, code);
-    std::string text = zip_error_strerror(&error);
-    zip_error_fini(&error);
-    return text;
-}
-
 struct ArchiveCloser {
     void operator()(zip_t* archive) const { zip_discard(archive); }
 };
 using ArchivePtr = std::unique_ptr<zip_t, ArchiveCloser>;
-
-struct EntryCloser {
-    void operator()(zip_file_t* file) const { zip_fclose(file); }
-};
-using EntryPtr = std::unique_ptr<zip_file_t, EntryCloser>;
 
 ArchivePtr openArchive(const std::string& archive, const std::string& archiveName)
 {
@@ -228,57 +224,6 @@ private:
     ZipProgress state_;
 };
 
-// One entry's data read from the archive, stopping at the declared size.
-class EntryReader {
-public:
-    EntryReader(zip_t* archive, const PlannedEntry& entry, const std::string& archiveName)
-        : entry_(entry), archiveName_(archiveName), file_(zip_fopen_index(archive, entry.index, 0))
-    {
-        if (!file_)
-            fail("cannot be opened (" + std::string(zip_strerror(archive)) + ")",
-                 zip_error_code_zip(zip_get_error(archive)));
-    }
-    // Never more than the declared size: the inflater would hand out whatever the stream
-    // holds, and the declared sizes are what the budgets were checked against.
-    std::size_t read(char* buffer, std::size_t size, std::uint64_t remaining)
-    {
-        const zip_int64_t got =
-            zip_fread(file_.get(), buffer, std::min<std::uint64_t>(remaining, size));
-        if (got < 0)
-            fail("(" + std::string(zip_file_strerror(file_.get())) + ")",
-                 zip_error_code_zip(zip_file_get_error(file_.get())));
-        if (got == 0)
-            fail("is shorter than declared", 0);
-        return static_cast<std::size_t>(got);
-    }
-    // One more read must find the end of the entry; only then does libzip compare the CRC and
-    // the size with the directory.
-    void finish(char* buffer)
-    {
-        const zip_int64_t extra = zip_fread(file_.get(), buffer, 1);
-        if (extra > 0)
-            fail("is longer than declared", 0);
-        if (extra < 0)
-            fail("(" + std::string(zip_file_strerror(file_.get())) + ")",
-                 zip_error_code_zip(zip_file_get_error(file_.get())));
-        if (const int code = zip_fclose(file_.release()); code != 0)
-            fail("(" + libzipMessage(code) + ")", code);
-    }
-
-private:
-    [[noreturn]] void fail(const std::string& what, int code) const
-    {
-        if (code == ZIP_ER_MEMORY)
-            throw IoError("Not enough memory to unpack the entry \"" + printableName(entry_.name) +
-                          "\" of " + archiveName_);
-        throw ZipError("The archive " + archiveName_ + " is damaged: entry \"" +
-                       printableName(entry_.name) + "\" " + what);
-    }
-    const PlannedEntry& entry_;
-    const std::string& archiveName_;
-    EntryPtr file_;
-};
-
 // Writes one file: a new one directly, an existing one through a new file beside it that
 // replaces it once complete, so a failure never leaves a file half old, half new.
 class FileWriter {
@@ -339,19 +284,38 @@ private:
     int fd_ = -1;
 };
 
+// With `parallelWrites`, inflating runs on this thread while the previous piece is checked and
+// written on another, for entries large enough to pay for a thread per piece.
 void extractFile(zip_t* archive, const PlannedEntry& entry, const std::string& path,
-                 const std::string& archiveName, std::vector<char>& buffer, Progress& progress,
-                 CreatedPaths& created)
+                 const std::string& archiveName, std::array<std::vector<char>, 2>& buffers,
+                 bool parallelWrites, Progress& progress, CreatedPaths& created)
 {
-    EntryReader reader(archive, entry, archiveName);
+    ZipEntryReader reader(archive, entry, archiveName);
     FileWriter writer(path, created);
-    for (std::uint64_t remaining = entry.size; remaining > 0;) {
+    const bool checkCrc = reader.callerChecksCrc();
+    std::uint32_t crc = 0;
+    auto store = [&](const char* data, std::size_t size) {
+        if (checkCrc)
+            crc = crc32Of(crc, data, size);
+        writer.write(data, size);
+    };
+    const bool parallel = parallelWrites && entry.size > 2 * buffers[0].size();
+    std::future<void> pending; // last, so that it is waited for before the rest goes
+    for (std::uint64_t remaining = entry.size, piece = 0; remaining > 0; ++piece) {
+        std::vector<char>& buffer = buffers[piece % 2];
         const std::size_t got = reader.read(buffer.data(), buffer.size(), remaining);
-        writer.write(buffer.data(), got);
+        if (pending.valid())
+            pending.get();
+        if (parallel)
+            pending = std::async(std::launch::async, store, buffer.data(), got);
+        else
+            store(buffer.data(), got);
         remaining -= got;
         progress.add(got);
     }
-    reader.finish(buffer.data());
+    if (pending.valid())
+        pending.get();
+    reader.finish(crc);
     writer.close();
 }
 
@@ -381,14 +345,15 @@ private:
 };
 
 ZipSummary writePlan(zip_t* zip, const ZipPlan& plan, const std::string& baseFolder,
-                     const std::string& archiveName, const ZipMeter& meter)
+                     const std::string& archiveName, const ZipMeter& meter, bool parallelWrites)
 {
     CreatedPaths created;
     try {
         makeFolder(baseFolder, created);
         FolderMaker folders(plan.tree, baseFolder, created);
         Progress progress(meter, plan.total);
-        std::vector<char> buffer(kBufferSize);
+        std::array<std::vector<char>, 2> buffers{std::vector<char>(kBufferSize),
+                                                 std::vector<char>(kBufferSize)};
         ZipSummary summary;
         for (const PlannedEntry& entry : plan.entries) {
             if (entry.folder) {
@@ -397,8 +362,8 @@ ZipSummary writePlan(zip_t* zip, const ZipPlan& plan, const std::string& baseFol
                 continue;
             }
             folders.ensure(plan.tree.parentOf(entry.node));
-            extractFile(zip, entry, plan.tree.pathOf(entry.node, baseFolder), archiveName, buffer,
-                        progress, created);
+            extractFile(zip, entry, plan.tree.pathOf(entry.node, baseFolder), archiveName, buffers,
+                        parallelWrites, progress, created);
             ++summary.files;
             summary.bytes += entry.size;
         }
@@ -446,7 +411,7 @@ ZipSummary ZipExtractor::extractAll(const std::string& archive, const std::strin
     } catch (const std::bad_alloc&) {
         throw IoError("Not enough memory to read the directory of the archive " + archiveName);
     }
-    return writePlan(zip.get(), plan, baseFolder, archiveName, meter_);
+    return writePlan(zip.get(), plan, baseFolder, archiveName, meter_, parallelWrites_);
 }
 
 } // namespace hx

@@ -12,6 +12,7 @@
 #include <cstdint>
 #include <functional>
 #include <string>
+#include <thread>
 
 namespace hx {
 
@@ -61,6 +62,11 @@ public:
 
     void setMeter(ZipMeter meter) { meter_ = std::move(meter); }
 
+    // Whether a large entry is written and checked on a second thread while the next piece is
+    // inflated. It pays only with a core to spare, so by default only with four or more: on two
+    // busy cores the waiting for the second thread costs more than it saves.
+    void setParallelWrites(bool parallel) { parallelWrites_ = parallel; }
+
     // Opens `archive`, checks every entry, then extracts all entries below `baseFolder` (created
     // when missing, one level), creating the stored folders and restoring the stored paths, and
     // closes the archive. Entry names may use '/' or '\' as separators; folders that differ only
@@ -75,6 +81,7 @@ public:
 private:
     ZipLimits limits_;
     ZipMeter meter_;
+    bool parallelWrites_ = std::thread::hardware_concurrency() >= 4;
 };
 
 // Free bytes for an unprivileged user on the disk that holds `path`; UINT64_MAX when unknown.
