@@ -50,29 +50,38 @@ std::uint64_t fileSizeOf(std::ifstream& file)
 }
 
 // The end record that lies last in the file and whose comment reaches the file's end, as a
-// reader that searches from the end finds it.
+// reader that searches from the end finds it; failing that, the last one that fits, since some
+// tools leave bytes after the comment.
 std::uint64_t findEndRecord(std::ifstream& file, std::uint64_t fileSize)
 {
     if (fileSize < kEndSize)
         damaged("it is too short for a ZIP archive");
     const std::uint64_t tailSize = std::min<std::uint64_t>(fileSize, kEndSize + kMaxComment);
     const std::string tail = readAt(file, fileSize - tailSize, static_cast<std::size_t>(tailSize));
+    std::size_t fits = tail.size();
     for (std::size_t at = tail.size() - kEndSize + 1; at-- > 0;) {
-        if (readLe(&tail[at], 4) == kEndSignature &&
-            at + kEndSize + readLe(&tail[at + 20], 2) == tail.size())
+        if (readLe(&tail[at], 4) != kEndSignature)
+            continue;
+        if (at + kEndSize + readLe(&tail[at + 20], 2) == tail.size())
             return fileSize - tailSize + at;
+        if (fits == tail.size())
+            fits = at;
     }
-    damaged("it has no end of central directory record");
+    if (fits == tail.size())
+        damaged("it has no end of central directory record");
+    return fileSize - tailSize + fits;
 }
 
+// The ZIP64 end record, when its locator stands before the end record; without one the 32-bit
+// values stand (an archive may hold exactly 65,535 entries).
 void readZip64End(std::ifstream& file, std::uint64_t endAt, ZipDirectory& dir,
                   std::uint64_t& entries)
 {
     if (endAt < 20)
-        damaged("its ZIP64 end record is missing");
+        return;
     const std::string locator = readAt(file, endAt - 20, 20);
     if (readLe(locator.data(), 4) != kZip64LocatorSignature)
-        damaged("its ZIP64 end record is missing");
+        return;
     const std::string end = readAt(file, readLe(&locator[8], 8), 56);
     if (readLe(end.data(), 4) != kZip64EndSignature)
         damaged("its ZIP64 end record is missing");
