@@ -212,9 +212,14 @@ Outcome DownloadFlow::unpack(const std::string& archive, const std::string& arch
         feedback.hideUnpackMeter();
         return Outcome::Completed;
     } catch (const ZipRefusal& e) {
-        // Kept, the archive would be found complete and refused again at every click.
-        removeArchive(archive);
+        // Kept, a complete archive would be found and refused again at every click; one that
+        // may still be partial stays, as the resume may yet complete it.
         feedback.hideProgressPanel();
+        if (!knownComplete) {
+            feedback.showMessage(e.what());
+            return Outcome::Refused;
+        }
+        removeArchive(archive);
         feedback.showMessage(std::string(e.what()) + "; it was removed from " + kTempZipFolder);
         return Outcome::Refused;
     } catch (const ZipError& e) {

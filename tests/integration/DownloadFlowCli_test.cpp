@@ -57,6 +57,43 @@ TEST(CliUnpack, ExtractsGoodArchivesAndRefusesBadOnesWithExitTwo)
         << junk.err;
 }
 
+// The shapes of archives that the extractor judges, through the executable: what it prints and
+// how it ends.
+TEST(CliUnpack, JudgesArchivesByWhatTheyCostAndByTheirNames)
+{
+    test::TempDir dir;
+    const std::string black(4u << 20, '\0'); // a black light map deflates over 1000:1
+    struct Case {
+        const char* what;
+        std::string bytes;
+        int exitCode;
+        std::string said;
+    };
+    const std::vector<Case> cases = {
+        {"black texture", ZipMaker().file("P/texture.N/light.bmp", black).bytes(), 0, "1 files"},
+        {"overlap bomb", test::sharedDataZip(1000, std::string(4096, 'x')), 2,
+         "a.zip was refused: its entry \"f"},
+        {"device name", ZipMaker().file("P/ok.bmp", "ok").file("P/aux.bmp", "x").bytes(), 2,
+         "its entry \"P/aux.bmp\" has a name Windows cannot hold"},
+        {"case twins", ZipMaker().file("P/\xC3\x89.bmp", "1").file("P/\xC3\xA9.bmp", "2").bytes(),
+         2, "has the same name as the entry"},
+    };
+    for (const Case& c : cases) {
+        SCOPED_TRACE(c.what);
+        fs::remove_all(dir / "out");
+        writeFile(dir / "a.zip", c.bytes);
+        const auto result =
+            test::runCli("unpack " + shellQuote(dir / "a.zip") + " " + shellQuote(dir / "out"));
+        EXPECT_EQ(result.exitCode, c.exitCode) << result.err;
+        EXPECT_NE((result.out + result.err).find(c.said), std::string::npos)
+            << result.out << result.err;
+        if (c.exitCode == 0)
+            EXPECT_TRUE(readFile(dir / "out/P/texture.N/light.bmp") == black);
+        else
+            EXPECT_FALSE(test::exists(dir / "out"));
+    }
+}
+
 class CliDownload : public ::testing::Test {
 protected:
     void SetUp() override
