@@ -1,6 +1,7 @@
 #include "aircraftcfg/Removal.h"
 
 #include "aircraftcfg/FltsimEntries.h"
+#include "history/History.h"
 #include "packages/SafeName.h"
 #include "platform/AsciiCase.h"
 #include "platform/FileSystem.h"
@@ -37,12 +38,6 @@ std::string windowsFolderName(std::string name)
 std::string notPlainMessage(const std::string& what, const std::string& name)
 {
     return "The " + what + " \"" + name + "\" is not a plain folder name; nothing was removed";
-}
-
-// The texture folder an entry names, as Windows reads the name; empty without a "texture=".
-std::string textureFolderOf(const EntrySpan& span)
-{
-    return span.hasTexture ? windowsFolderName("texture." + span.textureValue) : std::string();
 }
 
 // Where the entry of `header` lies and what it holds.
@@ -114,7 +109,23 @@ void deleteTextureFolder(const std::string& folder)
     platform::removeFolder(folder);
 }
 
+// With a history the folder moves into the change's record, so an undo brings it back; without
+// one, or when it cannot move, it is emptied and removed as before.
+void removeTextureFolder(const std::string& folder, PendingChange& change)
+{
+    const std::string resolved = platform::resolvePath(folder);
+    if (platform::folderExists(resolved) && !platform::isLink(resolved) &&
+        change.moveTextureFolder(resolved))
+        return;
+    deleteTextureFolder(folder);
+}
+
 } // namespace
+
+std::string textureFolderOf(const EntrySpan& span)
+{
+    return span.hasTexture ? windowsFolderName("texture." + span.textureValue) : std::string();
+}
 
 bool findEntry(std::string_view text, int index, EntrySpan& span)
 {
@@ -243,13 +254,17 @@ Outcome RemovalPanel::removeSelectedLivery(const Simulator& sim, Feedback& feedb
     }
 
     // The file is rewritten before the folder is touched, so a failed write keeps the folder.
+    // The history keeps the file first; when it cannot, nothing is removed.
     const std::string rest = cutEntry(text, span);
+    PendingChange change =
+        beginChange(ChangeAction::Removal, product, cb4_.selectedText(), configPath);
     writeWorkingText(configPath, rest);
 
     // A folder that another entry still names (the same package installed twice) stays.
     const bool keptInUse = ownTextureFolder && textureFolderInUse(rest, textureFolderName);
     if (ownTextureFolder && !keptInUse)
-        deleteTextureFolder(platform::joinPath(*base + product, textureFolderName));
+        removeTextureFolder(platform::joinPath(*base + product, textureFolderName), change);
+    change.finish();
 
     cb4_.clear();
     cb4_.items = listLiveryNames(readWorkingText(configPath));

@@ -80,6 +80,10 @@ std::string renumberEntries(std::string_view workingText, std::size_t removed);
 // trailing dots and blanks dropped as Windows drops them).
 bool textureFolderInUse(std::string_view workingText, std::string_view folderName);
 
+// The texture folder an entry names, as Windows reads the name ("texture." + the value, trailing
+// dots and blanks dropped); empty when the entry has no "texture=" line.
+std::string textureFolderOf(const EntrySpan& span);
+
 // The working text without the entry, renumbered.
 std::string cutEntry(std::string_view workingText, const EntrySpan& span);
 

@@ -126,6 +126,11 @@ int run(int argc, char** argv)
     ctx.catalogueUrl = catalogueUrl;
     ctx.startupFolder = platform::currentFolder();
     createWorkingFolders(ctx.startupFolder);
+    ctx.history = std::make_unique<History>(ctx.startupFolder);
+    setActiveHistory(ctx.history.get());
+    struct Deactivate {
+        ~Deactivate() { setActiveHistory(nullptr); }
+    } deactivate;
     ctx.registry = platform::openMachineRegistry();
     try {
         if (simKind)
