@@ -1,5 +1,6 @@
 #include "aircraftcfg/Removal.h"
 
+#include "aircraftcfg/Check.h"
 #include "aircraftcfg/FltsimEntries.h"
 #include "history/History.h"
 #include "packages/SafeName.h"
@@ -193,9 +194,17 @@ Outcome RemovalPanel::productChosen(const Simulator& sim, int index, Feedback& f
     return listLiveries(sim, feedback);
 }
 
+void RemovalPanel::showLiveriesOf(const std::string& workingText)
+{
+    cb4_.items = listLiveryNames(workingText);
+    cb4_.select(0);
+    warning_ = numberingWarning(workingText);
+}
+
 Outcome RemovalPanel::listLiveries(const Simulator& sim, Feedback& feedback)
 {
     cb4_.clear();
+    warning_.clear();
     const std::optional<std::string> base = aircraftBaseFolder(sim);
     if (!base) {
         feedback.showMessage(kPleaseSelectFS);
@@ -208,8 +217,7 @@ Outcome RemovalPanel::listLiveries(const Simulator& sim, Feedback& feedback)
         feedback.showMessage(notPlainMessage("product", product));
         return Outcome::Refused;
     }
-    cb4_.items = listLiveryNames(readWorkingText(configFilePath(*base, product)));
-    cb4_.select(0);
+    showLiveriesOf(readWorkingText(configFilePath(*base, product)));
     return Outcome::Completed;
 }
 
@@ -267,8 +275,7 @@ Outcome RemovalPanel::removeSelectedLivery(const Simulator& sim, Feedback& feedb
     change.finish();
 
     cb4_.clear();
-    cb4_.items = listLiveryNames(readWorkingText(configPath));
-    cb4_.select(0);
+    showLiveriesOf(readWorkingText(configPath));
     feedback.listsChanged();
     feedback.showMessage(keptInUse ? std::string(kRemovedSuccesfully) + "\nThe texture folder \"" +
                                          textureFolderName +

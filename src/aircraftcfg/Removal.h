@@ -25,6 +25,9 @@ class RemovalPanel {
 public:
     const ChoiceList& cb3() const { return cb3_; } // products
     const ChoiceList& cb4() const { return cb4_; } // liveries of the chosen product
+    // One line under the livery list when the chosen product's entries have a gap or a repeat
+    // in their numbers (the simulator then hides liveries); empty otherwise.
+    const std::string& warning() const { return warning_; }
 
     // The user's choice in either box (no procedure runs; cb3Change is productChosen).
     void selectProduct(int index) { cb3_.select(index); }
@@ -51,6 +54,9 @@ public:
 private:
     ChoiceList cb3_;
     ChoiceList cb4_;
+    std::string warning_;
+    // Fills cb4 (first item selected) and the warning from the text of aircraft.cfg.
+    void showLiveriesOf(const std::string& workingText);
 };
 
 // The pieces of the removal, exposed for the benchmark and the tests.

@@ -20,9 +20,11 @@
 #include <QApplication>
 #include <QCloseEvent>
 #include <QMouseEvent>
+#include <QShortcut>
 #include <QUrl>
 #include <QWindow>
 
+#include <algorithm>
 #include <exception>
 
 namespace hx::app {
@@ -38,7 +40,11 @@ TForm1::TForm1(Dialogs& dialogs, QWidget* parent)
     wireHandlers();
 }
 
-TForm1::~TForm1() = default;
+TForm1::~TForm1()
+{
+    if (history_ && activeHistory() == history_.get())
+        setActiveHistory(nullptr);
+}
 
 void TForm1::wireHandlers()
 {
@@ -56,6 +62,9 @@ void TForm1::wireHandlers()
     connect(ui_.p2, &CatalogueView::productChosen, this, &TForm1::cb5Change);
     connect(ui_.p2, &CatalogueView::liveryChosen, this, &TForm1::cb6Change);
     connect(ui_.p2, &CatalogueView::loadClicked, this, &TForm1::BitBtn8Click);
+    auto* undo = new QShortcut(QKeySequence::Undo, this);
+    undo->setObjectName("UndoShortcut");
+    connect(undo, &QShortcut::activated, this, &TForm1::undoLastChange);
 }
 
 void TForm1::bindDownloadComponent()
@@ -191,6 +200,8 @@ void TForm1::FormCreate()
         // here, so that every panel finds them whatever the registry holds.
         startupFolder_ = platform::currentFolder();
         prepareStartupFolder(startupFolder_);
+        history_ = std::make_unique<History>(startupFolder_);
+        setActiveHistory(history_.get());
         packages_ = std::make_unique<LocalPackageList>(
             startupFolder_, [this](const std::string& path) { ui_.p4->loadPicture(path); });
         // 5. The simulator the registry proposes.
@@ -372,6 +383,7 @@ void TForm1::showRemovalLists()
 {
     ui_.p1->showProducts(removal_.cb3().items, removal_.cb3().selected);
     ui_.p1->showLiveries(removal_.cb4().items, removal_.cb4().selected);
+    ui_.p1->showWarning(removal_.warning());
 }
 
 // A removal refills the livery list before its message box: the box appears over the new list.
@@ -404,6 +416,32 @@ void TForm1::BitBtn6Click()
     removal_.selectLivery(ui_.p1->chosenLivery());
     guarded([&] { removal_.removeSelectedLivery(currentSimulator(), *this); });
     showRemovalLists();
+}
+
+// --- Undo --------------------------------------------------------------------------------------
+
+void TForm1::undoLastChange()
+{
+    if (!history_ || (flow_ && flow_->running()))
+        return;
+    guarded([&] {
+        const std::vector<ChangeRecord> records = history_->records();
+        const auto newest = std::find_if(records.begin(), records.end(), [](const ChangeRecord& r) {
+            return !r.hashAfter.empty();
+        });
+        if (newest == records.end()) {
+            showMessage("The history holds no change to undo");
+            return;
+        }
+        if (!dialogs_.askYesNo(this, applicationTitle(), fromBytes(undoQuestion(*newest))))
+            return;
+        const UndoResult result = history_->undo();
+        // The lists show the aircraft as the undo left it, before its message.
+        if (removal_.cb3().selected >= 0)
+            removal_.listLiveries(currentSimulator(), *this);
+        showRemovalLists();
+        showMessage(result.message);
+    });
 }
 
 // --- Catalogue -----------------------------------------------------------------------------------

@@ -8,6 +8,7 @@
 #include "aircraftcfg/Removal.h"
 #include "app/ApplicationTitle.h"
 #include "app/Form1Layout.h"
+#include "history/History.h"
 #include "online/Catalogue.h"
 #include "online/DownloadFlow.h"
 #include "online/MHttpGetResume.h"
@@ -83,6 +84,9 @@ public slots:
     void cb6Change(int index);
     void BitBtn8Click();
     void httpgetMOnProgress();
+    // Ctrl+Z: asks "Undo <action> of <livery> (<product>)?" for the newest change, undoes it and
+    // refreshes the lists.
+    void undoLastChange();
 
 protected:
     void closeEvent(QCloseEvent* event) override;
@@ -121,6 +125,8 @@ private:
     std::unique_ptr<Catalogue> catalogue_;
     std::unique_ptr<TMHttpGetResume> httpget_;
     std::unique_ptr<DownloadFlow> flow_;
+    // The changes made to aircraft, in the start-up folder; installs and removals record into it.
+    std::unique_ptr<History> history_;
 };
 
 } // namespace hx::app

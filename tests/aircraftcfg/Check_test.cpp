@@ -1,6 +1,7 @@
 // Checking an aircraft for what hides or breaks its liveries, and repairing its numbering.
 
 #include "aircraftcfg/Check.h"
+#include "aircraftcfg/Removal.h"
 #include "history/History.h"
 #include "support/RecordingFeedback.h"
 #include "support/TempDir.h"
@@ -118,6 +119,22 @@ TEST(NumberingWarning, NamesTheFirstGapOrRepeat)
     };
     for (const Row& row : rows)
         EXPECT_EQ(numberingWarning(row.config), row.warning) << row.config;
+}
+
+// The removal panel's model carries the warning of the chosen product, kept up after a removal.
+TEST_F(CheckTest, TheRemovalPanelWarnsOfTheChosenProductsGapOrRepeat)
+{
+    aircraft(entry("[fltsim.0]", "A", "A") + entry("[fltsim.2]", "B", "B") + kGeneral,
+             {"texture.A", "texture.B"});
+    RemovalPanel panel;
+    ASSERT_TRUE(panel.openPanel(sim, feedback));
+    EXPECT_EQ(panel.warning(), "");
+    ASSERT_EQ(panel.productChosen(sim, 0, feedback), Outcome::Completed);
+    EXPECT_EQ(panel.warning(), numberingWarning(readFile(product + "/aircraft.cfg")));
+    EXPECT_NE(panel.warning(), "");
+    panel.selectLivery(1); // the gapped entry goes, and the warning with it
+    ASSERT_EQ(panel.removeSelectedLivery(sim, feedback), Outcome::Completed);
+    EXPECT_EQ(panel.warning(), "");
 }
 
 TEST(RenumberInFileOrder, NumbersTheHeadersFromZeroAndChangesNothingElse)
