@@ -64,22 +64,18 @@ TEST(FittedText, NoFixedTextOfTheWindowIsLargerThanItsBox)
     EXPECT_FALSE(
         textsFit(hx::app::bookmanFont(16, false), {lines(hx::kDownloadPhaseText)}, label8->size()));
 
-    const auto fits = [](const QFont& font, const QString& text, const QSize& box) {
-        const QSize needed = QFontMetrics(font).size(0, text);
-        return needed.width() <= box.width() && needed.height() <= box.height();
-    };
     for (const char* name : {"Label1", "Label2", "Label3", "Label4", "Label5", "Label6", "Label7",
                              "Label10", "Label14", "Label15", "Label16", "Label17"}) {
         auto* label = form.findChild<QLabel*>(name);
         ASSERT_NE(label, nullptr) << name;
-        EXPECT_TRUE(fits(label->font(), label->text(), label->contentsRect().size())) << name;
+        EXPECT_TRUE(textsFit(label->font(), {label->text()}, label->contentsRect().size())) << name;
     }
     for (const char* text : {hx::kDownloadPhaseText, hx::kUnpackPhaseText, hx::kInstallPhaseText})
-        EXPECT_TRUE(fits(label8->font(), lines(text), label8->contentsRect().size())) << text;
+        EXPECT_TRUE(textsFit(label8->font(), {lines(text)}, label8->contentsRect().size())) << text;
     auto* sl1 = form.findChild<QCheckBox*>("sl1");
     ASSERT_NE(sl1, nullptr);
-    EXPECT_TRUE(fits(sl1->font(), sl1->text(),
-                     sl1->size() - QSize(hx::app::SkinnedCheckBox::kBoxAndGap, 0)));
+    EXPECT_TRUE(textsFit(sl1->font(), {sl1->text()},
+                         sl1->size() - QSize(hx::app::SkinnedCheckBox::kBoxAndGap, 0)));
     EXPECT_GE(label8->font().pixelSize(), 12); // smaller, not tiny
 }
 
