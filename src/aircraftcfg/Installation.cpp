@@ -14,9 +14,11 @@ namespace {
 using platform::joinPath;
 
 // Copies the files of `fromFolder` matching `pattern` into `toFolder`, never overwriting and
-// skipping subfolders; every failure is ignored. The history notes each file copied.
+// skipping subfolders; every failure is ignored. The history notes each file copied. The front
+// end handles its pending events after each file, so that a window keeps drawing (and its
+// progress bar moving) during a long copy.
 void copyFiles(const std::string& fromFolder, const char* pattern, const std::string& toFolder,
-               PendingChange& change)
+               PendingChange& change, Feedback& feedback)
 {
     for (const platform::DirEntry& entry : platform::listFolder(fromFolder, pattern)) {
         // Names from a listing are single components already; the check keeps names that
@@ -26,6 +28,7 @@ void copyFiles(const std::string& fromFolder, const char* pattern, const std::st
         const std::string target = joinPath(toFolder, entry.name);
         if (platform::copyFileNoOverwrite(joinPath(fromFolder, entry.name), target))
             change.fileCopied(target);
+        feedback.processEvents();
     }
 }
 
@@ -43,7 +46,7 @@ std::string liveryName(const PackageToInstall& package)
 // Creates the installed texture folder and copies the package's files into it, then for FSX
 // the product's shared base bitmaps. Nothing is copied when the folder cannot be made.
 void copyTextures(const PackageToInstall& package, const Simulator& sim, const std::string& base,
-                  PendingChange& change)
+                  PendingChange& change, Feedback& feedback)
 {
     const std::string productFolder = platform::resolvePath(base + package.productFolderName);
     const std::string installed =
@@ -52,13 +55,39 @@ void copyTextures(const PackageToInstall& package, const Simulator& sim, const s
     if (!platform::folderExists(installed))
         return; // nothing can be copied; the entry stays
     change.copyingInto(installed, created);
-    copyFiles(joinPath(package.packageFolder, package.textureFolderName), "*.*", installed, change);
+    copyFiles(joinPath(package.packageFolder, package.textureFolderName), "*.*", installed, change,
+              feedback);
     if (sim.kind == SimKind::FSX) {
         // The package's own files went first, so a bitmap it brings wins over the shared one.
-        copyFiles(joinPath(base + package.productFolderName, "texbase"), "*.bmp", installed,
-                  change);
+        copyFiles(joinPath(base + package.productFolderName, "texbase"), "*.bmp", installed, change,
+                  feedback);
     }
 }
+
+// A run over all packages that stops tells which package stopped it and how many were
+// installed before: the stopping message carries that as its detail.
+class StoppedRunFeedback : public Feedback {
+public:
+    StoppedRunFeedback(Feedback& inner, const std::string& package, std::size_t installedBefore)
+        : inner_(inner), detail_(stoppedRunDetail(package, installedBefore))
+    {
+    }
+    void showMessage(const std::string& text) override
+    {
+        inner_.showDetailedMessage(text, detail_);
+    }
+    void showDetailedMessage(const std::string& text, const std::string& detail) override
+    {
+        inner_.showDetailedMessage(text, detail + "\n" + detail_);
+    }
+    void hideProgressPanel() override { inner_.hideProgressPanel(); }
+    void processEvents() override { inner_.processEvents(); }
+    void listsChanged() override { inner_.listsChanged(); }
+
+private:
+    Feedback& inner_;
+    std::string detail_;
+};
 
 Outcome refuse(Feedback& feedback, const std::string& message)
 {
@@ -115,7 +144,7 @@ Outcome installOnePackage(const PackageToInstall& package, const Simulator& sim,
                                        liveryName(package), configFile);
     writeWorkingText(platform::resolvePath(configFile), insertEntry(text, entry));
     if (hasTextureFolder)
-        copyTextures(package, sim, *base, change);
+        copyTextures(package, sim, *base, change, feedback);
     change.finish();
     return Outcome::Completed;
 }
@@ -146,15 +175,27 @@ Outcome installSelectedPackage(const LocalPackageList& list, const Simulator& si
     return Outcome::Completed;
 }
 
+std::string stoppedRunDetail(const std::string& package, std::size_t installedBefore)
+{
+    const std::string count = installedBefore == 0 ? "no package was"
+                              : installedBefore == 1
+                                  ? "1 package was"
+                                  : std::to_string(installedBefore) + " packages were";
+    return "Stopped at the package \"" + package + "\"; " + count + " installed before it.";
+}
+
 Outcome installAllPackages(const LocalPackageList& list, const Simulator& sim, Feedback& feedback)
 {
+    std::size_t installed = 0;
     for (const std::string& name : list.items()) {
+        StoppedRunFeedback stopped(feedback, name, installed);
         const std::string folder = list.packageFolder(name);
         if (!informationFileExists(folder))
-            return refuse(feedback, kPleaseChooseCorrectLivery);
-        const Outcome outcome = installOnePackage(preparePackage(folder), sim, feedback);
+            return refuse(stopped, kPleaseChooseCorrectLivery);
+        const Outcome outcome = installOnePackage(preparePackage(folder), sim, stopped);
         if (outcome != Outcome::Completed)
             return outcome;
+        ++installed;
     }
     feedback.showMessage(kInstallationCompleted);
     return Outcome::Completed;

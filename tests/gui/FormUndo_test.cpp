@@ -22,7 +22,8 @@ namespace {
 // Records the boxes and answers the question as the test says.
 class AnsweringDialogs : public hx::app::Dialogs {
 public:
-    void messageBox(QWidget*, QMessageBox::Icon, const QString&, const QString& text) override
+    void messageBox(QWidget*, QMessageBox::Icon, const QString&, const QString& text,
+                    const QString&) override
     {
         boxes.push_back(text.toStdString());
     }
