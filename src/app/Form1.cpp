@@ -20,8 +20,13 @@
 
 #include <QApplication>
 #include <QCloseEvent>
+#include <QDir>
+#include <QDragEnterEvent>
+#include <QDropEvent>
+#include <QMimeData>
 #include <QMouseEvent>
 #include <QShortcut>
+#include <QTimer>
 #include <QUrl>
 #include <QWindow>
 
@@ -37,6 +42,7 @@ TForm1::TForm1(Dialogs& dialogs, QWidget* parent)
 {
     setObjectName("Form1");
     setWindowTitle(applicationTitle());
+    setAcceptDrops(true); // livery archives (.zip) dropped on the window are installed
     bindDownloadComponent();
     wireHandlers();
 }
@@ -415,6 +421,55 @@ void TForm1::BitBtn6Click()
     removal_.selectLivery(ui_.p1->chosenLivery());
     guarded([&] { removal_.removeSelectedLivery(currentSimulator(), *this); });
     showRemovalLists();
+}
+
+// --- Archives dropped on the window ------------------------------------------------------------
+
+namespace {
+
+// The local .zip files among the dropped items, in the order given.
+std::vector<std::string> droppedArchives(const QMimeData* data)
+{
+    std::vector<std::string> files;
+    if (!data || !data->hasUrls())
+        return files;
+    for (const QUrl& url : data->urls()) {
+        const QString path = url.toLocalFile();
+        if (url.isLocalFile() && path.endsWith(QStringLiteral(".zip"), Qt::CaseInsensitive))
+            files.push_back(toBytes(QDir::toNativeSeparators(path)));
+    }
+    return files;
+}
+
+} // namespace
+
+void TForm1::dragEnterEvent(QDragEnterEvent* event)
+{
+    if (!droppedArchives(event->mimeData()).empty())
+        event->acceptProposedAction();
+}
+
+void TForm1::dropEvent(QDropEvent* event)
+{
+    const std::vector<std::string> files = droppedArchives(event->mimeData());
+    if (files.empty())
+        return;
+    event->acceptProposedAction();
+    // After the drop has returned, so the program the files came from is not held by the
+    // message boxes of the installation.
+    QTimer::singleShot(0, this, [this, files] { installArchives(files); });
+}
+
+void TForm1::installArchives(const std::vector<std::string>& files)
+{
+    if (flow_ && flow_->running())
+        return;
+    ui_.setActionsEnabled(false);
+    guarded([&] {
+        downloadFlow().installArchives(
+            files, [this] { return currentSimulator(); }, *this);
+    });
+    ui_.setActionsEnabled(true);
 }
 
 // --- Undo --------------------------------------------------------------------------------------

@@ -23,6 +23,7 @@
 #include <cstdint>
 #include <memory>
 #include <string>
+#include <vector>
 
 namespace hx::app {
 
@@ -88,10 +89,14 @@ public slots:
     // Ctrl+Z: asks "Undo <action> of <livery> (<product>)?" for the newest change, undoes it and
     // refreshes the lists.
     void undoLastChange();
+    // .zip files dropped on the window: unpacked and installed as a downloaded archive is.
+    void installArchives(const std::vector<std::string>& files);
 
 protected:
     void closeEvent(QCloseEvent* event) override;
     bool eventFilter(QObject* watched, QEvent* event) override;
+    void dragEnterEvent(QDragEnterEvent* event) override;
+    void dropEvent(QDropEvent* event) override;
 
 private:
     void wireHandlers();

@@ -1,14 +1,17 @@
-// The window's undo (Ctrl+Z) and the removal panel's numbering warning, on real folders under the
-// offscreen platform.
+// The window's undo (Ctrl+Z), the removal panel's numbering warning and livery archives dropped
+// on the window, on real folders under the offscreen platform.
 
 #include "app/Dialogs.h"
 #include "app/Form1.h"
 #include "app/SkinnedControls.h"
 #include "support/QtTestMain.h"
 #include "support/TempDir.h"
+#include "support/ZipMaker.h"
 
 #include <QAbstractButton>
+#include <QDropEvent>
 #include <QLabel>
+#include <QMimeData>
 #include <QtTest/QTest>
 
 #include <gtest/gtest.h>
@@ -16,6 +19,7 @@
 #include <filesystem>
 
 using namespace hx::test;
+using hx::test::ZipMaker;
 
 namespace {
 
@@ -113,6 +117,49 @@ TEST_F(FormUndoTest, CtrlZAsksThenUndoesTheRemovalAndRefreshesTheLists)
     EXPECT_EQ(readFile(product + "/aircraft.cfg"), kConfig);
     EXPECT_EQ(readFile(product + "/texture.House/a.bmp"), "BM");
     EXPECT_TRUE(warning->isVisible());
+}
+
+// A drop of .zip files installs their packages; other files are not taken.
+TEST_F(FormUndoTest, DroppedArchivesAreInstalledAndLeftAsTheyWere)
+{
+    ZipMaker()
+        .file("Green/installerinfo.txt", "[fltsim.XX]\r\ntitle=G\r\ntexture=Green\r\n"
+                                         "ui_variation=Green\r\ndescription=d\r\n\r\n"
+                                         "productfolder=A320\r\n")
+        .file("Green/texture.Green/t.bmp", "BM")
+        .save(start / "green.ZIP");
+    const std::string archive = readFile(start / "green.ZIP");
+    writeFile(start / "notes.txt", "not an archive");
+    hx::app::TForm1 form(dialogs);
+    form.FormCreate();
+
+    struct Row {
+        const char* file;
+        bool accepted;
+        std::string box;
+    };
+    const Row rows[] = {
+        {"notes.txt", false, ""},
+        {"green.ZIP", true, "Installation completed"},
+    };
+    for (const Row& row : rows) {
+        SCOPED_TRACE(row.file);
+        dialogs.boxes.clear();
+        QMimeData data;
+        data.setUrls({QUrl::fromLocalFile(QString::fromStdString(start / row.file))});
+        QDragEnterEvent enter(QPoint(10, 10), Qt::CopyAction, &data, Qt::LeftButton,
+                              Qt::NoModifier);
+        QCoreApplication::sendEvent(&form, &enter);
+        EXPECT_EQ(enter.isAccepted(), row.accepted);
+        QDropEvent drop(QPointF(10, 10), Qt::CopyAction, &data, Qt::LeftButton, Qt::NoModifier);
+        QCoreApplication::sendEvent(&form, &drop);
+        QCoreApplication::processEvents(); // the installation runs after the drop has returned
+        EXPECT_EQ(dialogs.boxes,
+                  row.box.empty() ? std::vector<std::string>{} : std::vector<std::string>{row.box});
+    }
+    EXPECT_EQ(readFile(product + "/texture.Green/t.bmp"), "BM");
+    EXPECT_NE(readFile(product + "/aircraft.cfg").find("ui_variation=Green"), std::string::npos);
+    EXPECT_EQ(readFile(start / "green.ZIP"), archive);
 }
 
 } // namespace
