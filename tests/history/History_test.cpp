@@ -14,6 +14,7 @@
 #include <filesystem>
 #include <map>
 #include <sys/stat.h>
+#include <unistd.h>
 
 namespace hx {
 namespace {
