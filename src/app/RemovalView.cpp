@@ -17,8 +17,11 @@ RemovalView::RemovalView(QWidget* parent) : QWidget(parent)
     panelLabel(this, "Label5", "Livery:", 64, 120, 257);
     cb4_ = makeCombo(this, "cb4", {64, 160, 257, 25}, 14);
     BitBtn6_ = makeButton(this, "BitBtn6", {456, 264, 145, 50}, artwork::actionButton("REMOVE"), 3);
-    // Below the livery list, across the panel: a gap or a repeat in the entry numbers.
-    warning_ = place(new QLabel(this), "LiveryWarning", 64, 196, 560, 20);
+    // Under the livery list, below the simulator panel that lies across the middle of this
+    // one, beside the remove button: a gap or a repeat in the entry numbers.
+    warning_ = place(new QLabel(this), "LiveryWarning", 8, 256, 436, 68);
+    warning_->setWordWrap(true);
+    warning_->setAlignment(Qt::AlignLeft | Qt::AlignTop);
     warning_->setStyleSheet(QStringLiteral("color: #a00000;"));
     warning_->hide();
 
