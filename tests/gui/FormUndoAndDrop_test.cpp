@@ -88,6 +88,9 @@ TEST_F(FormUndoTest, CtrlZAsksThenUndoesTheRemovalAndRefreshesTheLists)
     auto* warning = form.findChild<QLabel*>("LiveryWarning");
     ASSERT_NE(warning, nullptr);
     EXPECT_TRUE(warning->isVisible());
+    // Not under the simulator panel, which lies across the removal panel.
+    const QRect shown(warning->mapTo(&form, QPoint(0, 0)), warning->size());
+    EXPECT_FALSE(shown.intersects(form.findChild<QWidget*>("p5")->geometry()));
     EXPECT_EQ(warning->text().toStdString(),
               "Gap in the numbering: no [fltsim.1]; the simulators stop reading there, so the "
               "liveries after it do not show");
