@@ -170,35 +170,35 @@ bool RemovalPanel::openPanel(const Simulator& sim, Feedback& feedback)
         feedback.showMessage(kPleaseSelectFS);
         return false;
     }
-    cb3_.clear();
+    products_.clear();
     for (const platform::DirEntry& entry : platform::listFolder(*base, kProductPattern))
-        cb3_.items.push_back(entry.name);
+        products_.items.push_back(entry.name);
     return true;
 }
 
 Outcome RemovalPanel::productChosen(const Simulator& sim, int index, Feedback& feedback)
 {
-    cb3_.select(index);
+    products_.select(index);
     return listLiveries(sim, feedback);
 }
 
 Outcome RemovalPanel::listLiveries(const Simulator& sim, Feedback& feedback)
 {
-    cb4_.clear();
+    liveries_.clear();
     const std::optional<std::string> base = aircraftBaseFolder(sim);
     if (!base) {
         feedback.showMessage(kPleaseSelectFS);
         return Outcome::Refused;
     }
-    const std::string product = cb3_.selectedText();
+    const std::string product = products_.selectedText();
     if (product.empty())
         return Outcome::Stopped; // the window cannot get here: a change always picks an item
     if (!isPlainName(product)) {
         feedback.showMessage(notPlainMessage("product", product));
         return Outcome::Refused;
     }
-    cb4_.items = listLiveryNames(readWorkingText(configFilePath(*base, product)));
-    cb4_.select(0);
+    liveries_.items = listLiveryNames(readWorkingText(configFilePath(*base, product)));
+    liveries_.select(0);
     return Outcome::Completed;
 }
 
@@ -210,7 +210,7 @@ Outcome RemovalPanel::removeSelectedLivery(const Simulator& sim, Feedback& feedb
         return Outcome::Refused;
     }
     // With no product selected the path names no file, which the existence test reports.
-    const std::string product = cb3_.selectedText();
+    const std::string product = products_.selectedText();
     if (!product.empty() && !isPlainName(product)) {
         feedback.showMessage(notPlainMessage("product", product));
         return Outcome::Refused;
@@ -224,12 +224,12 @@ Outcome RemovalPanel::removeSelectedLivery(const Simulator& sim, Feedback& feedb
 
     const std::string text = readWorkingText(configPath);
     EntrySpan span;
-    if (cb4_.selected < 0) {
+    if (liveries_.selected < 0) {
         feedback.showMessage("No livery is selected; nothing was removed");
         return Outcome::Refused;
     }
-    if (!findEntry(text, cb4_.selected, span) || !entryShowsItem(text, span, cb4_)) {
-        feedback.showMessage(noEntryMessage(cb4_));
+    if (!findEntry(text, liveries_.selected, span) || !entryShowsItem(text, span, liveries_)) {
+        feedback.showMessage(noEntryMessage(liveries_));
         return Outcome::Refused;
     }
     // The folder name as Windows reads it, trailing dots and blanks dropped: "texture=Blue "
@@ -251,9 +251,9 @@ Outcome RemovalPanel::removeSelectedLivery(const Simulator& sim, Feedback& feedb
     if (ownTextureFolder && !keptInUse)
         deleteTextureFolder(platform::joinPath(*base + product, textureFolderName));
 
-    cb4_.clear();
-    cb4_.items = listLiveryNames(readWorkingText(configPath));
-    cb4_.select(0);
+    liveries_.clear();
+    liveries_.items = listLiveryNames(readWorkingText(configPath));
+    liveries_.select(0);
     feedback.listsChanged();
     feedback.showMessage(keptInUse ? std::string(kRemovedSuccesfully) + "\nThe texture folder \"" +
                                          textureFolderName +

@@ -113,9 +113,9 @@ void ProgressView::colourDownloadBar()
     ProgressBar_->setStyleSheet(style.arg(lightColor().name(), darkColor().name()));
 }
 
-void ProgressView::enterPhase(FlowPhase phase, const std::string& text)
+void ProgressView::enterPhase(FlowPhase phase)
 {
-    Label8_->setText(displayText(text));
+    Label8_->setText(displayText(phaseText(phase)));
     switch (phase) {
     case FlowPhase::Download:
         mb1_->hide();
@@ -152,7 +152,7 @@ void ProgressView::hideUnpackMeter()
 void ProgressView::showPreview(TMHttpGetResume& httpget, std::int64_t received, std::int64_t total)
 {
     const NumberSeparators& seps = userNumberSeparators();
-    enterPhase(FlowPhase::Download, kDownloadPhaseText);
+    enterPhase(FlowPhase::Download);
     httpget.MProgressBar->setMaximum(total);
     httpget.MProgressBar->setPosition(received);
     httpget.MLblTotal(kilobytesText(total, seps));

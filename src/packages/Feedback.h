@@ -18,7 +18,7 @@ public:
     virtual ~Feedback() = default;
     // A modal message box with the system's exact text.
     virtual void showMessage(const std::string& text) = 0;
-    // Hides the progress panel p3 (install and removal failures hide it too).
+    // Hides the progress panel (install and removal failures hide it too).
     virtual void hideProgressPanel() {}
     // Lets the front end handle pending events during long work.
     virtual void processEvents() {}
