@@ -21,8 +21,9 @@ void copyFiles(const std::string& fromFolder, const char* pattern, const std::st
         // Windows would rewrite (a trailing dot or blank) from landing on another file.
         if (entry.isFolder || !isPlainName(entry.name))
             continue;
-        platform::copyFileNoOverwrite(joinPath(fromFolder, entry.name),
-                                      joinPath(toFolder, entry.name));
+        // A file that is there already is kept, as the copy never overwrites.
+        (void)platform::copyFileNoOverwrite(joinPath(fromFolder, entry.name),
+                                            joinPath(toFolder, entry.name));
     }
 }
 
@@ -82,7 +83,7 @@ Outcome installOnePackage(const PackageToInstall& package, const Simulator& sim,
         return Outcome::Completed;
     const std::string installed =
         platform::resolvePath(joinPath(productFolder, package.textureFolderName));
-    platform::createFolder(installed);
+    (void)platform::createFolder(installed); // it may be there already: the test below decides
     if (!platform::folderExists(installed))
         return Outcome::Completed; // nothing can be copied; the entry stays
     copyFiles(joinPath(package.packageFolder, package.textureFolderName), "*.*", installed);

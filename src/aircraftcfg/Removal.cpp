@@ -106,12 +106,14 @@ void deleteTextureFolder(const std::string& folder)
 {
     if (platform::isLink(folder)) {
         // A link (or junction) to a folder elsewhere: only the link is the livery's.
-        platform::deleteFile(folder) || platform::removeFolder(folder);
+        // Whatever cannot be deleted stays: the entry is already gone from aircraft.cfg.
+        (void)(platform::deleteFile(folder) || platform::removeFolder(folder));
         return;
     }
+    // As above, what cannot be deleted stays (and the folder with it).
     for (const platform::DirEntry& entry : platform::listFolder(folder, "*.*"))
-        platform::deleteFile(platform::joinPath(folder, entry.name));
-    platform::removeFolder(folder);
+        (void)platform::deleteFile(platform::joinPath(folder, entry.name));
+    (void)platform::removeFolder(folder);
 }
 
 } // namespace

@@ -234,7 +234,7 @@ void Catalogue::showThumbnail(const std::string& thumbnailUrl)
     platform::httpGetToFile(thumbnailUrl, path);
     load(platform::fileExists(path) ? path : fallbackPicturePath());
     // A file the loader rejected stays (the error left above); a shown one goes at once.
-    platform::deleteFile(path);
+    (void)platform::deleteFile(path); // one left behind is replaced by the next fetch
 }
 
 } // namespace hx

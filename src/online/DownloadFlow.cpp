@@ -164,6 +164,10 @@ Outcome DownloadFlow::run(const std::string& selectedArchiveUrl, const Simulator
         feedback.showMessage(kPleaseSelectFS);
         return Outcome::Refused;
     }
+    if (selectedArchiveUrl.empty()) {
+        feedback.showMessage(kChooseALiveryFirst);
+        return Outcome::Refused;
+    }
     std::string refusal;
     const std::string archiveName = archiveNameOf(selectedArchiveUrl, refusal);
     if (archiveName.empty()) {
@@ -207,14 +211,17 @@ Outcome DownloadFlow::run(const std::string& selectedArchiveUrl, const Simulator
     feedback.hideProgressPanel();
     feedback.showMessage(kDownloadingAndInstallingCompleted);
     removeArchive(archive);
-    recursiveDelete(unpackFolder(), true, false, false);
+    // What cannot be deleted now is deleted before the next unpacking.
+    (void)recursiveDelete(unpackFolder(), {.clearReadOnly = true});
     return Outcome::Completed;
 }
 
 Outcome DownloadFlow::unpack(const std::string& archive, const std::string& archiveName,
                              bool knownComplete, DownloadFlowFeedback& feedback)
 {
-    recursiveDelete(unpackFolder(), true, false, false);
+    // A leftover that cannot be deleted is no reason to stop: the extractor replaces a file
+    // through a new one and follows no link left in its place.
+    (void)recursiveDelete(unpackFolder(), {.clearReadOnly = true});
     ZipExtractor extractor(zipLimits_);
     extractor.setMeter([&feedback](const ZipProgress& progress) {
         feedback.setUnpackMeter(progress.percent);
@@ -261,8 +268,9 @@ Outcome DownloadFlow::downloadFailed(DownloadFlowFeedback& feedback)
 
 void DownloadFlow::removeArchive(const std::string& archive)
 {
-    platform::deleteFile(archive);
-    platform::deleteFile(resumeFilePath(archive));
+    // Either may be missing already; nothing else can be done about one that stays.
+    (void)platform::deleteFile(archive);
+    (void)platform::deleteFile(resumeFilePath(archive));
 }
 
 Outcome DownloadFlow::installUnpacked(const std::string& archiveName, const SimulatorChoice& sim,

@@ -31,6 +31,9 @@ inline constexpr const char* kCannotFindInformationFile =
     "Cannot find installerinfo.txt file, please recheck pathes";
 inline constexpr const char* kDownloadingAndInstallingCompleted =
     "Downloading and Installing completed";
+// No livery is chosen in the catalogue, so there is no archive to download.
+inline constexpr const char* kChooseALiveryFirst =
+    "Please choose a livery in the online catalogue first";
 
 // The application title and the main window's caption when no download runs.
 inline constexpr const char* kApplicationTitle = "KZQ HX";

@@ -398,7 +398,8 @@ TMHttpGetResume::TransferEnd TMHttpGetResume::transfer(std::int64_t& offset)
             // resumed by a reconnection either.
             offset = 0;
             totalRecebido_ = 0;
-            platform::deleteFile(platform::resolvePath(MArquivoLocal));
+            // One that stays is overwritten from byte 0 by the next attempt.
+            (void)platform::deleteFile(platform::resolvePath(MArquivoLocal));
             removeResumeRecord();
         }
         // With automatic reconnection, the reconnection is the pause and its maximum the
@@ -525,8 +526,9 @@ void TMHttpGetResume::judgeEnd(std::int64_t offset, Attempt& attempt)
         attempt.end = Attempt::End::Done;
     } else if (sizeKnown_ && offset > tamanhoArquivo_) {
         // More than the file has: the bytes cannot be trusted, and kept they would pass for
-        // the whole file at the next start.
-        platform::deleteFile(platform::resolvePath(MArquivoLocal));
+        // the whole file at the next start (one that stays is larger than the file, so the next
+        // start begins again from byte 0).
+        (void)platform::deleteFile(platform::resolvePath(MArquivoLocal));
         removeResumeRecord();
         attempt.stop(Attempt::End::Failed, 12152);
     } else if (!MBaixando) {
@@ -582,7 +584,8 @@ void TMHttpGetResume::writeResumeRecord(const std::string& validator)
 
 void TMHttpGetResume::removeResumeRecord()
 {
-    platform::deleteFile(resumeFilePath(platform::resolvePath(MArquivoLocal)));
+    // Missing already when none was written.
+    (void)platform::deleteFile(resumeFilePath(platform::resolvePath(MArquivoLocal)));
 }
 
 void TMHttpGetResume::fail(const std::string& text)

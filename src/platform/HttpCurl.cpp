@@ -436,7 +436,8 @@ HttpFileInfo probeFileInfo(const std::string& url, const std::function<void()>& 
             pump();
         return true;
     };
-    httpGetRange(request, callbacks);
+    // The head is all the query wants; a transport failure throws.
+    (void)httpGetRange(request, callbacks);
     HttpFileInfo info;
     info.status = head.status;
     info.etag = head.etag;
