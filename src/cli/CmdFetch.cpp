@@ -3,7 +3,6 @@
 #include "cli/Cli.h"
 #include "cli/Terminal.h"
 #include "online/MHttpGetResume.h"
-#include "platform/FileSystem.h"
 
 #include <atomic>
 #include <csignal>
@@ -96,11 +95,7 @@ int runFetch(Context&, const std::vector<std::string>& args)
     if (progressShown)
         std::fputs("\n", stderr);
 
-    const std::string path = platform::resolvePath(d.MArquivoLocal);
-    const bool complete =
-        !d.MErro() && platform::fileExists(path) &&
-        static_cast<std::int64_t>(platform::fileSize(path)) == d.MTamanhoArquivo();
-    return complete ? kExitOk : kExitRefused;
+    return !d.MErro() && d.localFileComplete() ? kExitOk : kExitRefused;
 }
 
 } // namespace

@@ -3,6 +3,7 @@
 #include "cli/Cli.h"
 #include "online/CatalogueUrl.h"
 #include "packages/WorkingFolders.h"
+#include "platform/AsciiCase.h"
 #include "platform/Errors.h"
 #include "platform/FileSystem.h"
 
@@ -38,8 +39,7 @@ void printUsage(std::ostream& out)
 
 std::optional<SimKind> parseSimKind(std::string text)
 {
-    std::transform(text.begin(), text.end(), text.begin(),
-                   [](unsigned char c) { return std::tolower(c); });
+    text = platform::lowerAscii(text);
     if (text == "none")
         return SimKind::None;
     if (text == "fs9")

@@ -193,9 +193,7 @@ Outcome DownloadFlow::run(const std::string& selectedArchiveUrl, const Simulator
     // is: one completed by an earlier click installs offline, a partial one fails to open and
     // stays for the resume.
     const bool present = platform::fileExists(archive);
-    const bool complete =
-        concluded && present &&
-        static_cast<std::int64_t>(platform::fileSize(archive)) == httpget_.MTamanhoArquivo();
+    const bool complete = concluded && httpget_.localFileComplete();
     const bool sizeUnknown = present && httpget_.MErro() && httpget_.MTamanhoArquivo() == 0;
     if (!complete && !sizeUnknown)
         return downloadFailed(feedback);

@@ -1,6 +1,7 @@
 #include "online/MHttpGetResume.h"
 
 #include "online/WinInetErrors.h"
+#include "platform/AsciiCase.h"
 #include "platform/Errors.h"
 #include "platform/FileSystem.h"
 #include "platform/Http.h"
@@ -190,10 +191,7 @@ std::string rateLabelText(double kilobytesPerSecond, const NumberSeparators& sep
 
 std::string normaliseDownloadUrl(const std::string& url)
 {
-    std::string head = url.substr(0, 7);
-    for (char& c : head)
-        c = static_cast<char>(std::tolower(static_cast<unsigned char>(c)));
-    if (head == "http://")
+    if (platform::lowerAscii(url.substr(0, 7)) == "http://")
         return url;
     // A URL with a scheme of its own ("https://", "ftp://") keeps it: putting "http://" in
     // front would only make it unusable.
@@ -323,6 +321,13 @@ TMHttpGetResume::StartEnd TMHttpGetResume::downloadFromLocalFile()
     if (MBaixando)
         completion();
     return StartEnd::Finished;
+}
+
+bool TMHttpGetResume::localFileComplete() const
+{
+    const std::string path = platform::resolvePath(MArquivoLocal);
+    return platform::fileExists(path) &&
+           static_cast<std::int64_t>(platform::fileSize(path)) == tamanhoArquivo_;
 }
 
 void TMHttpGetResume::normaliseUrl()

@@ -100,6 +100,9 @@ public:
     // The status text of the failure that ended the last start (a WinINet text, a refused
     // status, a file error); empty when it did not fail.
     const std::string& errorText() const { return errorText_; }
+    // MArquivoLocal exists and holds the MTamanhoArquivo bytes the server named: the file is
+    // complete (the callers add whether the last start ended without an error).
+    bool localFileComplete() const;
 
     // Downloads MURL into MArquivoLocal. Does nothing while MBaixando is set.
     void MBaixar();

@@ -2,6 +2,7 @@
 // environment as libcurl does (http_proxy, https_proxy, no_proxy), limits the time to connect
 // and the time without data, and reports transport failures with WinINet codes.
 
+#include "platform/AsciiCase.h"
 #include "platform/FileSystem.h"
 #include "platform/Http.h"
 
@@ -76,13 +77,8 @@ using Slist = std::unique_ptr<curl_slist, SlistDeleter>;
 
 bool startsWithNoCase(std::string_view text, std::string_view prefix)
 {
-    if (text.size() < prefix.size())
-        return false;
-    for (std::size_t i = 0; i < prefix.size(); ++i)
-        if (std::tolower(static_cast<unsigned char>(text[i])) !=
-            std::tolower(static_cast<unsigned char>(prefix[i])))
-            return false;
-    return true;
+    return text.size() >= prefix.size() &&
+           equalsIgnoringCase(text.substr(0, prefix.size()), prefix);
 }
 
 std::string trimmed(std::string_view s)
@@ -317,8 +313,7 @@ int httpUrlErrorCode(const std::string& url)
         char* host = nullptr;
         std::string name;
         if (curl_url_get(u, CURLUPART_SCHEME, &scheme, 0) == CURLUE_OK && scheme)
-            for (const char* c = scheme; *c; ++c)
-                name += static_cast<char>(std::tolower(static_cast<unsigned char>(*c)));
+            name = lowerAscii(scheme);
         if (name != "http" && name != "https")
             code = 12006;
         else if (curl_url_get(u, CURLUPART_HOST, &host, 0) != CURLUE_OK || !host || !*host)

@@ -358,7 +358,7 @@ private:
             value[1] == ':' && (value.size() == 2 || value[2] == '\\' || value[2] == '/');
         if (!isDrive)
             return value;
-        const char letter = static_cast<char>(std::tolower(static_cast<unsigned char>(value[0])));
+        const char letter = foldAscii(value[0]);
         std::string drive;
         const std::string device = prefix_ + "/dosdevices/" + letter + ":";
         if (char* real = ::realpath(device.c_str(), nullptr)) {
