@@ -363,19 +363,9 @@ TMHttpGetResume::TransferEnd TMHttpGetResume::transfer(std::int64_t& offset)
 {
     normaliseUrl();
     bytesRecebidos_ = 0;
-    const TransferEnd failed = MAutoReconectar ? TransferEnd::Reconnect : TransferEnd::Failed;
     for (;;) {
-        ++attempts_;
-        if (attempts_ > 1)
-            status("Download reiniciado automaticamente (" + std::to_string(attempts_ - 1) + ")!");
-        if (!erro_)
-            errorCheck(platform::httpUrlErrorCode(MURL));
-        if (erro_)
-            return failed;
-        if (offset > 0)
-            status("Download a ser resumido, definindo escopo...");
-        status("Enviando requisição ao servidor...");
-
+        if (!beginAttempt(offset))
+            return MAutoReconectar ? TransferEnd::Reconnect : TransferEnd::Failed;
         Attempt attempt;
         try {
             request(offset, attempt);
@@ -383,45 +373,71 @@ TMHttpGetResume::TransferEnd TMHttpGetResume::transfer(std::int64_t& offset)
             fail(e.what());
             return TransferEnd::Failed;
         }
-        switch (attempt.end) {
-        case Attempt::End::Done:
-            return TransferEnd::Done;
-        case Attempt::End::Paused:
+        if (const std::optional<TransferEnd> end = endAttempt(attempt, offset))
+            return *end;
+    }
+}
+
+// Counts the attempt and says what it does; false when the URL is refused.
+bool TMHttpGetResume::beginAttempt(std::int64_t offset)
+{
+    ++attempts_;
+    if (attempts_ > 1)
+        status("Download reiniciado automaticamente (" + std::to_string(attempts_ - 1) + ")!");
+    if (!erro_)
+        errorCheck(platform::httpUrlErrorCode(MURL));
+    if (erro_)
+        return false;
+    if (offset > 0)
+        status("Download a ser resumido, definindo escopo...");
+    status("Enviando requisição ao servidor...");
+    return true;
+}
+
+// How the transfer goes on after an attempt: its end, or nothing when another attempt follows.
+std::optional<TMHttpGetResume::TransferEnd> TMHttpGetResume::endAttempt(const Attempt& attempt,
+                                                                        std::int64_t& offset)
+{
+    const TransferEnd failed = MAutoReconectar ? TransferEnd::Reconnect : TransferEnd::Failed;
+    switch (attempt.end) {
+    case Attempt::End::Done:
+        return TransferEnd::Done;
+    case Attempt::End::Paused:
+        status("Download pausado!");
+        return TransferEnd::Paused;
+    case Attempt::End::Failed:
+        if (attempt.refusedStatus != 0)
+            fail(httpStatusText(attempt.refusedStatus));
+        else
+            errorCheck(attempt.code);
+        return failed;
+    default:
+        break;
+    }
+    if (attempt.fromZero) {
+        // The bytes held are no part of the file the server has now; gone, they cannot be
+        // resumed by a reconnection either.
+        offset = 0;
+        totalRecebido_ = 0;
+        // One that stays is overwritten from byte 0 by the next attempt.
+        (void)platform::deleteFile(platform::resolvePath(MArquivoLocal));
+        removeResumeRecord();
+    }
+    // With automatic reconnection, the reconnection is the pause and its maximum the
+    // budget; otherwise a few retries with growing pauses.
+    if (MAutoReconectar) {
+        errorCheck(attempt.code);
+        return TransferEnd::Reconnect;
+    }
+    if (!pauseBeforeRetry()) {
+        if (!MBaixando) {
             status("Download pausado!");
             return TransferEnd::Paused;
-        case Attempt::End::Failed:
-            if (attempt.refusedStatus != 0)
-                fail(httpStatusText(attempt.refusedStatus));
-            else
-                errorCheck(attempt.code);
-            return failed;
-        default:
-            break;
         }
-        if (attempt.fromZero) {
-            // The bytes held are no part of the file the server has now; gone, they cannot be
-            // resumed by a reconnection either.
-            offset = 0;
-            totalRecebido_ = 0;
-            // One that stays is overwritten from byte 0 by the next attempt.
-            (void)platform::deleteFile(platform::resolvePath(MArquivoLocal));
-            removeResumeRecord();
-        }
-        // With automatic reconnection, the reconnection is the pause and its maximum the
-        // budget; otherwise a few retries with growing pauses.
-        if (MAutoReconectar) {
-            errorCheck(attempt.code);
-            return TransferEnd::Reconnect;
-        }
-        if (!pauseBeforeRetry()) {
-            if (!MBaixando) {
-                status("Download pausado!");
-                return TransferEnd::Paused;
-            }
-            errorCheck(attempt.code);
-            return TransferEnd::Failed;
-        }
+        errorCheck(attempt.code);
+        return TransferEnd::Failed;
     }
+    return std::nullopt;
 }
 
 void TMHttpGetResume::request(std::int64_t& offset, Attempt& attempt)

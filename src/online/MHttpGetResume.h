@@ -29,6 +29,7 @@
 #include <chrono>
 #include <cstdint>
 #include <functional>
+#include <optional>
 #include <string>
 
 namespace hx::platform {
@@ -127,6 +128,8 @@ private:
     StartEnd downloadFromLocalFile();
     std::int64_t sizeQuery();
     TransferEnd transfer(std::int64_t& offset);
+    bool beginAttempt(std::int64_t offset);
+    std::optional<TransferEnd> endAttempt(const Attempt& attempt, std::int64_t& offset);
     void request(std::int64_t& offset, Attempt& attempt);
     bool acceptHead(const platform::HttpResponseHead& head, std::int64_t& offset, Attempt& attempt);
     void judgeEnd(std::int64_t offset, Attempt& attempt);
