@@ -166,6 +166,24 @@ TEST(DownloadFlowTitles, PercentIsRoundedHalfAwayFromZero)
     EXPECT_EQ(downloadApplicationTitle(42, 100), "KZQ HX - 42%");
 }
 
+TEST(DownloadFlowTitles, BothTitlesCarryThePercentageOnceTheSizeIsKnown)
+{
+    const struct {
+        std::int64_t received, total;
+        std::vector<std::string> titles; // "caption|title" as set, none while the size is unknown
+    } cases[] = {
+        {0, 1000, {"KZQ Hangarix - 0%|KZQ HX - 0%"}},
+        {849, 2000, {"KZQ Hangarix - 42%|KZQ HX - 42%"}},
+        {10, 0, {}},
+        {10, -1, {}},
+    };
+    for (const auto& c : cases) {
+        Recorder feedback;
+        showDownloadTitles(feedback, c.received, c.total);
+        EXPECT_EQ(feedback.titles, c.titles) << c.received << " of " << c.total;
+    }
+}
+
 TEST_F(DownloadFlowTest, InstallsTwoPackagesOfOneProductWithConsecutiveNumbersAndCleansUp)
 {
     publish("two.zip", ZipMaker()
