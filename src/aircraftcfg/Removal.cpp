@@ -204,6 +204,38 @@ Outcome RemovalPanel::listLiveries(const Simulator& sim, Feedback& feedback)
     return Outcome::Completed;
 }
 
+std::optional<std::string> RemovalPanel::selectedConfigFile(const std::string& base,
+                                                            Feedback& feedback) const
+{
+    // With no product selected the path names no file, which the existence test reports.
+    const std::string product = products_.selectedText();
+    if (!product.empty() && !isPlainName(product)) {
+        feedback.showMessage(notPlainMessage("product", product));
+        return std::nullopt;
+    }
+    const std::string configPath = configFilePath(base, product);
+    if (product.empty() || !platform::fileExists(configPath)) {
+        feedback.showMessage(kCannotFindConfig);
+        feedback.hideProgressPanel();
+        return std::nullopt;
+    }
+    return configPath;
+}
+
+void RemovalPanel::relistAfterRemoval(const std::string& configPath,
+                                      const std::string& keptTextureFolder, Feedback& feedback)
+{
+    liveries_.clear();
+    liveries_.items = listLiveryNames(readWorkingText(configPath));
+    liveries_.select(0);
+    feedback.listsChanged();
+    feedback.showMessage(!keptTextureFolder.empty()
+                             ? std::string(kRemovedSuccesfully) + "\nThe texture folder \"" +
+                                   keptTextureFolder +
+                                   "\" is still used by another livery and was kept"
+                             : std::string(kRemovedSuccesfully));
+}
+
 Outcome RemovalPanel::removeSelectedLivery(const Simulator& sim, Feedback& feedback)
 {
     const std::optional<std::string> base = aircraftBaseFolder(sim);
@@ -211,18 +243,11 @@ Outcome RemovalPanel::removeSelectedLivery(const Simulator& sim, Feedback& feedb
         feedback.showMessage(kPleaseSelectFS);
         return Outcome::Refused;
     }
-    // With no product selected the path names no file, which the existence test reports.
+    const std::optional<std::string> config = selectedConfigFile(*base, feedback);
+    if (!config)
+        return Outcome::Refused;
+    const std::string& configPath = *config;
     const std::string product = products_.selectedText();
-    if (!product.empty() && !isPlainName(product)) {
-        feedback.showMessage(notPlainMessage("product", product));
-        return Outcome::Refused;
-    }
-    const std::string configPath = configFilePath(*base, product);
-    if (product.empty() || !platform::fileExists(configPath)) {
-        feedback.showMessage(kCannotFindConfig);
-        feedback.hideProgressPanel();
-        return Outcome::Refused;
-    }
 
     const std::string text = readWorkingText(configPath);
     EntrySpan span;
@@ -252,15 +277,7 @@ Outcome RemovalPanel::removeSelectedLivery(const Simulator& sim, Feedback& feedb
     const bool keptInUse = ownTextureFolder && textureFolderInUse(rest, textureFolderName);
     if (ownTextureFolder && !keptInUse)
         deleteTextureFolder(platform::joinPath(*base + product, textureFolderName));
-
-    liveries_.clear();
-    liveries_.items = listLiveryNames(readWorkingText(configPath));
-    liveries_.select(0);
-    feedback.listsChanged();
-    feedback.showMessage(keptInUse ? std::string(kRemovedSuccesfully) + "\nThe texture folder \"" +
-                                         textureFolderName +
-                                         "\" is still used by another livery and was kept"
-                                   : std::string(kRemovedSuccesfully));
+    relistAfterRemoval(configPath, keptInUse ? textureFolderName : std::string(), feedback);
     return Outcome::Completed;
 }
 

@@ -13,6 +13,7 @@
 #include "packages/Simulator.h"
 
 #include <cstddef>
+#include <optional>
 #include <string>
 #include <string_view>
 #include <vector>
@@ -51,6 +52,15 @@ public:
     Outcome removeSelectedLivery(const Simulator& sim, Feedback& feedback);
 
 private:
+    // The selected product's aircraft.cfg in `base`; nothing, after its refusal's message, when
+    // the product is no plain name or the file is missing.
+    std::optional<std::string> selectedConfigFile(const std::string& base,
+                                                  Feedback& feedback) const;
+    // Lists the liveries of the rewritten file and reports the removal; `keptTextureFolder`
+    // names the folder kept for another livery (empty: none).
+    void relistAfterRemoval(const std::string& configPath, const std::string& keptTextureFolder,
+                            Feedback& feedback);
+
     ChoiceList products_;
     ChoiceList liveries_;
 };
