@@ -6,6 +6,8 @@
 #include "packages/SafeName.h"
 #include "platform/FileSystem.h"
 
+#include <utility>
+
 namespace hx {
 
 namespace {
@@ -23,8 +25,9 @@ void copyFiles(const std::string& fromFolder, const char* pattern, const std::st
         // Windows would rewrite (a trailing dot or blank) from landing on another file.
         if (entry.isFolder || !isPlainName(entry.name))
             continue;
-        platform::copyFileNoOverwrite(joinPath(fromFolder, entry.name),
-                                      joinPath(toFolder, entry.name));
+        // A file that is there already is kept, as the copy never overwrites.
+        (void)platform::copyFileNoOverwrite(joinPath(fromFolder, entry.name),
+                                            joinPath(toFolder, entry.name));
         feedback.processEvents();
     }
 }
@@ -73,8 +76,9 @@ PackageToInstall preparePackage(const std::string& packageFolder)
     PackageToInstall package;
     package.packageFolder = packageFolder;
     package.textureFolderName = textureFolderName(packageFolder);
-    package.informationText = readInformationText(informationFilePath(packageFolder));
-    package.productFolderName = productFolderName(package.informationText);
+    PackageDescription description = describePackage(packageFolder);
+    package.informationText = std::move(description.informationText);
+    package.productFolderName = std::move(description.productFolderName);
     return package;
 }
 
@@ -110,7 +114,7 @@ Outcome installOnePackage(const PackageToInstall& package, const Simulator& sim,
         return Outcome::Completed;
     const std::string installed =
         platform::resolvePath(joinPath(productFolder, package.textureFolderName));
-    platform::createFolder(installed);
+    (void)platform::createFolder(installed); // it may be there already: the test below decides
     if (!platform::folderExists(installed))
         return Outcome::Completed; // nothing can be copied; the entry stays
     copyFiles(joinPath(package.packageFolder, package.textureFolderName), "*.*", installed,
@@ -133,14 +137,15 @@ Outcome installSelectedPackage(const LocalPackageList& list, const Simulator& si
 
     PackageToInstall package;
     package.packageFolder = folder;
-    package.informationText = readInformationText(informationFilePath(folder));
+    PackageDescription description = describePackage(folder);
+    package.informationText = std::move(description.informationText);
     const CurrentPackage& current = list.current();
     if (current.name == name) {
         package.textureFolderName = current.textureFolderName;
         package.productFolderName = current.productFolderName;
     } else {
         package.textureFolderName = textureFolderName(folder);
-        package.productFolderName = productFolderName(package.informationText);
+        package.productFolderName = std::move(description.productFolderName);
     }
     const Outcome outcome = installOnePackage(package, sim, feedback);
     if (outcome != Outcome::Completed)

@@ -138,9 +138,9 @@ void TForm1::processEvents()
     QCoreApplication::processEvents();
 }
 
-void TForm1::enterPhase(FlowPhase phase, const std::string& label8Text)
+void TForm1::enterPhase(FlowPhase phase)
 {
-    ui_.p3->enterPhase(phase, label8Text);
+    ui_.p3->enterPhase(phase);
     // The phase shows before its work starts: the panel is drawn now.
     processEvents();
 }
@@ -167,11 +167,6 @@ void TForm1::showApplicationTitle(const QString& title)
     // the window's own caption stays out of sight (there is no caption bar).
     setApplicationTitle(title);
     setWindowTitle(title);
-}
-
-void TForm1::showDownloadTitles(std::int64_t received, std::int64_t total)
-{
-    setTitles(downloadCaption(received, total), downloadApplicationTitle(received, total));
 }
 
 template <typename Body> void TForm1::guarded(Body&& body)
@@ -260,7 +255,7 @@ void TForm1::BitBtn8Click()
     // usable; the flow reads them at the start and again before each package is installed.
     ui_.setActionsEnabled(false);
     guarded([&] {
-        downloadFlow().BitBtn8Click(
+        downloadFlow().downloadAndInstall(
             url, [this] { return currentSimulator(); }, *this);
     });
     ui_.setActionsEnabled(true);
@@ -268,7 +263,7 @@ void TForm1::BitBtn8Click()
 
 void TForm1::httpgetMOnProgress()
 {
-    showDownloadTitles(httpget_->MTotalRecebido(), httpget_->MTamanhoArquivo());
+    showDownloadTitles(*this, httpget_->MTotalRecebido(), httpget_->MTamanhoArquivo());
 }
 
 void TForm1::stopDownload()
@@ -281,7 +276,7 @@ void TForm1::showProgressPreview(FlowPhase phase)
 {
     const auto [received, total] = ui_.p3->showPreview(phase, *httpget_);
     if (phase == FlowPhase::Download)
-        showDownloadTitles(received, total);
+        showDownloadTitles(*this, received, total);
 }
 
 void TForm1::stopProgressPreview()
@@ -372,8 +367,8 @@ void TForm1::BitBtn1Click()
 
 void TForm1::showRemovalLists()
 {
-    ui_.p1->showProducts(removal_.cb3().items, removal_.cb3().selected);
-    ui_.p1->showLiveries(removal_.cb4().items, removal_.cb4().selected);
+    ui_.p1->showProducts(removal_.products().items, removal_.products().selected);
+    ui_.p1->showLiveries(removal_.liveries().items, removal_.liveries().selected);
 }
 
 // A removal refills the livery list before its message box: the box appears over the new list.
@@ -411,8 +406,8 @@ void TForm1::showCatalogueLists()
 {
     if (!catalogue_)
         return;
-    ui_.p2->showProducts(catalogue_->cb5().items, catalogue_->cb5().selected);
-    ui_.p2->showLiveries(catalogue_->cb6().items, catalogue_->cb6().selected);
+    ui_.p2->showProducts(catalogue_->products().items, catalogue_->products().selected);
+    ui_.p2->showLiveries(catalogue_->liveries().items, catalogue_->liveries().selected);
 }
 
 void TForm1::BitBtn11Click()
@@ -423,20 +418,20 @@ void TForm1::BitBtn11Click()
             TForm1* form;
             ~Sync() { form->showCatalogueLists(); }
         } sync{this};
-        if (catalogueModel().BitBtn11Click())
+        if (catalogueModel().open())
             ui_.showWorkPanel(ui_.p2);
     });
 }
 
 void TForm1::cb5Change(int index)
 {
-    guarded([&] { catalogueModel().cb5Change(index); });
+    guarded([&] { catalogueModel().chooseProduct(index); });
     showCatalogueLists();
 }
 
 void TForm1::cb6Change(int index)
 {
-    guarded([&] { catalogueModel().cb6Change(index); });
+    guarded([&] { catalogueModel().chooseLivery(index); });
     showCatalogueLists();
 }
 

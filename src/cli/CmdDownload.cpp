@@ -42,12 +42,12 @@ public:
         if (interrupted)
             httpget_.MBaixando = false;
     }
-    void enterPhase(FlowPhase, const std::string& label8Text) override
+    void enterPhase(FlowPhase phase) override
     {
         if (!terminal_)
             return;
         endLine();
-        std::string line = label8Text;
+        std::string line = phaseText(phase);
         if (const auto cut = line.find("\r\n"); cut != std::string::npos)
             line.replace(cut, 2, " ");
         std::fprintf(stderr, "%s\n", line.c_str());
@@ -91,15 +91,15 @@ int runDownload(Context& ctx, const std::vector<std::string>& args)
     const int livery = parseIndex(args[1]);
 
     Catalogue catalogue(ctx.catalogueUrl, ctx.startupFolder, [](const std::string&) {});
-    catalogue.BitBtn11Click();
-    if (static_cast<std::size_t>(product) >= catalogue.cb5().items.size())
+    catalogue.open();
+    if (static_cast<std::size_t>(product) >= catalogue.products().items.size())
         throw UsageError("the catalogue has no product " + args[0] + " (it lists " +
-                         std::to_string(catalogue.cb5().items.size()) + ")");
-    catalogue.cb5Change(product);
-    if (static_cast<std::size_t>(livery) >= catalogue.cb6().items.size())
+                         std::to_string(catalogue.products().items.size()) + ")");
+    catalogue.chooseProduct(product);
+    if (static_cast<std::size_t>(livery) >= catalogue.liveries().items.size())
         throw UsageError("product " + args[0] + " has no livery " + args[1] + " (it lists " +
-                         std::to_string(catalogue.cb6().items.size()) + ")");
-    catalogue.cb6Change(livery);
+                         std::to_string(catalogue.liveries().items.size()) + ")");
+    catalogue.chooseLivery(livery);
 
     TMHttpGetResume httpget;
     TerminalFeedback feedback(httpget);
@@ -108,7 +108,8 @@ int runDownload(Context& ctx, const std::vector<std::string>& args)
 
     interrupted = false;
     const auto previous = std::signal(SIGINT, onInterrupt);
-    const Outcome outcome = flow.BitBtn8Click(catalogue.selectedArchiveUrl(), ctx.sim, feedback);
+    const Outcome outcome =
+        flow.downloadAndInstall(catalogue.selectedArchiveUrl(), ctx.sim, feedback);
     std::signal(SIGINT, previous);
     return exitCode(outcome);
 }
