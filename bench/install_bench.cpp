@@ -132,7 +132,7 @@ void benchCopy(const hx::test::TempDir& dir, int rounds)
         fs::create_directory(b);
         auto start = Clock::now();
         for (const auto& f : files)
-            hx::platform::copyFileNoOverwrite(source + "/" + f.name, a + "/" + f.name);
+            (void)hx::platform::copyFileNoOverwrite(source + "/" + f.name, a + "/" + f.name);
         ours.push_back(secondsSince(start));
         start = Clock::now();
         const std::string command =

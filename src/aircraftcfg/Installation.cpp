@@ -7,6 +7,8 @@
 #include "packages/SafeName.h"
 #include "platform/FileSystem.h"
 
+#include <utility>
+
 namespace hx {
 
 namespace {
@@ -25,6 +27,7 @@ void copyFiles(const std::string& fromFolder, const char* pattern, const std::st
         // Windows would rewrite (a trailing dot or blank) from landing on another file.
         if (entry.isFolder || !isPlainName(entry.name))
             continue;
+        // A file that is there already is kept, as the copy never overwrites.
         const std::string target = joinPath(toFolder, entry.name);
         if (platform::copyFileNoOverwrite(joinPath(fromFolder, entry.name), target))
             change.fileCopied(target);
@@ -108,8 +111,9 @@ PackageToInstall preparePackage(const std::string& packageFolder)
     PackageToInstall package;
     package.packageFolder = packageFolder;
     package.textureFolderName = textureFolderName(packageFolder);
-    package.informationText = readInformationText(informationFilePath(packageFolder));
-    package.productFolderName = productFolderName(package.informationText);
+    PackageDescription description = describePackage(packageFolder);
+    package.informationText = std::move(description.informationText);
+    package.productFolderName = std::move(description.productFolderName);
     return package;
 }
 
@@ -159,14 +163,15 @@ Outcome installSelectedPackage(const LocalPackageList& list, const Simulator& si
 
     PackageToInstall package;
     package.packageFolder = folder;
-    package.informationText = readInformationText(informationFilePath(folder));
+    PackageDescription description = describePackage(folder);
+    package.informationText = std::move(description.informationText);
     const CurrentPackage& current = list.current();
     if (current.name == name) {
         package.textureFolderName = current.textureFolderName;
         package.productFolderName = current.productFolderName;
     } else {
         package.textureFolderName = textureFolderName(folder);
-        package.productFolderName = productFolderName(package.informationText);
+        package.productFolderName = std::move(description.productFolderName);
     }
     const Outcome outcome = installOnePackage(package, sim, feedback);
     if (outcome != Outcome::Completed)

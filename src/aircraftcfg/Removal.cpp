@@ -102,12 +102,14 @@ void deleteTextureFolder(const std::string& folder)
 {
     if (platform::isLink(folder)) {
         // A link (or junction) to a folder elsewhere: only the link is the livery's.
-        platform::deleteFile(folder) || platform::removeFolder(folder);
+        // Whatever cannot be deleted stays: the entry is already gone from aircraft.cfg.
+        (void)(platform::deleteFile(folder) || platform::removeFolder(folder));
         return;
     }
+    // As above, what cannot be deleted stays (and the folder with it).
     for (const platform::DirEntry& entry : platform::listFolder(folder, "*.*"))
-        platform::deleteFile(platform::joinPath(folder, entry.name));
-    platform::removeFolder(folder);
+        (void)platform::deleteFile(platform::joinPath(folder, entry.name));
+    (void)platform::removeFolder(folder);
 }
 
 // With a history the folder moves into the change's record, so an undo brings it back; without
@@ -182,35 +184,35 @@ bool RemovalPanel::openPanel(const Simulator& sim, Feedback& feedback)
         feedback.showMessage(kPleaseSelectFS);
         return false;
     }
-    cb3_.clear();
+    products_.clear();
     for (const platform::DirEntry& entry : platform::listFolder(*base, kProductPattern))
-        cb3_.items.push_back(entry.name);
+        products_.items.push_back(entry.name);
     return true;
 }
 
 Outcome RemovalPanel::productChosen(const Simulator& sim, int index, Feedback& feedback)
 {
-    cb3_.select(index);
+    products_.select(index);
     return listLiveries(sim, feedback);
 }
 
 void RemovalPanel::showLiveriesOf(const std::string& workingText)
 {
-    cb4_.items = listLiveryNames(workingText);
-    cb4_.select(0);
+    liveries_.items = listLiveryNames(workingText);
+    liveries_.select(0);
     warning_ = numberingWarning(workingText);
 }
 
 Outcome RemovalPanel::listLiveries(const Simulator& sim, Feedback& feedback)
 {
-    cb4_.clear();
+    liveries_.clear();
     warning_.clear();
     const std::optional<std::string> base = aircraftBaseFolder(sim);
     if (!base) {
         feedback.showMessage(kPleaseSelectFS);
         return Outcome::Refused;
     }
-    const std::string product = cb3_.selectedText();
+    const std::string product = products_.selectedText();
     if (product.empty())
         return Outcome::Stopped; // the window cannot get here: a change always picks an item
     if (!isPlainName(product)) {
@@ -221,6 +223,37 @@ Outcome RemovalPanel::listLiveries(const Simulator& sim, Feedback& feedback)
     return Outcome::Completed;
 }
 
+std::optional<std::string> RemovalPanel::selectedConfigFile(const std::string& base,
+                                                            Feedback& feedback) const
+{
+    // With no product selected the path names no file, which the existence test reports.
+    const std::string product = products_.selectedText();
+    if (!product.empty() && !isPlainName(product)) {
+        feedback.showMessage(notPlainMessage("product", product));
+        return std::nullopt;
+    }
+    const std::string configPath = configFilePath(base, product);
+    if (product.empty() || !platform::fileExists(configPath)) {
+        feedback.showMessage(kCannotFindConfig);
+        feedback.hideProgressPanel();
+        return std::nullopt;
+    }
+    return configPath;
+}
+
+void RemovalPanel::relistAfterRemoval(const std::string& configPath,
+                                      const std::string& keptTextureFolder, Feedback& feedback)
+{
+    liveries_.clear();
+    showLiveriesOf(readWorkingText(configPath));
+    feedback.listsChanged();
+    feedback.showMessage(!keptTextureFolder.empty()
+                             ? std::string(kRemovedSuccesfully) + "\nThe texture folder \"" +
+                                   keptTextureFolder +
+                                   "\" is still used by another livery and was kept"
+                             : std::string(kRemovedSuccesfully));
+}
+
 Outcome RemovalPanel::removeSelectedLivery(const Simulator& sim, Feedback& feedback)
 {
     const std::optional<std::string> base = aircraftBaseFolder(sim);
@@ -228,27 +261,20 @@ Outcome RemovalPanel::removeSelectedLivery(const Simulator& sim, Feedback& feedb
         feedback.showMessage(kPleaseSelectFS);
         return Outcome::Refused;
     }
-    // With no product selected the path names no file, which the existence test reports.
-    const std::string product = cb3_.selectedText();
-    if (!product.empty() && !isPlainName(product)) {
-        feedback.showMessage(notPlainMessage("product", product));
+    const std::optional<std::string> config = selectedConfigFile(*base, feedback);
+    if (!config)
         return Outcome::Refused;
-    }
-    const std::string configPath = configFilePath(*base, product);
-    if (product.empty() || !platform::fileExists(configPath)) {
-        feedback.showMessage(kCannotFindConfig);
-        feedback.hideProgressPanel();
-        return Outcome::Refused;
-    }
+    const std::string& configPath = *config;
+    const std::string product = products_.selectedText();
 
     const std::string text = readWorkingText(configPath);
     EntrySpan span;
-    if (cb4_.selected < 0) {
+    if (liveries_.selected < 0) {
         feedback.showMessage("No livery is selected; nothing was removed");
         return Outcome::Refused;
     }
-    if (!findEntry(text, cb4_.selected, span) || !entryShowsItem(text, span, cb4_)) {
-        feedback.showMessage(noEntryMessage(cb4_));
+    if (!findEntry(text, liveries_.selected, span) || !entryShowsItem(text, span, liveries_)) {
+        feedback.showMessage(noEntryMessage(liveries_));
         return Outcome::Refused;
     }
     // The folder name as Windows reads it, trailing dots and blanks dropped: "texture=Blue "
@@ -265,7 +291,7 @@ Outcome RemovalPanel::removeSelectedLivery(const Simulator& sim, Feedback& feedb
     // The history keeps the file first; when it cannot, nothing is removed.
     const std::string rest = cutEntry(text, span);
     PendingChange change =
-        beginChange(ChangeAction::Removal, product, cb4_.selectedText(), configPath);
+        beginChange(ChangeAction::Removal, product, liveries_.selectedText(), configPath);
     writeWorkingText(configPath, rest);
 
     // A folder that another entry still names (the same package installed twice) stays.
@@ -273,14 +299,7 @@ Outcome RemovalPanel::removeSelectedLivery(const Simulator& sim, Feedback& feedb
     if (ownTextureFolder && !keptInUse)
         removeTextureFolder(platform::joinPath(*base + product, textureFolderName), change);
     change.finish();
-
-    cb4_.clear();
-    showLiveriesOf(readWorkingText(configPath));
-    feedback.listsChanged();
-    feedback.showMessage(keptInUse ? std::string(kRemovedSuccesfully) + "\nThe texture folder \"" +
-                                         textureFolderName +
-                                         "\" is still used by another livery and was kept"
-                                   : std::string(kRemovedSuccesfully));
+    relistAfterRemoval(configPath, keptInUse ? textureFolderName : std::string(), feedback);
     return Outcome::Completed;
 }
 

@@ -1,17 +1,19 @@
 #pragma once
-// The removal panel without its widgets: the product box cb3 (the maker's aircraft installed in
-// the simulator), the livery box cb4 (the "ui_variation=" names of the chosen aircraft's
+// The removal panel without its widgets: the product list (the maker's aircraft installed in
+// the simulator), the livery list (the "ui_variation=" names of the chosen aircraft's
 // aircraft.cfg) and the three actions the window's handlers and hangarix-cli run on them.
 //
-// An item's position in cb4 is what identifies a livery: item i stands for the i-th entry header
-// of the file in file order, whatever number it carries. Before removing, the removal checks
-// that this entry's "ui_variation=" is the i-th of the file and still reads as the item does.
+// An item's position in the livery list is what identifies a livery: item i stands for the i-th
+// entry header of the file in file order, whatever number it carries. Before removing, the removal
+// checks that this entry's "ui_variation=" is the i-th of the file and still reads as the item
+// does.
 
 #include "packages/ChoiceList.h"
 #include "packages/Feedback.h"
 #include "packages/Simulator.h"
 
 #include <cstddef>
+#include <optional>
 #include <string>
 #include <string_view>
 #include <vector>
@@ -23,39 +25,49 @@ inline constexpr const char* kProductPattern = "KZQ_*.";
 
 class RemovalPanel {
 public:
-    const ChoiceList& cb3() const { return cb3_; } // products
-    const ChoiceList& cb4() const { return cb4_; } // liveries of the chosen product
+    const ChoiceList& products() const { return products_; }
+    const ChoiceList& liveries() const { return liveries_; } // of the chosen product
     // One line under the livery list when the chosen product's entries have a gap or a repeat
     // in their numbers (the simulator then hides liveries); empty otherwise.
     const std::string& warning() const { return warning_; }
 
-    // The user's choice in either box (no procedure runs; cb3Change is productChosen).
-    void selectProduct(int index) { cb3_.select(index); }
-    void selectLivery(int index) { cb4_.select(index); }
+    // The user's choice in either list (no procedure runs; see productChosen for the one that
+    // lists the liveries).
+    void selectProduct(int index) { products_.select(index); }
+    void selectLivery(int index) { liveries_.select(index); }
 
-    // Opens the panel (BitBtn12Click): refills cb3 with the names in the aircraft base folder
-    // that match "KZQ_*.", in the order the file system lists them, nothing selected; cb4
+    // Opens the panel: refills the product list with the names in the aircraft base folder that
+    // match "KZQ_*.", in the order the file system lists them, nothing selected; the livery list
     // keeps its items. Returns whether the panel shows (false after "Please select FS").
     bool openPanel(const Simulator& sim, Feedback& feedback);
 
-    // cb3Change: selects `index` in cb3 and lists the liveries of that product.
+    // Selects product `index` and lists the liveries of that product.
     Outcome productChosen(const Simulator& sim, int index, Feedback& feedback);
 
-    // Refills cb4 from the selected product's aircraft.cfg, first item selected. The file is
-    // read without an existence test, so a missing file throws IoError ("File not found").
+    // Refills the livery list from the selected product's aircraft.cfg, first item selected. The
+    // file is read without an existence test, so a missing file throws IoError ("File not found").
     Outcome listLiveries(const Simulator& sim, Feedback& feedback);
 
-    // BitBtn6Click: cuts the entry of the livery selected in cb4 out of aircraft.cfg, renumbers
-    // the remaining entries, writes the file back atomically, empties and removes the entry's
-    // texture folder unless another entry still names it, refills cb4 and reports "Removed
+    // Cuts the entry of the selected livery out of aircraft.cfg, renumbers the remaining
+    // entries, writes the file back atomically, empties and removes the entry's texture folder
+    // unless another entry still names it, refills the livery list and reports "Removed
     // succesfully" (with a second line when the folder was kept). Refusals change nothing.
     Outcome removeSelectedLivery(const Simulator& sim, Feedback& feedback);
 
 private:
-    ChoiceList cb3_;
-    ChoiceList cb4_;
+    // The selected product's aircraft.cfg in `base`; nothing, after its refusal's message, when
+    // the product is no plain name or the file is missing.
+    std::optional<std::string> selectedConfigFile(const std::string& base,
+                                                  Feedback& feedback) const;
+    // Lists the liveries of the rewritten file and reports the removal; `keptTextureFolder`
+    // names the folder kept for another livery (empty: none).
+    void relistAfterRemoval(const std::string& configPath, const std::string& keptTextureFolder,
+                            Feedback& feedback);
+
+    ChoiceList products_;
+    ChoiceList liveries_;
     std::string warning_;
-    // Fills cb4 (first item selected) and the warning from the text of aircraft.cfg.
+    // Fills the livery list (first item selected) and the warning from aircraft.cfg's text.
     void showLiveriesOf(const std::string& workingText);
 };
 

@@ -153,9 +153,9 @@ void TForm1::processEvents()
     QCoreApplication::processEvents();
 }
 
-void TForm1::enterPhase(FlowPhase phase, const std::string& label8Text)
+void TForm1::enterPhase(FlowPhase phase)
 {
-    ui_.p3->enterPhase(phase, label8Text);
+    ui_.p3->enterPhase(phase);
     // The phase shows before its work starts: the panel is drawn now.
     processEvents();
 }
@@ -182,11 +182,6 @@ void TForm1::showApplicationTitle(const QString& title)
     // the window's own caption stays out of sight (there is no caption bar).
     setApplicationTitle(title);
     setWindowTitle(title);
-}
-
-void TForm1::showDownloadTitles(std::int64_t received, std::int64_t total)
-{
-    setTitles(downloadCaption(received, total), downloadApplicationTitle(received, total));
 }
 
 template <typename Body> void TForm1::guarded(Body&& body)
@@ -277,7 +272,7 @@ void TForm1::BitBtn8Click()
     // usable; the flow reads them at the start and again before each package is installed.
     ui_.setActionsEnabled(false);
     guarded([&] {
-        downloadFlow().BitBtn8Click(
+        downloadFlow().downloadAndInstall(
             url, [this] { return currentSimulator(); }, *this);
     });
     ui_.setActionsEnabled(true);
@@ -285,7 +280,7 @@ void TForm1::BitBtn8Click()
 
 void TForm1::httpgetMOnProgress()
 {
-    showDownloadTitles(httpget_->MTotalRecebido(), httpget_->MTamanhoArquivo());
+    showDownloadTitles(*this, httpget_->MTotalRecebido(), httpget_->MTamanhoArquivo());
 }
 
 void TForm1::stopDownload()
@@ -298,7 +293,7 @@ void TForm1::showProgressPreview(FlowPhase phase)
 {
     const auto [received, total] = ui_.p3->showPreview(phase, *httpget_);
     if (phase == FlowPhase::Download)
-        showDownloadTitles(received, total);
+        showDownloadTitles(*this, received, total);
 }
 
 void TForm1::stopProgressPreview()
@@ -389,8 +384,8 @@ void TForm1::BitBtn1Click()
 
 void TForm1::showRemovalLists()
 {
-    ui_.p1->showProducts(removal_.cb3().items, removal_.cb3().selected);
-    ui_.p1->showLiveries(removal_.cb4().items, removal_.cb4().selected);
+    ui_.p1->showProducts(removal_.products().items, removal_.products().selected);
+    ui_.p1->showLiveries(removal_.liveries().items, removal_.liveries().selected);
     ui_.p1->showWarning(removal_.warning());
 }
 
@@ -491,7 +486,7 @@ void TForm1::undoLastChange()
             return;
         const UndoResult result = history_->undo();
         // The lists show the aircraft as the undo left it, before its message.
-        if (removal_.cb3().selected >= 0)
+        if (removal_.products().selected >= 0)
             removal_.listLiveries(currentSimulator(), *this);
         showRemovalLists();
         showMessage(result.message);
@@ -504,8 +499,8 @@ void TForm1::showCatalogueLists()
 {
     if (!catalogue_)
         return;
-    ui_.p2->showProducts(catalogue_->cb5().items, catalogue_->cb5().selected);
-    ui_.p2->showLiveries(catalogue_->cb6().items, catalogue_->cb6().selected);
+    ui_.p2->showProducts(catalogue_->products().items, catalogue_->products().selected);
+    ui_.p2->showLiveries(catalogue_->liveries().items, catalogue_->liveries().selected);
 }
 
 void TForm1::BitBtn11Click()
@@ -516,20 +511,20 @@ void TForm1::BitBtn11Click()
             TForm1* form;
             ~Sync() { form->showCatalogueLists(); }
         } sync{this};
-        if (catalogueModel().BitBtn11Click())
+        if (catalogueModel().open())
             ui_.showWorkPanel(ui_.p2);
     });
 }
 
 void TForm1::cb5Change(int index)
 {
-    guarded([&] { catalogueModel().cb5Change(index); });
+    guarded([&] { catalogueModel().chooseProduct(index); });
     showCatalogueLists();
 }
 
 void TForm1::cb6Change(int index)
 {
-    guarded([&] { catalogueModel().cb6Change(index); });
+    guarded([&] { catalogueModel().chooseLivery(index); });
     showCatalogueLists();
 }
 

@@ -62,7 +62,7 @@ public:
     void processEvents() override;
     void listsChanged() override;
     // DownloadFlowFeedback
-    void enterPhase(FlowPhase phase, const std::string& label8Text) override;
+    void enterPhase(FlowPhase phase) override;
     void setUnpackMeter(int percent) override;
     void hideUnpackMeter() override;
     void setTitles(const std::string& caption, const std::string& applicationTitle) override;
@@ -110,7 +110,6 @@ private:
     // A message box over the window with the application title as caption.
     void messageBox(QMessageBox::Icon icon, const std::string& text, const std::string& detail);
     void showApplicationTitle(const QString& title);
-    void showDownloadTitles(std::int64_t received, std::int64_t total);
     void fillLocalPackages();
     void showLocalPackage();
     void showRemovalLists();

@@ -121,9 +121,9 @@ void ProgressView::colourDownloadBar()
     ProgressBar_->setStyleSheet(style.arg(lightColor().name(), darkColor().name()));
 }
 
-void ProgressView::enterPhase(FlowPhase phase, const std::string& text)
+void ProgressView::enterPhase(FlowPhase phase)
 {
-    Label8_->setText(displayText(text));
+    Label8_->setText(displayText(phaseText(phase)));
     switch (phase) {
     case FlowPhase::Download:
         mb1_->hide();
@@ -164,7 +164,7 @@ std::pair<std::int64_t, std::int64_t> ProgressView::showPreview(FlowPhase phase,
     constexpr std::int64_t total = 10'250 * 1024;
     constexpr std::int64_t received = total * 42 / 100;
     const NumberSeparators& seps = userNumberSeparators();
-    enterPhase(FlowPhase::Download, kDownloadPhaseText);
+    enterPhase(FlowPhase::Download);
     httpget.MProgressBar->setMaximum(total);
     httpget.MProgressBar->setPosition(received);
     httpget.MLblTotal(kilobytesText(total, seps));
@@ -172,12 +172,12 @@ std::pair<std::int64_t, std::int64_t> ProgressView::showPreview(FlowPhase phase,
     httpget.MLblRestante(remainingLabelText(received, total, seps));
     httpget.MLblTempoRestante(timeLeftLabelText(65));
     if (phase != FlowPhase::Download) {
-        enterPhase(FlowPhase::Unpack, kUnpackPhaseText);
+        enterPhase(FlowPhase::Unpack);
         setUnpackMeter(60);
     }
     if (phase == FlowPhase::Install) {
         hideUnpackMeter();
-        enterPhase(FlowPhase::Install, kInstallPhaseText);
+        enterPhase(FlowPhase::Install);
         mb1_->composeFrame(); // the blocks and slots of the bar's own size
         while (mb1_->position() != mb1_->slotCount() / 2 + 4)
             mb1_->TimerTick();

@@ -40,7 +40,7 @@ public:
 
     // Download: the bar and its figures over the panel, shown. Unpack: the meter at 0 in their
     // place. Install: the marquee bar. Each sets the phase text.
-    void enterPhase(FlowPhase phase, const std::string& text);
+    void enterPhase(FlowPhase phase);
     void setUnpackMeter(int percent);
     void hideUnpackMeter();
 

@@ -14,10 +14,10 @@ int runCatalogue(Context& ctx, const std::vector<std::string>& args)
     if (args.size() > 1)
         throw UsageError("catalogue takes at most one product index");
     Catalogue catalogue(ctx.catalogueUrl, ctx.startupFolder, [](const std::string&) {});
-    catalogue.BitBtn11Click();
+    catalogue.open();
 
     if (args.empty()) {
-        const auto& products = catalogue.cb5().items;
+        const auto& products = catalogue.products().items;
         for (std::size_t i = 0; i < products.size(); ++i)
             std::cout << i << '\t' << products[i] << '\n';
         std::cout.flush();
@@ -25,11 +25,11 @@ int runCatalogue(Context& ctx, const std::vector<std::string>& args)
     }
 
     const int index = parseIndex(args[0]);
-    if (static_cast<std::size_t>(index) >= catalogue.cb5().items.size())
+    if (static_cast<std::size_t>(index) >= catalogue.products().items.size())
         throw UsageError("the catalogue has no product " + args[0] + " (it lists " +
-                         std::to_string(catalogue.cb5().items.size()) + ")");
+                         std::to_string(catalogue.products().items.size()) + ")");
     // Chosen as a user chooses it, product 0 included: its list is fetched anew.
-    catalogue.cb5Change(index);
+    catalogue.chooseProduct(index);
     const std::vector<LiveryRecord> liveries = parseLiveryList(catalogue.liveryList());
     for (std::size_t i = 0; i < liveries.size(); ++i)
         std::cout << i << '\t' << liveries[i].name << '\t' << liveries[i].archiveUrl << '\t'

@@ -45,15 +45,15 @@ int runDownload(Context& ctx, const std::vector<std::string>& args)
     const int livery = parseIndex(args[1]);
 
     Catalogue catalogue(ctx.catalogueUrl, ctx.startupFolder, [](const std::string&) {});
-    catalogue.BitBtn11Click();
-    if (static_cast<std::size_t>(product) >= catalogue.cb5().items.size())
+    catalogue.open();
+    if (static_cast<std::size_t>(product) >= catalogue.products().items.size())
         throw UsageError("the catalogue has no product " + args[0] + " (it lists " +
-                         std::to_string(catalogue.cb5().items.size()) + ")");
-    catalogue.cb5Change(product);
-    if (static_cast<std::size_t>(livery) >= catalogue.cb6().items.size())
+                         std::to_string(catalogue.products().items.size()) + ")");
+    catalogue.chooseProduct(product);
+    if (static_cast<std::size_t>(livery) >= catalogue.liveries().items.size())
         throw UsageError("product " + args[0] + " has no livery " + args[1] + " (it lists " +
-                         std::to_string(catalogue.cb6().items.size()) + ")");
-    catalogue.cb6Change(livery);
+                         std::to_string(catalogue.liveries().items.size()) + ")");
+    catalogue.chooseLivery(livery);
 
     TMHttpGetResume httpget;
     DownloadFeedback feedback(httpget);
@@ -62,7 +62,8 @@ int runDownload(Context& ctx, const std::vector<std::string>& args)
 
     interrupted = false;
     const auto previous = std::signal(SIGINT, onInterrupt);
-    const Outcome outcome = flow.BitBtn8Click(catalogue.selectedArchiveUrl(), ctx.sim, feedback);
+    const Outcome outcome =
+        flow.downloadAndInstall(catalogue.selectedArchiveUrl(), ctx.sim, feedback);
     std::signal(SIGINT, previous);
     return exitCode(outcome);
 }

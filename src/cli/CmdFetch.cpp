@@ -3,11 +3,11 @@
 #include "cli/Cli.h"
 #include "cli/Terminal.h"
 #include "online/MHttpGetResume.h"
-#include "platform/FileSystem.h"
 
 #include <atomic>
 #include <csignal>
 #include <cstdio>
+#include <optional>
 
 namespace hx::cli {
 namespace {
@@ -31,11 +31,18 @@ int parseCount(const std::string& option, const std::string& text)
     }
 }
 
-int runFetch(Context&, const std::vector<std::string>& args)
+struct FetchOptions {
+    std::string url;
+    std::string file;
+    bool reconnect = false;
+    int wait = 15;
+    int maximum = 5;
+};
+
+FetchOptions parseFetchOptions(const std::vector<std::string>& args)
 {
     std::vector<std::string> positional;
-    bool reconnect = false;
-    int wait = 15, maximum = 5;
+    FetchOptions options;
     for (std::size_t i = 0; i < args.size(); ++i) {
         const std::string& a = args[i];
         auto value = [&]() -> const std::string& {
@@ -44,11 +51,11 @@ int runFetch(Context&, const std::vector<std::string>& args)
             return args[++i];
         };
         if (a == "--reconnect")
-            reconnect = true;
+            options.reconnect = true;
         else if (a == "--reconnect-wait")
-            wait = parseCount(a, value());
+            options.wait = parseCount(a, value());
         else if (a == "--reconnect-max")
-            maximum = parseCount(a, value());
+            options.maximum = parseCount(a, value());
         else if (a.starts_with("--"))
             throw UsageError("unknown option " + a);
         else
@@ -56,51 +63,69 @@ int runFetch(Context&, const std::vector<std::string>& args)
     }
     if (positional.size() != 2)
         throw UsageError("fetch takes a URL and a FILE");
+    options.url = positional[0];
+    options.file = positional[1];
+    return options;
+}
 
-    TMHttpGetResume d;
-    d.MURL = positional[0];
-    d.MArquivoLocal = positional[1];
-    d.MAutoReconectar = reconnect;
-    d.MTempoAutoReconectar = wait;
-    d.MVezesAutoReconectar = maximum;
-    d.MOnStatus = [](TMHttpGetResume&, const std::string& text) { std::cout << text << std::endl; };
-
-    // The figures go to a terminal only; a script reading stderr gets the errors alone.
-    const bool terminal = stderrIsTerminal();
-    std::string received, rate, left;
-    bool progressShown = false;
-    if (terminal) {
-        d.MLblRecebido = [&](const std::string& t) { received = t; };
-        d.MLblTaxaTransferencia = [&](const std::string& t) { rate = t; };
-        d.MLblTempoRestante = [&](const std::string& t) { left = t; };
-        d.MOnProgress = [&](TMHttpGetResume&) {
-            std::fprintf(stderr, "\r%s  %s  %s   ", received.c_str(), rate.c_str(), left.c_str());
+// The figures on one line of a terminal, rewritten at each report; a status line starts on a
+// clean line.
+class ProgressLine {
+public:
+    explicit ProgressLine(TMHttpGetResume& d)
+    {
+        d.MLblRecebido = [this](const std::string& t) { received_ = t; };
+        d.MLblTaxaTransferencia = [this](const std::string& t) { rate_ = t; };
+        d.MLblTempoRestante = [this](const std::string& t) { left_ = t; };
+        d.MOnProgress = [this](TMHttpGetResume&) {
+            std::fprintf(stderr, "\r%s  %s  %s   ", received_.c_str(), rate_.c_str(),
+                         left_.c_str());
             std::fflush(stderr);
-            progressShown = true;
+            shown_ = true;
         };
-        // A status line starts on a clean line.
-        d.MOnStatus = [&](TMHttpGetResume&, const std::string& text) {
-            if (progressShown) {
-                std::fputs("\n", stderr);
-                progressShown = false;
-            }
+        d.MOnStatus = [this](TMHttpGetResume&, const std::string& text) {
+            end();
             std::cout << text << std::endl;
         };
     }
+    ProgressLine(const ProgressLine&) = delete;
+    ProgressLine& operator=(const ProgressLine&) = delete;
+    void end()
+    {
+        if (shown_)
+            std::fputs("\n", stderr);
+        shown_ = false;
+    }
+
+private:
+    std::string received_, rate_, left_;
+    bool shown_ = false;
+};
+
+int runFetch(Context&, const std::vector<std::string>& args)
+{
+    const FetchOptions options = parseFetchOptions(args);
+    TMHttpGetResume d;
+    d.MURL = options.url;
+    d.MArquivoLocal = options.file;
+    d.MAutoReconectar = options.reconnect;
+    d.MTempoAutoReconectar = options.wait;
+    d.MVezesAutoReconectar = options.maximum;
+    d.MOnStatus = [](TMHttpGetResume&, const std::string& text) { std::cout << text << std::endl; };
+
+    // The figures go to a terminal only; a script reading stderr gets the errors alone.
+    std::optional<ProgressLine> progress;
+    if (stderrIsTerminal())
+        progress.emplace(d);
 
     gRunning = &d;
     const auto previous = std::signal(SIGINT, pauseOnInterrupt);
     d.MBaixar();
     std::signal(SIGINT, previous);
     gRunning = nullptr;
-    if (progressShown)
-        std::fputs("\n", stderr);
-
-    const std::string path = platform::resolvePath(d.MArquivoLocal);
-    const bool complete =
-        !d.MErro() && platform::fileExists(path) &&
-        static_cast<std::int64_t>(platform::fileSize(path)) == d.MTamanhoArquivo();
-    return complete ? kExitOk : kExitRefused;
+    if (progress)
+        progress->end();
+    return !d.MErro() && d.localFileComplete() ? kExitOk : kExitRefused;
 }
 
 } // namespace

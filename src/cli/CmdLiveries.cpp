@@ -12,7 +12,7 @@ int runLiveries(Context& ctx, const std::vector<std::string>& args)
     RemovalPanel panel;
     if (const int status = chooseProduct(ctx, panel, args[0], "liveries"); status != kExitOk)
         return status;
-    const auto& items = panel.cb4().items;
+    const auto& items = panel.liveries().items;
     for (std::size_t i = 0; i < items.size(); ++i)
         std::cout << i << '\t' << items[i] << '\n';
     std::cout.flush();

@@ -18,10 +18,9 @@ int runPackages(Context& ctx, const std::vector<std::string>& args)
     list.fill();
     for (const std::string& name : list.items()) {
         try {
-            const std::string text =
-                readInformationText(informationFilePath(list.packageFolder(name)));
-            std::cout << name << '\t' << keyValue(text, kTitleKey) << '\t'
-                      << keyValue(text, kVariationKey) << '\t' << productFolderName(text) << '\n';
+            const PackageDescription d = describePackage(list.packageFolder(name));
+            std::cout << name << '\t' << d.title << '\t' << d.variation << '\t'
+                      << d.productFolderName << '\n';
         } catch (const Error& e) {
             std::cout << name << '\n';
             std::cout.flush();

@@ -12,7 +12,7 @@ int runProducts(Context& ctx, const std::vector<std::string>& args)
     RemovalPanel panel;
     if (!panel.openPanel(ctx.sim, ctx.feedback))
         return kExitRefused;
-    for (const std::string& product : panel.cb3().items)
+    for (const std::string& product : panel.products().items)
         std::cout << product << '\n';
     std::cout.flush();
     return kExitOk;

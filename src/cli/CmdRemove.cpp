@@ -13,8 +13,8 @@ int runRemove(Context& ctx, const std::vector<std::string>& args)
     RemovalPanel panel;
     if (const int status = chooseProduct(ctx, panel, args[0], "remove"); status != kExitOk)
         return status;
-    if (static_cast<std::size_t>(index) >= panel.cb4().items.size()) {
-        std::cerr << "hangarix-cli remove: " << panel.cb3().selectedText()
+    if (static_cast<std::size_t>(index) >= panel.liveries().items.size()) {
+        std::cerr << "hangarix-cli remove: " << panel.products().selectedText()
                   << " has no livery at index " << index << "\n";
         return kExitRefused;
     }

@@ -7,7 +7,7 @@
 
 namespace hx::cli {
 
-// kExitOk once `product` is chosen and its liveries are listed in panel.cb4(); otherwise the
+// kExitOk once `product` is chosen and its liveries are listed in panel.liveries(); otherwise the
 // exit status to end `command` with (after a refusal message, or a product that is not
 // installed, reported on stderr).
 inline int chooseProduct(Context& ctx, RemovalPanel& panel, const std::string& product,
@@ -15,7 +15,7 @@ inline int chooseProduct(Context& ctx, RemovalPanel& panel, const std::string& p
 {
     if (!panel.openPanel(ctx.sim, ctx.feedback))
         return kExitRefused;
-    const int index = panel.cb3().indexOf(product);
+    const int index = panel.products().indexOf(product);
     if (index < 0) {
         std::cerr << "hangarix-cli " << command << ": " << product
                   << " is not an installed product\n";

@@ -21,12 +21,12 @@ public:
         std::cout << text << std::endl;
     }
     void hideProgressPanel() override { endLine(); }
-    void enterPhase(FlowPhase, const std::string& label8Text) override
+    void enterPhase(FlowPhase phase) override
     {
         if (!terminal_)
             return;
         endLine();
-        std::string line = label8Text;
+        std::string line = phaseText(phase);
         if (const auto cut = line.find("\r\n"); cut != std::string::npos)
             line.replace(cut, 2, " ");
         std::fprintf(stderr, "%s\n", line.c_str());

@@ -3,6 +3,7 @@
 #include "cli/Cli.h"
 #include "online/CatalogueUrl.h"
 #include "packages/WorkingFolders.h"
+#include "platform/AsciiCase.h"
 #include "platform/Errors.h"
 #include "platform/FileSystem.h"
 
@@ -38,8 +39,7 @@ void printUsage(std::ostream& out)
 
 std::optional<SimKind> parseSimKind(std::string text)
 {
-    std::transform(text.begin(), text.end(), text.begin(),
-                   [](unsigned char c) { return std::tolower(c); });
+    text = platform::lowerAscii(text);
     if (text == "none")
         return SimKind::None;
     if (text == "fs9")
@@ -69,15 +69,22 @@ int parseIndex(const std::string& text)
     return std::stoi(text);
 }
 
-int run(int argc, char** argv)
-{
-    std::vector<std::string> args(argv + 1, argv + argc);
+namespace {
+
+// The options before the command's name.
+struct GlobalOptions {
     std::string workdir;
     std::optional<SimKind> simKind;
     std::optional<std::string> root;
     std::string catalogueUrl = kDefaultCatalogueBaseUrl;
+    bool help = false;
+    std::size_t command = 0; // the index of the command's name in the arguments
+};
 
-    std::size_t i = 0;
+GlobalOptions parseGlobalOptions(const std::vector<std::string>& args)
+{
+    GlobalOptions options;
+    std::size_t& i = options.command;
     auto value = [&](const std::string& option) -> std::string {
         if (i + 1 >= args.size())
             throw UsageError(option + " needs a value");
@@ -86,68 +93,93 @@ int run(int argc, char** argv)
     for (; i < args.size() && args[i].size() > 1 && args[i][0] == '-'; ++i) {
         const std::string& a = args[i];
         if (a == "-C" || a == "--workdir")
-            workdir = value(a);
+            options.workdir = value(a);
         else if (a == "--sim") {
-            simKind = parseSimKind(value(a));
-            if (!simKind)
+            options.simKind = parseSimKind(value(a));
+            if (!options.simKind)
                 throw UsageError("--sim takes none, fs9 or fsx");
         } else if (a == "--root")
-            root = value(a);
+            options.root = value(a);
         else if (a == "--catalogue-url")
-            catalogueUrl = value(a);
+            options.catalogueUrl = value(a);
         else if (a == "-h" || a == "--help") {
-            printUsage(std::cout);
-            return kExitOk;
+            options.help = true;
+            return options;
         } else
             throw UsageError("unknown option " + a);
     }
-    if (i >= args.size())
-        throw UsageError("no command given");
-    const std::string name = args[i];
-    const std::vector<std::string> commandArgs(args.begin() + static_cast<long>(i) + 1, args.end());
+    return options;
+}
+
+const Command& findCommand(const std::string& name)
+{
     const auto& list = commands();
     const auto command =
         std::find_if(list.begin(), list.end(), [&](const Command& c) { return name == c.name; });
     if (command == list.end())
         throw UsageError("unknown command " + name);
+    return *command;
+}
 
-    if (!workdir.empty()) {
-        std::error_code ec;
-        std::filesystem::current_path(workdir, ec);
-        if (ec) {
-            std::cerr << "cannot enter " << workdir << ": " << ec.message() << "\n";
-            return kExitError;
-        }
-    }
-
-    // The start-up steps of the window: record the start-up folder, create the working folders,
-    // look the simulator up. A registry error ends the look-up as it ends the window's step.
+// The start-up steps of the window: record the start-up folder, create the working folders,
+// look the simulator up. A registry error ends the look-up as it ends the window's step.
+Context startUp(const GlobalOptions& options)
+{
     Context ctx;
-    ctx.catalogueUrl = catalogueUrl;
+    ctx.catalogueUrl = options.catalogueUrl;
     ctx.startupFolder = platform::currentFolder();
     createWorkingFolders(ctx.startupFolder);
     ctx.history = std::make_unique<History>(ctx.startupFolder);
-    setActiveHistory(ctx.history.get());
-    struct Deactivate {
-        ~Deactivate() { setActiveHistory(nullptr); }
-    } deactivate;
     ctx.registry = platform::openMachineRegistry();
     try {
-        if (simKind)
-            ctx.sim = simulatorChosen(*ctx.registry, *simKind, Simulator{});
+        if (options.simKind)
+            ctx.sim = simulatorChosen(*ctx.registry, *options.simKind, Simulator{});
         else
             ctx.sim = startupLookup(*ctx.registry);
     } catch (const Error& e) {
         std::cerr << errorBoxText(e.what()) << "\n";
     }
-    if (root)
-        ctx.sim.root = *root;
+    if (options.root)
+        ctx.sim.root = *options.root;
+    return ctx;
+}
 
+} // namespace
+
+int run(int argc, char** argv)
+{
+    const std::vector<std::string> args(argv + 1, argv + argc);
+    const GlobalOptions options = parseGlobalOptions(args);
+    if (options.help) {
+        printUsage(std::cout);
+        return kExitOk;
+    }
+    if (options.command >= args.size())
+        throw UsageError("no command given");
+    const Command& command = findCommand(args[options.command]);
+    const std::vector<std::string> commandArgs(
+        args.begin() + static_cast<long>(options.command) + 1, args.end());
+
+    if (!options.workdir.empty()) {
+        std::error_code ec;
+        std::filesystem::current_path(options.workdir, ec);
+        if (ec) {
+            std::cerr << "cannot enter " << options.workdir << ": " << ec.message() << "\n";
+            return kExitError;
+        }
+    }
+
+    Context ctx = startUp(options);
+    // Every change the command makes is recorded in the start-up folder's history.
+    setActiveHistory(ctx.history.get());
+    struct Deactivate {
+        ~Deactivate() { setActiveHistory(nullptr); }
+    } deactivate;
     try {
-        return command->run(ctx, commandArgs);
+        return command.run(ctx, commandArgs);
     } catch (const UsageError& e) {
-        std::cerr << "hangarix-cli " << command->name << ": " << e.what()
-                  << "\nusage: hangarix-cli " << command->name << " " << command->usage << "\n";
+        std::cerr << "hangarix-cli " << command.name << ": " << e.what() << "\nusage: hangarix-cli "
+                  << command.name << " " << command.usage << "\n";
         return kExitError;
     }
 }

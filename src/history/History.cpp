@@ -273,7 +273,7 @@ PendingChange History::begin(ChangeAction action, const std::string& product,
     record.livery = livery;
     record.configPath = platform::resolvePath(configPath);
 
-    platform::createFolder(folder());
+    (void)platform::createFolder(folder()); // it is there after the first change
     const std::string own = recordFolder(record.id);
     if (!platform::createFolder(own))
         throw IoError("Cannot write the history in " + folder() + "; nothing was changed");

@@ -60,10 +60,11 @@ void undoOne(const History& history, const ChangeRecord& r)
         throw IoError(refusal(r, "the texture folder cannot be moved back to " + r.textureFolder));
     platform::writeTextAtomic(r.configPath,
                               *readIfPresent(platform::joinPath(own, "aircraft.cfg")));
+    // A copied file that is gone already, or cannot be deleted, does not stop the undo.
     for (const std::string& file : r.copiedFiles)
-        platform::deleteFile(file);
+        (void)platform::deleteFile(file);
     if (r.folderCreated)
-        platform::removeFolder(r.textureFolder); // only when nothing else lies in it
+        (void)platform::removeFolder(r.textureFolder); // only when nothing else lies in it
     std::error_code ec;
     std::filesystem::remove_all(own, ec);
 }

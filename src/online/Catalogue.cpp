@@ -169,16 +169,16 @@ std::string Catalogue::fallbackPicturePath() const
     return platform::joinPath(startupFolder_, kFallbackPicture);
 }
 
-bool Catalogue::BitBtn11Click()
+bool Catalogue::open()
 {
     productList_ = platform::httpGetText(catalogueFileUrl("prod.txt"));
     const std::vector<ProductRecord> products = parseProductList(productList_);
     // From here the boxes change: until a livery of the new lists is shown, none is selected.
     selectedArchiveUrl_.clear();
-    cb5_.clear();
+    products_.clear();
     for (const ProductRecord& p : products) {
-        cb5_.items.push_back(p.name);
-        cb5_.selected = 0;
+        products_.items.push_back(p.name);
+        products_.selected = 0;
     }
     // With no product this asks for the bare "hangarix/" folder, as the catalogue always did.
     const std::string firstListFile = products.empty() ? std::string() : products.front().listFile;
@@ -187,17 +187,17 @@ bool Catalogue::BitBtn11Click()
     return true;
 }
 
-void Catalogue::cb5Change(int index)
+void Catalogue::chooseProduct(int index)
 {
-    cb5_.selected = index;
+    products_.selected = index;
     selectedArchiveUrl_.clear();
     liveryList_ = platform::httpGetText(catalogueFileUrl(productListFileAt(productList_, index)));
     fillLiveryBox();
 }
 
-void Catalogue::cb6Change(int index)
+void Catalogue::chooseLivery(int index)
 {
-    cb6_.selected = index;
+    liveries_.selected = index;
     selectedArchiveUrl_.clear();
     const LiveryRecord livery = liveryAt(liveryList_, index);
     showThumbnail(livery.thumbnailUrl);
@@ -208,10 +208,10 @@ void Catalogue::fillLiveryBox()
 {
     const std::vector<LiveryRecord> liveries = parseLiveryList(liveryList_);
     selectedArchiveUrl_.clear();
-    cb6_.clear();
+    liveries_.clear();
     for (std::size_t i = 0; i < liveries.size(); ++i) {
-        cb6_.items.push_back(liveries[i].name);
-        cb6_.selected = 0;
+        liveries_.items.push_back(liveries[i].name);
+        liveries_.selected = 0;
         if (i == 0)
             showThumbnail(liveries[i].thumbnailUrl);
     }
@@ -234,7 +234,7 @@ void Catalogue::showThumbnail(const std::string& thumbnailUrl)
     platform::httpGetToFile(thumbnailUrl, path);
     load(platform::fileExists(path) ? path : fallbackPicturePath());
     // A file the loader rejected stays (the error left above); a shown one goes at once.
-    platform::deleteFile(path);
+    (void)platform::deleteFile(path); // one left behind is replaced by the next fetch
 }
 
 } // namespace hx

@@ -1,7 +1,7 @@
 #pragma once
 // The online catalogue: the product list "hangarix/prod.txt" and one livery list per product on
-// the maker's web server, the two boxes of the catalogue panel (products `cb5`, liveries `cb6`)
-// and the archive URL of the livery now chosen, which the download-and-install flow reads.
+// the maker's web server, the two lists of the catalogue panel (products and liveries) and the
+// archive URL of the livery now chosen, which the download-and-install flow reads.
 //
 // Wire format. Product records: name "&&" list file ";;" and two discarded characters (CR LF).
 // Livery records: name "&&" archive URL ";;" thumbnail URL "!!" and two discarded characters.
@@ -30,29 +30,29 @@ public:
 };
 
 struct ProductRecord {
-    std::string name;     // as shown in cb5
+    std::string name;     // as shown in the product list
     std::string listFile; // relative to "hangarix/"; may hold further path segments
 };
 
 struct LiveryRecord {
-    std::string name;         // as shown in cb6
+    std::string name;         // as shown in the livery list
     std::string archiveUrl;   // used unchanged by the download
     std::string thumbnailUrl; // empty: no picture of its own
 };
 
-// The records of a product list: the names that fill cb5, each with the list file that choosing
-// it would fetch.
+// The records of a product list: the names that fill the product list, each with the list file that
+// choosing it would fetch.
 std::vector<ProductRecord> parseProductList(std::string_view text);
 
-// The records of a livery list: the names that fill cb6, each with the archive and thumbnail URL
-// that choosing it would take.
+// The records of a livery list: the names that fill the livery list, each with the archive and
+// thumbnail URL that choosing it would take.
 std::vector<LiveryRecord> parseLiveryList(std::string_view text);
 
-// What choosing item `index` of cb5 fetches: the list file of the text that remains after
+// What choosing product `index` fetches: the list file of the text that remains after
 // `index` records are cut off. An index below 1 cuts nothing.
 std::string productListFileAt(std::string_view productList, int index);
 
-// What choosing item `index` of cb6 takes: the archive and thumbnail URL of the text that remains
+// What choosing livery `index` takes: the archive and thumbnail URL of the text that remains
 // after `index` records are cut off (the name is left empty). An index below 1 cuts nothing.
 LiveryRecord liveryAt(std::string_view liveryList, int index);
 
@@ -70,22 +70,24 @@ std::string urlFileName(std::string_view url);
 // drive, a character Windows forbids in names, or a name ending in a dot or a blank.
 std::string thumbnailFileName(std::string_view thumbnailUrl);
 
-// The catalogue panel without its widgets. The front end shows the panel when BitBtn11Click
-// returns, fills its boxes from cb5() and cb6(), and passes the user's choices to cb5Change and
-// cb6Change. Pictures reach the front end through the loader callback.
+// The catalogue panel without its widgets. The front end shows the panel when open() returns,
+// fills its lists from products() and liveries(), and passes the user's choices to chooseProduct
+// and chooseLivery. Pictures reach the front end through the loader callback.
 //
 // No procedure catches errors: a failed fetch (platform::HttpError), a file that cannot be
 // written (IoError), a refused thumbnail name (UnsafeNameError) or an error of the picture loader
 // ends the procedure where it arises, and what was changed before stays changed. The selected
-// archive URL is cleared as soon as a box starts to change, so after a failure the download is
-// refused instead of fetching a livery other than the one the boxes show:
+// archive URL is cleared as soon as a list starts to change, so after a failure the download is
+// refused instead of fetching a livery other than the one the lists show:
 // - open catalogue: a failed "prod.txt" fetch changes nothing; a failed livery list fetch leaves
-//   cb5 and the product list new, cb6 and the livery list as they were and no archive selected;
-//   a failure at the first livery's picture leaves cb6 holding the first livery only and no
-//   archive selected;
-// - product chosen: cb5 shows the new product at once and no archive is selected; on a failed
-//   fetch the livery list and cb6 keep their values; a picture failure is as above;
-// - livery chosen: cb6 shows the new livery at once; on a failure no archive is selected.
+//   products() and the product list new, liveries() and the livery list as they were and no
+//   archive selected; a failure at the first livery's picture leaves liveries() holding the
+//   first livery only and no archive selected;
+// - product chosen: products() selects the new product at once and no archive is selected; on
+//   a failed fetch the livery list and liveries() keep their values; a picture failure is as
+//   above;
+// - livery chosen: liveries() selects the new livery at once; on a failure no archive is
+//   selected.
 class Catalogue {
 public:
     // Loads the picture file at `path` into the panel's picture; throws when it cannot.
@@ -95,17 +97,17 @@ public:
     // `startupFolder`: the folder holding "images" and the fallback "thumbnail.jpg".
     Catalogue(std::string baseUrl, std::string startupFolder, PictureLoader loadPicture);
 
-    // Open catalogue: fetches "prod.txt" and the first product's livery list, fills both boxes
+    // Open catalogue: fetches "prod.txt" and the first product's livery list, fills both lists
     // and shows the first livery's picture. Returns true: the panel is to be shown (a failure
     // throws instead, and the panel stays as it was).
-    bool BitBtn11Click();
-    // Product chosen by the user: fetches that product's livery list and fills cb6 from it.
-    void cb5Change(int index);
+    bool open();
+    // Product chosen by the user: fetches that product's livery list and fills liveries() from it.
+    void chooseProduct(int index);
     // Livery chosen by the user: shows its picture and makes its archive URL the selected one.
-    void cb6Change(int index);
+    void chooseLivery(int index);
 
-    const ChoiceList& cb5() const { return cb5_; }
-    const ChoiceList& cb6() const { return cb6_; }
+    const ChoiceList& products() const { return products_; }
+    const ChoiceList& liveries() const { return liveries_; }
     const std::string& productList() const { return productList_; }
     const std::string& liveryList() const { return liveryList_; }
     const std::string& selectedArchiveUrl() const { return selectedArchiveUrl_; }
@@ -128,8 +130,8 @@ private:
     std::string baseUrl_;
     std::string startupFolder_;
     PictureLoader loadPicture_;
-    ChoiceList cb5_;
-    ChoiceList cb6_;
+    ChoiceList products_;
+    ChoiceList liveries_;
     std::string productList_;
     std::string liveryList_;
     std::string selectedArchiveUrl_;

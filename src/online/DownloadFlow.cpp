@@ -40,9 +40,7 @@ public:
         // The owner's progress handler (the window's) sets the titles itself; without one,
         // the flow reports them.
         if (!progress_)
-            httpget.MOnProgress = [&flow](TMHttpGetResume& sender) {
-                flow.httpgetMOnProgress(sender);
-            };
+            httpget.MOnProgress = [&flow](TMHttpGetResume& sender) { flow.reportProgress(sender); };
         httpget.MOnConcluido = [this, &concluded](TMHttpGetResume& sender) {
             concluded = !sender.MErro();
             if (concluido_)
@@ -99,6 +97,26 @@ std::string downloadApplicationTitle(std::int64_t received, std::int64_t total)
     return "KZQ HX - " + downloadPercentText(received, total);
 }
 
+void showDownloadTitles(DownloadFlowFeedback& feedback, std::int64_t received, std::int64_t total)
+{
+    if (total <= 0)
+        return;
+    feedback.setTitles(downloadCaption(received, total), downloadApplicationTitle(received, total));
+}
+
+const char* phaseText(FlowPhase phase)
+{
+    switch (phase) {
+    case FlowPhase::Download:
+        return kDownloadPhaseText;
+    case FlowPhase::Unpack:
+        return kUnpackPhaseText;
+    case FlowPhase::Install:
+        return kInstallPhaseText;
+    }
+    return "";
+}
+
 DownloadFlow::DownloadFlow(TMHttpGetResume& httpget, std::string startupFolder)
     : httpget_(httpget), startupFolder_(std::move(startupFolder))
 {
@@ -114,26 +132,21 @@ std::string DownloadFlow::unpackFolder() const
     return workingFolder(startupFolder_, kTempLivFolder);
 }
 
-void DownloadFlow::httpgetMOnProgress(TMHttpGetResume& sender)
+void DownloadFlow::reportProgress(TMHttpGetResume& sender)
 {
-    if (!feedback_)
-        return;
-    const std::int64_t received = sender.MTotalRecebido();
-    const std::int64_t total = sender.MTamanhoArquivo();
-    if (total <= 0)
-        return; // a server that tells no size: no percentage to show
-    feedback_->setTitles(downloadCaption(received, total),
-                         downloadApplicationTitle(received, total));
+    if (feedback_)
+        showDownloadTitles(*feedback_, sender.MTotalRecebido(), sender.MTamanhoArquivo());
 }
 
-Outcome DownloadFlow::BitBtn8Click(const std::string& selectedArchiveUrl, const Simulator& sim,
-                                   DownloadFlowFeedback& feedback)
+Outcome DownloadFlow::downloadAndInstall(const std::string& selectedArchiveUrl,
+                                         const Simulator& sim, DownloadFlowFeedback& feedback)
 {
-    return BitBtn8Click(selectedArchiveUrl, SimulatorChoice([&sim] { return sim; }), feedback);
+    return downloadAndInstall(selectedArchiveUrl, SimulatorChoice([&sim] { return sim; }),
+                              feedback);
 }
 
-Outcome DownloadFlow::BitBtn8Click(const std::string& selectedArchiveUrl,
-                                   const SimulatorChoice& sim, DownloadFlowFeedback& feedback)
+Outcome DownloadFlow::downloadAndInstall(const std::string& selectedArchiveUrl,
+                                         const SimulatorChoice& sim, DownloadFlowFeedback& feedback)
 {
     return runOnce(feedback, [&] { return run(selectedArchiveUrl, sim, feedback); });
 }
@@ -170,6 +183,10 @@ Outcome DownloadFlow::run(const std::string& selectedArchiveUrl, const Simulator
         feedback.showMessage(kPleaseSelectFS);
         return Outcome::Refused;
     }
+    if (selectedArchiveUrl.empty()) {
+        feedback.showMessage(kChooseALiveryFirst);
+        return Outcome::Refused;
+    }
     std::string refusal;
     const std::string archiveName = archiveNameOf(selectedArchiveUrl, refusal);
     if (archiveName.empty()) {
@@ -180,14 +197,14 @@ Outcome DownloadFlow::run(const std::string& selectedArchiveUrl, const Simulator
     httpget_.MArquivoLocal = archive;
     httpget_.MURL = selectedArchiveUrl;
 
-    feedback.enterPhase(FlowPhase::Download, kDownloadPhaseText);
+    feedback.enterPhase(FlowPhase::Download);
     bool concluded = false;
     {
         EventBinding binding(httpget_, *this, feedback, concluded);
         httpget_.MBaixar();
     }
     feedback.setTitles(kMainWindowCaption, kApplicationTitle);
-    feedback.enterPhase(FlowPhase::Unpack, kUnpackPhaseText);
+    feedback.enterPhase(FlowPhase::Unpack);
 
     // Only an archive that the component reports complete is unpacked: a paused or failed
     // download leaves a partial file that stays for the next click to resume. When the server
@@ -195,9 +212,7 @@ Outcome DownloadFlow::run(const std::string& selectedArchiveUrl, const Simulator
     // is: one completed by an earlier click installs offline, a partial one fails to open and
     // stays for the resume.
     const bool present = platform::fileExists(archive);
-    const bool complete =
-        concluded && present &&
-        static_cast<std::int64_t>(platform::fileSize(archive)) == httpget_.MTamanhoArquivo();
+    const bool complete = concluded && httpget_.localFileComplete();
     const bool sizeUnknown = present && httpget_.MErro() && httpget_.MTamanhoArquivo() == 0;
     if (!complete && !sizeUnknown)
         return downloadFailed(feedback);
@@ -205,7 +220,7 @@ Outcome DownloadFlow::run(const std::string& selectedArchiveUrl, const Simulator
         unpacked != Outcome::Completed)
         return unpacked;
 
-    feedback.enterPhase(FlowPhase::Install, kInstallPhaseText);
+    feedback.enterPhase(FlowPhase::Install);
     std::vector<std::string> installedNames;
     if (const Outcome installed = installUnpacked(archiveName, sim, feedback, installedNames);
         installed != Outcome::Completed)
@@ -215,7 +230,8 @@ Outcome DownloadFlow::run(const std::string& selectedArchiveUrl, const Simulator
     feedback.showDetailedMessage(kDownloadingAndInstallingCompleted,
                                  installedDetail(installedNames));
     removeArchive(archive);
-    recursiveDelete(unpackFolder(), true, false, false);
+    // What cannot be deleted now is deleted before the next unpacking.
+    (void)recursiveDelete(unpackFolder(), {.clearReadOnly = true});
     return Outcome::Completed;
 }
 
@@ -252,7 +268,9 @@ Outcome DownloadFlow::unpack(const std::string& archive, const std::string& arch
 
 void DownloadFlow::extract(const std::string& archive, DownloadFlowFeedback& feedback)
 {
-    recursiveDelete(unpackFolder(), true, false, false);
+    // A leftover that cannot be deleted is no reason to stop: the extractor replaces a file
+    // through a new one and follows no link left in its place.
+    (void)recursiveDelete(unpackFolder(), {.clearReadOnly = true});
     ZipExtractor extractor(zipLimits_);
     extractor.setMeter([&feedback](const ZipProgress& progress) {
         feedback.setUnpackMeter(progress.percent);
@@ -278,7 +296,8 @@ Outcome DownloadFlow::installArchives(const std::vector<std::string>& archives,
         }
         feedback.hideProgressPanel();
         feedback.showDetailedMessage(kInstallationCompleted, installedDetail(installed));
-        recursiveDelete(unpackFolder(), true, false, false);
+        // What cannot be deleted now is deleted before the next unpacking.
+        (void)recursiveDelete(unpackFolder(), {.clearReadOnly = true});
         return Outcome::Completed;
     });
 }
@@ -297,7 +316,7 @@ Outcome DownloadFlow::installArchive(const std::string& archive, const Simulator
                              ", which is emptied before unpacking; move it elsewhere first");
         return Outcome::Refused;
     }
-    feedback.enterPhase(FlowPhase::Unpack, kUnpackPhaseText);
+    feedback.enterPhase(FlowPhase::Unpack);
     try {
         extract(archive, feedback);
     } catch (const ZipError& e) {
@@ -305,7 +324,7 @@ Outcome DownloadFlow::installArchive(const std::string& archive, const Simulator
         feedback.showDetailedMessage(e.what(), "Archive: " + archive);
         return Outcome::Refused;
     }
-    feedback.enterPhase(FlowPhase::Install, kInstallPhaseText);
+    feedback.enterPhase(FlowPhase::Install);
     // Nothing in templiv is the archive itself, so no entry is passed by.
     return installUnpacked(std::string(), sim, feedback, installed);
 }
@@ -322,8 +341,9 @@ Outcome DownloadFlow::downloadFailed(DownloadFlowFeedback& feedback)
 
 void DownloadFlow::removeArchive(const std::string& archive)
 {
-    platform::deleteFile(archive);
-    platform::deleteFile(resumeFilePath(archive));
+    // Either may be missing already; nothing else can be done about one that stays.
+    (void)platform::deleteFile(archive);
+    (void)platform::deleteFile(resumeFilePath(archive));
 }
 
 std::string installedDetail(const std::vector<std::string>& installed)

@@ -1,9 +1,8 @@
 #pragma once
-// The download button of the catalogue panel: download the chosen livery's archive into
-// tempzip (resuming a partial one), unpack it into templiv, install every package found there
-// with the same procedure as the local install, then remove the archive and the unpacked files.
-// The progress panel p3 shows the phase under way; the front end draws it from the calls of
-// DownloadFlowFeedback.
+// Download and install: download the chosen livery's archive into tempzip (resuming a partial
+// one), unpack it into templiv, install every package found there with the same procedure as the
+// local install, then remove the archive and the unpacked files. The front end's progress panel
+// shows the phase under way; it draws it from the calls of DownloadFlowFeedback.
 
 #include "online/ZipExtractor.h"
 #include "packages/Feedback.h"
@@ -18,7 +17,7 @@ namespace hx {
 
 class TMHttpGetResume;
 
-// The phase texts of Label8 (two lines).
+// The phase texts the progress panel shows (two lines).
 inline constexpr const char* kDownloadPhaseText =
     "Downloading livery, please note this can take several\r\n"
     "minutes depending on the filesize and download speed";
@@ -33,6 +32,9 @@ inline constexpr const char* kCannotFindInformationFile =
     "Cannot find installerinfo.txt file, please recheck pathes";
 inline constexpr const char* kDownloadingAndInstallingCompleted =
     "Downloading and Installing completed";
+// No livery is chosen in the catalogue, so there is no archive to download.
+inline constexpr const char* kChooseALiveryFirst =
+    "Please choose a livery in the online catalogue first";
 
 // The application title and the main window's caption when no download runs.
 inline constexpr const char* kApplicationTitle = "KZQ HX";
@@ -40,22 +42,22 @@ inline constexpr const char* kMainWindowCaption = "Hangarix";
 
 enum class FlowPhase { Download, Unpack, Install };
 
+// The text shown for a phase: kDownloadPhaseText, kUnpackPhaseText or kInstallPhaseText.
+const char* phaseText(FlowPhase phase);
+
 // What the flow asks of a front end besides messages.
 class DownloadFlowFeedback : public Feedback {
 public:
-    // Download: hide mb1, show p3, set Label8 to `label8Text`, show the value labels Label9,
-    //   Label11 to Label13, the caption labels Label14 to Label17 and ProgressBar.
-    // Unpack: hide those labels and ProgressBar, set Label8, show AbMeter1.
-    // Install: set Label8, show mb1.
-    virtual void enterPhase(FlowPhase phase, const std::string& label8Text)
-    {
-        (void)phase;
-        (void)label8Text;
-    }
-    // AbMeter1's position, 0..100, each time it changes during the unpacking; processEvents()
-    // follows each call, as the meter lets the window handle its messages.
+    // The phase under way, with phaseText(phase) as its text.
+    // Download: hide the busy bar, show the progress panel with the phase text, the download
+    //   figures (received, rest size, total size, rest time) and the download bar.
+    // Unpack: hide the figures and the download bar, show the unpack meter at 0.
+    // Install: show the busy bar.
+    virtual void enterPhase(FlowPhase phase) { (void)phase; }
+    // The unpack meter's position, 0..100, each time it changes during the unpacking;
+    // processEvents() follows each call, as the meter lets the window handle its messages.
     virtual void setUnpackMeter(int percent) { (void)percent; }
-    // The unpacking has ended: hide AbMeter1.
+    // The unpacking has ended: hide the unpack meter.
     virtual void hideUnpackMeter() {}
     // The main window's caption and the application title (the taskbar button's text).
     virtual void setTitles(const std::string& caption, const std::string& applicationTitle)
@@ -65,12 +67,15 @@ public:
     }
 };
 
-// httpgetMOnProgress's percentage: received / total × 100 rounded to a whole number, halves
+// The download's percentage: received / total × 100 rounded to a whole number, halves
 // away from zero, followed by "%" ("##0%"). "0%" while the total is unknown.
 std::string downloadPercentText(std::int64_t received, std::int64_t total);
 // "KZQ Hangarix - 42%" and "KZQ HX - 42%".
 std::string downloadCaption(std::int64_t received, std::int64_t total);
 std::string downloadApplicationTitle(std::int64_t received, std::int64_t total);
+// Sets both titles with the percentage received; nothing while the total is unknown (0), as a
+// server that tells no size gives no percentage to show.
+void showDownloadTitles(DownloadFlowFeedback& feedback, std::int64_t received, std::int64_t total);
 
 // The detail of "Downloading and Installing completed": "Installed:" and one line per package,
 // its title and product folder ("KZQ A320 Green (KZQ_A320)"); or, when the archive held no
@@ -86,9 +91,10 @@ public:
     DownloadFlow(const DownloadFlow&) = delete;
     DownloadFlow& operator=(const DownloadFlow&) = delete;
 
-    // The click on BitBtn8 with the catalogue's selected archive URL and the simulator choice.
+    // Downloads and installs the catalogue's selected archive URL for the simulator choice.
     //
-    // Refused with a message: no simulator ("Please select FS"), an archive URL whose last
+    // Refused with a message: no simulator ("Please select FS"), no livery chosen (an empty
+    // URL), an archive URL whose last
     // segment is not a plain file name, a hostile archive (removed from tempzip), a complete
     // archive that cannot be read (removed, so the next click downloads it afresh), a package
     // without information file, and the refusals of the install. Stopped with the download
@@ -99,14 +105,14 @@ public:
     // shown, with installedDetail. Errors other than the archive's (disk, aircraft.cfg) are thrown;
     // the progress panel is hidden first. With the server unreachable, an archive already in
     // tempzip is unpacked as it is (a partial one stays, and the download's error is shown).
-    Outcome BitBtn8Click(const std::string& selectedArchiveUrl, const Simulator& sim,
-                         DownloadFlowFeedback& feedback);
+    Outcome downloadAndInstall(const std::string& selectedArchiveUrl, const Simulator& sim,
+                               DownloadFlowFeedback& feedback);
     // The same, reading the simulator choice when it is needed: at the start and again before
     // each package is installed, since the window stays usable during the download and the
     // user may change the choice meanwhile.
     using SimulatorChoice = std::function<Simulator()>;
-    Outcome BitBtn8Click(const std::string& selectedArchiveUrl, const SimulatorChoice& sim,
-                         DownloadFlowFeedback& feedback);
+    Outcome downloadAndInstall(const std::string& selectedArchiveUrl, const SimulatorChoice& sim,
+                               DownloadFlowFeedback& feedback);
 
     // Archives already on disk (dropped on the window, or hangarix-cli install-archive), in the
     // order given: each is unpacked into templiv with the same checks as a downloaded one and
@@ -117,12 +123,12 @@ public:
     Outcome installArchives(const std::vector<std::string>& archives, const SimulatorChoice& sim,
                             DownloadFlowFeedback& feedback);
 
-    // True from the start of a click to its end; front ends disable their actions meanwhile.
+    // True from the start of a run to its end; front ends disable their actions meanwhile.
     bool running() const { return running_; }
 
-    // The component's MOnProgress while the flow runs: the caption and the title with the
-    // percentage received.
-    void httpgetMOnProgress(TMHttpGetResume& sender);
+    // The component's progress event while the flow runs (unless its owner bound one): the
+    // caption and the title with the percentage received.
+    void reportProgress(TMHttpGetResume& sender);
 
     // Budgets of the unpacking (tests shorten them).
     void setZipLimits(const ZipLimits& limits) { zipLimits_ = limits; }

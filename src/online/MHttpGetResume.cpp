@@ -1,6 +1,7 @@
 #include "online/MHttpGetResume.h"
 
 #include "online/WinInetErrors.h"
+#include "platform/AsciiCase.h"
 #include "platform/Errors.h"
 #include "platform/FileSystem.h"
 #include "platform/Http.h"
@@ -190,10 +191,7 @@ std::string rateLabelText(double kilobytesPerSecond, const NumberSeparators& sep
 
 std::string normaliseDownloadUrl(const std::string& url)
 {
-    std::string head = url.substr(0, 7);
-    for (char& c : head)
-        c = static_cast<char>(std::tolower(static_cast<unsigned char>(c)));
-    if (head == "http://")
+    if (platform::lowerAscii(url.substr(0, 7)) == "http://")
         return url;
     // A URL with a scheme of its own ("https://", "ftp://") keeps it: putting "http://" in
     // front would only make it unusable.
@@ -325,6 +323,13 @@ TMHttpGetResume::StartEnd TMHttpGetResume::downloadFromLocalFile()
     return StartEnd::Finished;
 }
 
+bool TMHttpGetResume::localFileComplete() const
+{
+    const std::string path = platform::resolvePath(MArquivoLocal);
+    return platform::fileExists(path) &&
+           static_cast<std::int64_t>(platform::fileSize(path)) == tamanhoArquivo_;
+}
+
 void TMHttpGetResume::normaliseUrl()
 {
     MURL = normaliseDownloadUrl(MURL);
@@ -358,19 +363,9 @@ TMHttpGetResume::TransferEnd TMHttpGetResume::transfer(std::int64_t& offset)
 {
     normaliseUrl();
     bytesRecebidos_ = 0;
-    const TransferEnd failed = MAutoReconectar ? TransferEnd::Reconnect : TransferEnd::Failed;
     for (;;) {
-        ++attempts_;
-        if (attempts_ > 1)
-            status("Download reiniciado automaticamente (" + std::to_string(attempts_ - 1) + ")!");
-        if (!erro_)
-            errorCheck(platform::httpUrlErrorCode(MURL));
-        if (erro_)
-            return failed;
-        if (offset > 0)
-            status("Download a ser resumido, definindo escopo...");
-        status("Enviando requisição ao servidor...");
-
+        if (!beginAttempt(offset))
+            return MAutoReconectar ? TransferEnd::Reconnect : TransferEnd::Failed;
         Attempt attempt;
         try {
             request(offset, attempt);
@@ -378,44 +373,71 @@ TMHttpGetResume::TransferEnd TMHttpGetResume::transfer(std::int64_t& offset)
             fail(e.what());
             return TransferEnd::Failed;
         }
-        switch (attempt.end) {
-        case Attempt::End::Done:
-            return TransferEnd::Done;
-        case Attempt::End::Paused:
+        if (const std::optional<TransferEnd> end = endAttempt(attempt, offset))
+            return *end;
+    }
+}
+
+// Counts the attempt and says what it does; false when the URL is refused.
+bool TMHttpGetResume::beginAttempt(std::int64_t offset)
+{
+    ++attempts_;
+    if (attempts_ > 1)
+        status("Download reiniciado automaticamente (" + std::to_string(attempts_ - 1) + ")!");
+    if (!erro_)
+        errorCheck(platform::httpUrlErrorCode(MURL));
+    if (erro_)
+        return false;
+    if (offset > 0)
+        status("Download a ser resumido, definindo escopo...");
+    status("Enviando requisição ao servidor...");
+    return true;
+}
+
+// How the transfer goes on after an attempt: its end, or nothing when another attempt follows.
+std::optional<TMHttpGetResume::TransferEnd> TMHttpGetResume::endAttempt(const Attempt& attempt,
+                                                                        std::int64_t& offset)
+{
+    const TransferEnd failed = MAutoReconectar ? TransferEnd::Reconnect : TransferEnd::Failed;
+    switch (attempt.end) {
+    case Attempt::End::Done:
+        return TransferEnd::Done;
+    case Attempt::End::Paused:
+        status("Download pausado!");
+        return TransferEnd::Paused;
+    case Attempt::End::Failed:
+        if (attempt.refusedStatus != 0)
+            fail(httpStatusText(attempt.refusedStatus));
+        else
+            errorCheck(attempt.code);
+        return failed;
+    default:
+        break;
+    }
+    if (attempt.fromZero) {
+        // The bytes held are no part of the file the server has now; gone, they cannot be
+        // resumed by a reconnection either.
+        offset = 0;
+        totalRecebido_ = 0;
+        // One that stays is overwritten from byte 0 by the next attempt.
+        (void)platform::deleteFile(platform::resolvePath(MArquivoLocal));
+        removeResumeRecord();
+    }
+    // With automatic reconnection, the reconnection is the pause and its maximum the
+    // budget; otherwise a few retries with growing pauses.
+    if (MAutoReconectar) {
+        errorCheck(attempt.code);
+        return TransferEnd::Reconnect;
+    }
+    if (!pauseBeforeRetry()) {
+        if (!MBaixando) {
             status("Download pausado!");
             return TransferEnd::Paused;
-        case Attempt::End::Failed:
-            if (attempt.refusedStatus != 0)
-                fail(httpStatusText(attempt.refusedStatus));
-            else
-                errorCheck(attempt.code);
-            return failed;
-        default:
-            break;
         }
-        if (attempt.fromZero) {
-            // The bytes held are no part of the file the server has now; gone, they cannot be
-            // resumed by a reconnection either.
-            offset = 0;
-            totalRecebido_ = 0;
-            platform::deleteFile(platform::resolvePath(MArquivoLocal));
-            removeResumeRecord();
-        }
-        // With automatic reconnection, the reconnection is the pause and its maximum the
-        // budget; otherwise a few retries with growing pauses.
-        if (MAutoReconectar) {
-            errorCheck(attempt.code);
-            return TransferEnd::Reconnect;
-        }
-        if (!pauseBeforeRetry()) {
-            if (!MBaixando) {
-                status("Download pausado!");
-                return TransferEnd::Paused;
-            }
-            errorCheck(attempt.code);
-            return TransferEnd::Failed;
-        }
+        errorCheck(attempt.code);
+        return TransferEnd::Failed;
     }
+    return std::nullopt;
 }
 
 void TMHttpGetResume::request(std::int64_t& offset, Attempt& attempt)
@@ -525,8 +547,9 @@ void TMHttpGetResume::judgeEnd(std::int64_t offset, Attempt& attempt)
         attempt.end = Attempt::End::Done;
     } else if (sizeKnown_ && offset > tamanhoArquivo_) {
         // More than the file has: the bytes cannot be trusted, and kept they would pass for
-        // the whole file at the next start.
-        platform::deleteFile(platform::resolvePath(MArquivoLocal));
+        // the whole file at the next start (one that stays is larger than the file, so the next
+        // start begins again from byte 0).
+        (void)platform::deleteFile(platform::resolvePath(MArquivoLocal));
         removeResumeRecord();
         attempt.stop(Attempt::End::Failed, 12152);
     } else if (!MBaixando) {
@@ -582,7 +605,8 @@ void TMHttpGetResume::writeResumeRecord(const std::string& validator)
 
 void TMHttpGetResume::removeResumeRecord()
 {
-    platform::deleteFile(resumeFilePath(platform::resolvePath(MArquivoLocal)));
+    // Missing already when none was written.
+    (void)platform::deleteFile(resumeFilePath(platform::resolvePath(MArquivoLocal)));
 }
 
 void TMHttpGetResume::fail(const std::string& text)

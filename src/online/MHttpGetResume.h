@@ -29,6 +29,7 @@
 #include <chrono>
 #include <cstdint>
 #include <functional>
+#include <optional>
 #include <string>
 
 namespace hx::platform {
@@ -100,6 +101,9 @@ public:
     // The status text of the failure that ended the last start (a WinINet text, a refused
     // status, a file error); empty when it did not fail.
     const std::string& errorText() const { return errorText_; }
+    // MArquivoLocal exists and holds the MTamanhoArquivo bytes the server named: the file is
+    // complete (the callers add whether the last start ended without an error).
+    bool localFileComplete() const;
 
     // Downloads MURL into MArquivoLocal. Does nothing while MBaixando is set.
     void MBaixar();
@@ -124,6 +128,8 @@ private:
     StartEnd downloadFromLocalFile();
     std::int64_t sizeQuery();
     TransferEnd transfer(std::int64_t& offset);
+    bool beginAttempt(std::int64_t offset);
+    std::optional<TransferEnd> endAttempt(const Attempt& attempt, std::int64_t& offset);
     void request(std::int64_t& offset, Attempt& attempt);
     bool acceptHead(const platform::HttpResponseHead& head, std::int64_t& offset, Attempt& attempt);
     void judgeEnd(std::int64_t offset, Attempt& attempt);

@@ -57,68 +57,91 @@ const NumberSeparators& userNumberSeparators()
     return seps;
 }
 
-std::string formatNumber(double value, std::string_view picture, const NumberSeparators& seps)
+namespace {
+
+// What a number picture asks for: the text around its digits, how many digits stand at the
+// least on each side of the point, how many decimals at the most, and digit grouping.
+struct Picture {
+    std::string_view prefix, suffix;
+    int minIntegerDigits = 0;
+    bool grouping = false;
+    int decimals = 0;
+    int minDecimals = 0;
+};
+
+// `picture` holds at least one of kPictureChars.
+Picture parsePicture(std::string_view picture)
 {
+    Picture p;
     const auto first = picture.find_first_of(kPictureChars);
-    if (first == std::string_view::npos)
-        return std::string(picture);
     const auto last = picture.find_last_of(kPictureChars);
-    const std::string_view prefix = picture.substr(0, first);
-    const std::string_view suffix = picture.substr(last + 1);
+    p.prefix = picture.substr(0, first);
+    p.suffix = picture.substr(last + 1);
     const std::string_view body = picture.substr(first, last - first + 1);
 
     const auto point = body.find('.');
     const std::string_view integerPart = body.substr(0, point);
     const std::string_view fractionPart =
         point == std::string_view::npos ? std::string_view{} : body.substr(point + 1);
-    int minIntegerDigits = 0;
-    bool grouping = false;
     for (char c : integerPart) {
-        minIntegerDigits += c == '0';
-        grouping = grouping || c == ',';
+        p.minIntegerDigits += c == '0';
+        p.grouping = p.grouping || c == ',';
     }
-    int decimals = 0, minDecimals = 0;
     for (char c : fractionPart) {
         if (c == '0' || c == '#')
-            ++decimals;
+            ++p.decimals;
         if (c == '0')
-            minDecimals = decimals;
+            p.minDecimals = p.decimals;
     }
+    return p;
+}
+
+// The digits with `separator` between groups of three, counted from the right.
+std::string groupDigits(const std::string& digits, const std::string& separator)
+{
+    std::string out;
+    for (std::size_t i = 0; i < digits.size(); ++i) {
+        if (i > 0 && (digits.size() - i) % 3 == 0)
+            out += separator;
+        out += digits[i];
+    }
+    return out;
+}
+
+} // namespace
+
+std::string formatNumber(double value, std::string_view picture, const NumberSeparators& seps)
+{
+    if (picture.find_first_of(kPictureChars) == std::string_view::npos)
+        return std::string(picture);
+    const Picture p = parsePicture(picture);
 
     if (!std::isfinite(value))
         value = 0;
     // Half away from zero, as the pictures round; the small nudge keeps 0.125 from becoming
     // 0.12 through its binary representation.
-    const double scale = std::pow(10.0, decimals);
+    const double scale = std::pow(10.0, p.decimals);
     double rounded = std::round(std::fabs(value) * scale * (1 + 1e-15)) / scale;
     char digits[512];
-    std::snprintf(digits, sizeof digits, "%.*f", decimals, rounded);
+    std::snprintf(digits, sizeof digits, "%.*f", p.decimals, rounded);
     std::string text(digits);
     std::string intDigits = text.substr(0, text.find('.'));
-    std::string fracDigits = decimals > 0 ? text.substr(text.find('.') + 1) : std::string{};
-    while (static_cast<int>(fracDigits.size()) > minDecimals && !fracDigits.empty() &&
+    std::string fracDigits = p.decimals > 0 ? text.substr(text.find('.') + 1) : std::string{};
+    while (static_cast<int>(fracDigits.size()) > p.minDecimals && !fracDigits.empty() &&
            fracDigits.back() == '0')
         fracDigits.pop_back();
     if (intDigits == "0")
         intDigits.clear();
-    while (static_cast<int>(intDigits.size()) < minIntegerDigits)
+    while (static_cast<int>(intDigits.size()) < p.minIntegerDigits)
         intDigits.insert(intDigits.begin(), '0');
 
-    std::string out(prefix);
+    std::string out(p.prefix);
     if (value < 0 && rounded != 0)
         out += '-';
-    if (grouping) {
-        for (std::size_t i = 0; i < intDigits.size(); ++i) {
-            if (i > 0 && (intDigits.size() - i) % 3 == 0)
-                out += seps.grouping;
-            out += intDigits[i];
-        }
-    } else {
-        out += intDigits;
-    }
+    out += p.grouping ? groupDigits(intDigits, seps.grouping) : intDigits;
     if (!fracDigits.empty())
         out += seps.decimal + fracDigits;
-    out += suffix;
+    out += p.suffix;
     return out;
 }
 

@@ -13,8 +13,7 @@ std::string withSeparator(const std::string& folder)
     return folder + platform::kSeparator;
 }
 
-bool deleteBelow(const std::string& folder, bool clearReadOnly, bool stopAtFirstFailure,
-                 bool removeFolderItself)
+bool deleteBelow(const std::string& folder, const DeleteOptions& options)
 {
     if (!platform::folderExists(folder))
         return false;
@@ -26,37 +25,38 @@ bool deleteBelow(const std::string& folder, bool clearReadOnly, bool stopAtFirst
         // The listing reports a link to a folder as a folder (as Windows reports a junction);
         // it is deleted as a link, never descended into.
         if (entry.isFolder && !platform::isLink(path)) {
-            if (clearReadOnly)
-                platform::clearAttributes(path);
-            deleted = deleteBelow(path, clearReadOnly, stopAtFirstFailure, true);
+            if (options.clearReadOnly)
+                (void)platform::clearAttributes(path); // the deletion below reports a failure
+            DeleteOptions below = options;
+            below.removeFolderItself = true;
+            deleted = deleteBelow(path, below);
         } else {
             // A link's attributes would be those of its target, which is not ours to change.
             const bool link = platform::isLink(path);
-            if (clearReadOnly && !link)
-                platform::clearAttributes(path);
+            if (options.clearReadOnly && !link)
+                (void)platform::clearAttributes(path); // the deletion reports a failure
             // A junction to a folder goes the way of an empty folder on Windows.
             deleted = platform::deleteFile(path) || (link && platform::removeFolder(path));
         }
         if (!deleted) {
             allDeleted = false;
-            if (stopAtFirstFailure)
+            if (options.stopAtFirstFailure)
                 return false;
         }
     }
-    if (allDeleted && removeFolderItself && !platform::removeFolder(folder))
+    if (allDeleted && options.removeFolderItself && !platform::removeFolder(folder))
         return false;
     return allDeleted;
 }
 
 } // namespace
 
-bool recursiveDelete(const std::string& folder, bool clearReadOnly, bool stopAtFirstFailure,
-                     bool removeFolderItself)
+bool recursiveDelete(const std::string& folder, const DeleteOptions& options)
 {
     // The folder being emptied must itself accept deletions below it.
-    if (clearReadOnly && platform::folderExists(folder) && !platform::isLink(folder))
-        platform::clearAttributes(folder);
-    return deleteBelow(folder, clearReadOnly, stopAtFirstFailure, removeFolderItself);
+    if (options.clearReadOnly && platform::folderExists(folder) && !platform::isLink(folder))
+        (void)platform::clearAttributes(folder); // a deletion below it reports a failure
+    return deleteBelow(folder, options);
 }
 
 } // namespace hx

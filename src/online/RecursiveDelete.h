@@ -6,11 +6,18 @@
 
 namespace hx {
 
-// Deletes everything below `folder`. With `clearReadOnly` each entry's read-only, hidden and
-// system attributes are cleared before it is deleted (on POSIX: the owner's write permission is
-// granted, which is what deleting below a folder needs). With `stopAtFirstFailure` the walk ends
-// at the first entry that cannot be deleted. With `removeFolderItself` the emptied folder is
-// removed too.
+struct DeleteOptions {
+    // Each entry's read-only, hidden and system attributes are cleared before it is deleted (on
+    // POSIX: the owner's write permission is granted, which is what deleting below a folder
+    // needs).
+    bool clearReadOnly = false;
+    // The walk ends at the first entry that cannot be deleted.
+    bool stopAtFirstFailure = false;
+    // The emptied folder is removed too.
+    bool removeFolderItself = false;
+};
+
+// Deletes everything below `folder`, as `options` say.
 //
 // A folder is recognised by its folder flag alone, so folders that carry further attributes
 // are emptied and removed as well. A symbolic link (or junction) is deleted as a link and never
@@ -18,7 +25,6 @@ namespace hx {
 //
 // Returns false when the folder does not exist or when any entry, or the folder itself when
 // asked, could not be deleted.
-bool recursiveDelete(const std::string& folder, bool clearReadOnly, bool stopAtFirstFailure,
-                     bool removeFolderItself);
+[[nodiscard]] bool recursiveDelete(const std::string& folder, const DeleteOptions& options);
 
 } // namespace hx

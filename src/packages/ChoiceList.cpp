@@ -1,7 +1,8 @@
 #include "packages/ChoiceList.h"
 
+#include "platform/AsciiCase.h"
+
 #include <algorithm>
-#include <cctype>
 
 namespace hx {
 
@@ -14,10 +15,7 @@ std::string ChoiceList::selectedText() const
 int ChoiceList::indexOf(std::string_view text) const
 {
     const auto sameIgnoringCase = [text](const std::string& item) {
-        return std::equal(item.begin(), item.end(), text.begin(), text.end(), [](char a, char b) {
-            return std::tolower(static_cast<unsigned char>(a)) ==
-                   std::tolower(static_cast<unsigned char>(b));
-        });
+        return platform::equalsIgnoringCase(item, text);
     };
     auto it = std::find(items.begin(), items.end(), text);
     if (it == items.end())

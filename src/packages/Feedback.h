@@ -25,7 +25,7 @@ public:
         (void)detail;
         showMessage(text);
     }
-    // Hides the progress panel p3 (install and removal failures hide it too).
+    // Hides the progress panel (install and removal failures hide it too).
     virtual void hideProgressPanel() {}
     // Lets the front end handle pending events during long work.
     virtual void processEvents() {}

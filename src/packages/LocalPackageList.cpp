@@ -73,10 +73,10 @@ void LocalPackageList::showPackage(const std::string& name)
     loadPicture_(picture);
     picturePath_ = picture;
 
-    next.informationText = readInformationText(informationFilePath(packageFolder(name)));
-    next.productFolderName = productFolderName(next.informationText);
-    memo_ = {kInformationLine, keyValue(next.informationText, kTitleKey),
-             keyValue(next.informationText, kVariationKey)};
+    PackageDescription description = describePackage(packageFolder(name));
+    next.informationText = std::move(description.informationText);
+    next.productFolderName = std::move(description.productFolderName);
+    memo_ = {kInformationLine, std::move(description.title), std::move(description.variation)};
     current_ = std::move(next);
 }
 

@@ -1,6 +1,6 @@
 #pragma once
-// The local package panel without its widgets: the package list cb1 (the packages in
-// downloads), the information memo m1, the package picture i2 and the current package that the
+// The local package panel without its widgets: the package list (the packages in downloads),
+// the information memo, the package picture and the current package that the
 // single install works on. The front end loads pictures through a callback, so this model
 // stays free of any picture decoder.
 
@@ -12,10 +12,10 @@ namespace hx {
 
 inline constexpr const char* kInformationLine = "Information:";
 
-// The package selected in cb1 with the values worked out for it. All four belong to the same
+// The package selected in the list with the values worked out for it. All four belong to the same
 // package: they are replaced together, only once every one of them is known.
 struct CurrentPackage {
-    std::string name;              // the item text of cb1 (empty before the first showing)
+    std::string name;              // the item text in the list (empty before the first showing)
     std::string textureFolderName; // empty when the package holds no texture folder
     std::string informationText;
     std::string productFolderName;
@@ -23,7 +23,8 @@ struct CurrentPackage {
 
 class LocalPackageList {
 public:
-    // Loads the picture file into i2; throws (PictureError, IoError, ...) when it cannot.
+    // Loads the picture file into the package picture; throws (PictureError, IoError, ...) when it
+    // cannot.
     using PictureLoader = std::function<void(const std::string& path)>;
 
     // `startupFolder` is the folder holding downloads and the fallback thumbnail.jpg.
@@ -37,7 +38,7 @@ public:
     // failure of the showing propagates with item 0 still selected.
     void startupFill();
 
-    // The user picked item `index` (cb1Change): it becomes the selection, then its package is
+    // The user picked item `index`: it becomes the selection, then its package is
     // shown. A failure propagates; the selection stays on the chosen item while the current
     // package and the memo keep describing the package shown before. An index that names no
     // item leaves nothing selected.
@@ -55,11 +56,11 @@ public:
     std::string selectedName() const;
 
     const CurrentPackage& current() const { return current_; }
-    // m1: "Information:", then the title and the variation once a package has been shown.
+    // The memo: "Information:", then the title and the variation once a package has been shown.
     const std::vector<std::string>& memoLines() const { return memo_; }
     // The memo as the control holds it: its lines joined with CR LF.
     std::string memoText() const;
-    // The picture last loaded into i2 (empty while none was).
+    // The picture last loaded into the package picture (empty while none was).
     const std::string& picturePath() const { return picturePath_; }
 
     // downloads + separator + name.

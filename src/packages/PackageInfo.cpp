@@ -35,6 +35,16 @@ std::string productFolderName(std::string_view informationText)
     return name;
 }
 
+PackageDescription describePackage(const std::string& packageFolder)
+{
+    PackageDescription d;
+    d.informationText = readInformationText(informationFilePath(packageFolder));
+    d.title = keyValue(d.informationText, kTitleKey);
+    d.variation = keyValue(d.informationText, kVariationKey);
+    d.productFolderName = productFolderName(d.informationText);
+    return d;
+}
+
 std::string textureFolderName(const std::string& packageFolder)
 {
     std::string name;

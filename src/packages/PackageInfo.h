@@ -30,6 +30,18 @@ std::string keyValue(std::string_view text, std::string_view key);
 // "KZQ_" + the "productfolder=" value, every "-" replaced by "_".
 std::string productFolderName(std::string_view informationText);
 
+// What the information file of a package says, read once: the window's memo, the install and
+// hangarix-cli's package list all take it from here.
+struct PackageDescription {
+    std::string informationText;   // the entry text with its two-character placeholder
+    std::string title;             // the "title=" value
+    std::string variation;         // the "ui_variation=" value
+    std::string productFolderName; // productFolderName(informationText)
+};
+
+// Reads the information file of the package in `packageFolder`; throws as readInformationText.
+PackageDescription describePackage(const std::string& packageFolder);
+
 // The last entry of the package folder, in listing order, other than ".", ".." and
 // "installerinfo.txt" (compared exactly, so other capitals count as an entry). Empty when there
 // is none, which callers treat as "no texture folder".

@@ -47,15 +47,19 @@ bool pathExists(const std::string& path);   // anything exists there
 bool isLink(const std::string& path);
 std::uint64_t fileSize(const std::string& path); // 0 when missing
 
+// The actions below return whether they succeeded; a caller that ignores it says why.
+//
 // Copies a file; fails (false) when the target exists, the source is a folder or any read or
 // write fails. Never overwrites. A failed copy leaves no partial target behind.
-bool copyFileNoOverwrite(const std::string& from, const std::string& to);
-bool createFolder(const std::string& path); // one level; false when it exists or fails
-bool deleteFile(const std::string& path);   // files only; false for folders and failures
-bool removeFolder(const std::string& path); // empty folders only
+[[nodiscard]] bool copyFileNoOverwrite(const std::string& from, const std::string& to);
+[[nodiscard]] bool
+createFolder(const std::string& path); // one level; false when it exists or fails
+[[nodiscard]] bool
+deleteFile(const std::string& path); // files only; false for folders and failures
+[[nodiscard]] bool removeFolder(const std::string& path); // empty folders only
 // Clears read-only, hidden and system (leaving "archive"). On POSIX: makes the entry writable
 // by its owner, which is what the read-only attribute means there.
-bool clearAttributes(const std::string& path);
+[[nodiscard]] bool clearAttributes(const std::string& path);
 
 // The process's current folder, without a trailing separator.
 std::string currentFolder();

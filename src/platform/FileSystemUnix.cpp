@@ -4,6 +4,7 @@
 #include "platform/FileSystem.h"
 
 #include "platform/AsciiCase.h"
+#include "platform/WriteAllUnix.h"
 
 #include <algorithm>
 #include <cerrno>
@@ -72,21 +73,6 @@ private:
     int fd_;
 };
 
-bool writeAll(int fd, const char* data, std::size_t size)
-{
-    while (size > 0) {
-        const ssize_t n = ::write(fd, data, size);
-        if (n < 0) {
-            if (errno == EINTR)
-                continue;
-            return false;
-        }
-        data += n;
-        size -= static_cast<std::size_t>(n);
-    }
-    return true;
-}
-
 bool copyWithBuffer(int in, int out)
 {
     constexpr std::size_t kBufferSize = 128 * 1024;
@@ -100,7 +86,7 @@ bool copyWithBuffer(int in, int out)
                 continue;
             return false;
         }
-        if (!writeAll(out, buffer.get(), static_cast<std::size_t>(n)))
+        if (!writeAll(out, std::string_view(buffer.get(), static_cast<std::size_t>(n))))
             return false;
     }
 }
@@ -316,6 +302,20 @@ std::string currentFolder()
     while (buffer.size() > 1 && buffer.back() == '/')
         buffer.pop_back();
     return buffer;
+}
+
+bool writeAll(int fd, std::string_view bytes)
+{
+    while (!bytes.empty()) {
+        const ssize_t n = ::write(fd, bytes.data(), bytes.size());
+        if (n < 0) {
+            if (errno == EINTR)
+                continue;
+            return false;
+        }
+        bytes.remove_prefix(static_cast<std::size_t>(n));
+    }
+    return true;
 }
 
 } // namespace hx::platform

@@ -121,6 +121,7 @@ enum class HttpRangeEnd {
 // decoded, so that the chunks are the file's own bytes; `encoded` then says that the answer's
 // Content-Length is not the file's size. Throws HttpError with the WinINet code of any other
 // transport failure.
-HttpRangeEnd httpGetRange(const HttpRangeRequest& request, const HttpRangeCallbacks& callbacks);
+[[nodiscard]] HttpRangeEnd httpGetRange(const HttpRangeRequest& request,
+                                        const HttpRangeCallbacks& callbacks);
 
 } // namespace hx::platform

@@ -2,6 +2,7 @@
 // environment as libcurl does (http_proxy, https_proxy, no_proxy), limits the time to connect
 // and the time without data, and reports transport failures with WinINet codes.
 
+#include "platform/AsciiCase.h"
 #include "platform/FileSystem.h"
 #include "platform/Http.h"
 
@@ -76,13 +77,8 @@ using Slist = std::unique_ptr<curl_slist, SlistDeleter>;
 
 bool startsWithNoCase(std::string_view text, std::string_view prefix)
 {
-    if (text.size() < prefix.size())
-        return false;
-    for (std::size_t i = 0; i < prefix.size(); ++i)
-        if (std::tolower(static_cast<unsigned char>(text[i])) !=
-            std::tolower(static_cast<unsigned char>(prefix[i])))
-            return false;
-    return true;
+    return text.size() >= prefix.size() &&
+           equalsIgnoringCase(text.substr(0, prefix.size()), prefix);
 }
 
 std::string trimmed(std::string_view s)
@@ -317,8 +313,7 @@ int httpUrlErrorCode(const std::string& url)
         char* host = nullptr;
         std::string name;
         if (curl_url_get(u, CURLUPART_SCHEME, &scheme, 0) == CURLUE_OK && scheme)
-            for (const char* c = scheme; *c; ++c)
-                name += static_cast<char>(std::tolower(static_cast<unsigned char>(*c)));
+            name = lowerAscii(scheme);
         if (name != "http" && name != "https")
             code = 12006;
         else if (curl_url_get(u, CURLUPART_HOST, &host, 0) != CURLUE_OK || !host || !*host)
@@ -436,7 +431,8 @@ HttpFileInfo probeFileInfo(const std::string& url, const std::function<void()>& 
             pump();
         return true;
     };
-    httpGetRange(request, callbacks);
+    // The head is all the query wants; a transport failure throws.
+    (void)httpGetRange(request, callbacks);
     HttpFileInfo info;
     info.status = head.status;
     info.etag = head.etag;
@@ -485,6 +481,69 @@ HttpFileInfo httpQueryFileInfo(const std::string& url, const std::function<void(
     return info;
 }
 
+namespace {
+
+// "Accept-Encoding: identity", and the range the request asks for.
+Slist rangeHeaders(const HttpRangeRequest& request)
+{
+    Slist headers(curl_slist_append(nullptr, "Accept-Encoding: identity"));
+    if (request.firstByteOnly) {
+        curl_slist_append(headers.get(), "Range: bytes=0-0");
+    } else if (request.offset > 0) {
+        const std::string range = "Range: bytes=" + std::to_string(request.offset) + "-";
+        curl_slist_append(headers.get(), range.c_str());
+        if (!request.ifRange.empty())
+            curl_slist_append(headers.get(), ("If-Range: " + request.ifRange).c_str());
+    }
+    return headers;
+}
+
+// What the body's callback shares with httpGetRange: the head goes to the caller before the
+// first chunk, and a callback's exception waits outside libcurl.
+struct RangeState {
+    const HttpRangeCallbacks* callbacks;
+    HeadParser* head;
+    bool headDelivered = false;
+    bool stop = false;
+    std::exception_ptr failure; // rethrown once libcurl has returned
+
+    bool deliverHead()
+    {
+        headDelivered = true;
+        HttpResponseHead h;
+        h.status = head->status;
+        h.contentRange = head->contentRange;
+        h.contentLength = head->contentLength;
+        h.chunked = head->chunked;
+        h.encoded = head->encoded;
+        h.etag = head->etag;
+        h.lastModified = head->lastModified;
+        return !callbacks->onHead || callbacks->onHead(h);
+    }
+
+    static size_t write(char* data, size_t size, size_t count, void* user)
+    {
+        auto* s = static_cast<RangeState*>(user);
+        if (s->stop)
+            return CURL_WRITEFUNC_ERROR;
+        try {
+            if (!s->headDelivered && !s->deliverHead()) {
+                s->stop = true;
+                return CURL_WRITEFUNC_ERROR;
+            }
+            if (s->callbacks->onChunk && !s->callbacks->onChunk(data, size * count))
+                s->stop = true;
+        } catch (...) {
+            s->failure = std::current_exception();
+            s->stop = true;
+            return CURL_WRITEFUNC_ERROR;
+        }
+        return size * count;
+    }
+};
+
+} // namespace
+
 HttpRangeEnd httpGetRange(const HttpRangeRequest& request, const HttpRangeCallbacks& callbacks)
 {
     char errorBuffer[CURL_ERROR_SIZE];
@@ -497,58 +556,11 @@ HttpRangeEnd httpGetRange(const HttpRangeRequest& request, const HttpRangeCallba
     // Asks for the file's own bytes; an encoded answer all the same is decoded to them.
     curl_easy_setopt(e, CURLOPT_ACCEPT_ENCODING, "identity");
     curl_easy_setopt(e, CURLOPT_HTTP_CONTENT_DECODING, 1L);
-    Slist headers(curl_slist_append(nullptr, "Accept-Encoding: identity"));
-    if (request.firstByteOnly) {
-        curl_slist_append(headers.get(), "Range: bytes=0-0");
-    } else if (request.offset > 0) {
-        const std::string range = "Range: bytes=" + std::to_string(request.offset) + "-";
-        curl_slist_append(headers.get(), range.c_str());
-        if (!request.ifRange.empty())
-            curl_slist_append(headers.get(), ("If-Range: " + request.ifRange).c_str());
-    }
+    const Slist headers = rangeHeaders(request);
     curl_easy_setopt(e, CURLOPT_HTTPHEADER, headers.get());
 
-    struct State {
-        const HttpRangeCallbacks* callbacks;
-        HeadParser* head;
-        bool headDelivered = false;
-        bool stop = false;
-        std::exception_ptr failure; // a callback's exception, rethrown outside libcurl
-
-        bool deliverHead()
-        {
-            headDelivered = true;
-            HttpResponseHead h;
-            h.status = head->status;
-            h.contentRange = head->contentRange;
-            h.contentLength = head->contentLength;
-            h.chunked = head->chunked;
-            h.encoded = head->encoded;
-            h.etag = head->etag;
-            h.lastModified = head->lastModified;
-            return !callbacks->onHead || callbacks->onHead(h);
-        }
-    } state{&callbacks, &head, false, false, nullptr};
-
-    curl_easy_setopt(
-        e, CURLOPT_WRITEFUNCTION, +[](char* data, size_t size, size_t count, void* user) -> size_t {
-            auto* s = static_cast<State*>(user);
-            if (s->stop)
-                return CURL_WRITEFUNC_ERROR;
-            try {
-                if (!s->headDelivered && !s->deliverHead()) {
-                    s->stop = true;
-                    return CURL_WRITEFUNC_ERROR;
-                }
-                if (s->callbacks->onChunk && !s->callbacks->onChunk(data, size * count))
-                    s->stop = true;
-            } catch (...) {
-                s->failure = std::current_exception();
-                s->stop = true;
-                return CURL_WRITEFUNC_ERROR;
-            }
-            return size * count;
-        });
+    RangeState state{&callbacks, &head, false, false, nullptr};
+    curl_easy_setopt(e, CURLOPT_WRITEFUNCTION, &RangeState::write);
     curl_easy_setopt(e, CURLOPT_WRITEDATA, &state);
 
     bool stopped = false;

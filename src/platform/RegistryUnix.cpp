@@ -112,6 +112,59 @@ private:
     std::uint32_t high_ = 0;
 };
 
+// The control character a one-letter escape stands for ("\n" is 10); 0 for any other letter.
+std::uint32_t namedEscape(char e)
+{
+    switch (e) {
+    case 'a':
+        return 7;
+    case 'b':
+        return 8;
+    case 'e':
+        return 27;
+    case 'f':
+        return 12;
+    case 'n':
+        return 10;
+    case 'r':
+        return 13;
+    case 't':
+        return 9;
+    case 'v':
+        return 11;
+    default:
+        return 0;
+    }
+}
+
+// Reads one escape whose character `e` after the backslash was just consumed: a named one, up to
+// four hexadecimal digits after "x", or up to three octal digits.
+void readEscape(std::string_view s, std::size_t& pos, char e, Utf8Builder& out)
+{
+    if (const std::uint32_t named = namedEscape(e)) {
+        out.unit(named);
+    } else if (e == 'x') {
+        std::uint32_t u = 0;
+        int digits = 0;
+        while (digits < 4 && pos < s.size() && hexDigit(s[pos]) >= 0) {
+            u = u * 16 + static_cast<std::uint32_t>(hexDigit(s[pos++]));
+            ++digits;
+        }
+        if (digits == 0)
+            out.raw('x');
+        else
+            out.unit(u);
+    } else if (e >= '0' && e <= '7') {
+        std::uint32_t u = static_cast<std::uint32_t>(e - '0');
+        for (int digits = 1; digits < 3 && pos < s.size() && s[pos] >= '0' && s[pos] <= '7';
+             ++digits)
+            u = u * 8 + static_cast<std::uint32_t>(s[pos++] - '0');
+        out.unit(u);
+    } else {
+        out.raw(e); // "\\", "\"", "\]" and anything else stand for the character
+    }
+}
+
 // Reads an escaped string from `s` at `pos` up to the unescaped `close` character, which is
 // consumed. Returns false when the line ends first.
 bool unescape(std::string_view s, std::size_t& pos, char close, std::string& result)
@@ -128,56 +181,7 @@ bool unescape(std::string_view s, std::size_t& pos, char close, std::string& res
             continue;
         }
         const char e = s[pos++];
-        switch (e) {
-        case 'a':
-            out.unit(7);
-            break;
-        case 'b':
-            out.unit(8);
-            break;
-        case 'e':
-            out.unit(27);
-            break;
-        case 'f':
-            out.unit(12);
-            break;
-        case 'n':
-            out.unit(10);
-            break;
-        case 'r':
-            out.unit(13);
-            break;
-        case 't':
-            out.unit(9);
-            break;
-        case 'v':
-            out.unit(11);
-            break;
-        case 'x': {
-            std::uint32_t u = 0;
-            int digits = 0;
-            while (digits < 4 && pos < s.size() && hexDigit(s[pos]) >= 0) {
-                u = u * 16 + static_cast<std::uint32_t>(hexDigit(s[pos++]));
-                ++digits;
-            }
-            if (digits == 0)
-                out.raw('x');
-            else
-                out.unit(u);
-            break;
-        }
-        default:
-            if (e >= '0' && e <= '7') {
-                std::uint32_t u = static_cast<std::uint32_t>(e - '0');
-                for (int digits = 1; digits < 3 && pos < s.size() && s[pos] >= '0' && s[pos] <= '7';
-                     ++digits)
-                    u = u * 8 + static_cast<std::uint32_t>(s[pos++] - '0');
-                out.unit(u);
-            } else {
-                out.raw(e); // "\\", "\"", "\]" and anything else stand for the character
-            }
-            break;
-        }
+        readEscape(s, pos, e, out);
     }
     return false;
 }
@@ -359,7 +363,7 @@ private:
             value[1] == ':' && (value.size() == 2 || value[2] == '\\' || value[2] == '/');
         if (!isDrive)
             return value;
-        const char letter = static_cast<char>(std::tolower(static_cast<unsigned char>(value[0])));
+        const char letter = foldAscii(value[0]);
         std::string drive;
         const std::string device = prefix_ + "/dosdevices/" + letter + ":";
         if (char* real = ::realpath(device.c_str(), nullptr)) {

@@ -3,6 +3,7 @@
 #include "platform/Errors.h"
 #include "platform/FileSystem.h"
 #include "platform/TextFile.h"
+#include "platform/WriteAllUnix.h"
 
 #include <cerrno>
 #include <climits>
@@ -62,20 +63,6 @@ std::string realTarget(const std::string& path)
         }
         target = resolvePath(link);
     }
-}
-
-bool writeAll(int fd, std::string_view text)
-{
-    while (!text.empty()) {
-        const ssize_t n = ::write(fd, text.data(), text.size());
-        if (n < 0) {
-            if (errno == EINTR)
-                continue;
-            return false;
-        }
-        text.remove_prefix(static_cast<std::size_t>(n));
-    }
-    return true;
 }
 
 // Creates a new file with a unique name "<folder>/.<name>.XXXXXX" beside the target. Made like

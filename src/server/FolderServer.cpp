@@ -1,6 +1,7 @@
 #include "server/FolderServer.h"
 
 #include "packages/SafeName.h"
+#include "platform/AsciiCase.h"
 #include "platform/Errors.h"
 #include "platform/FileSystem.h"
 
@@ -19,9 +20,8 @@ namespace {
 std::string contentTypeOf(const std::string& name)
 {
     const auto dot = name.rfind('.');
-    std::string ext = dot == std::string::npos ? "" : name.substr(dot + 1);
-    for (char& c : ext)
-        c = static_cast<char>(std::tolower(static_cast<unsigned char>(c)));
+    const std::string ext =
+        platform::lowerAscii(dot == std::string::npos ? "" : name.substr(dot + 1));
     if (ext == "txt")
         return "text/plain";
     if (ext == "jpg" || ext == "jpeg")

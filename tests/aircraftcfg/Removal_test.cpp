@@ -53,7 +53,7 @@ protected:
     void choose()
     {
         ASSERT_TRUE(panel.openPanel(sim, feedback));
-        const auto& items = panel.cb3().items;
+        const auto& items = panel.products().items;
         const auto it = std::find(items.begin(), items.end(), "KZQ_A320");
         ASSERT_NE(it, items.end());
         ASSERT_EQ(panel.productChosen(sim, static_cast<int>(it - items.begin()), feedback),
@@ -229,17 +229,17 @@ TEST_F(RemovalTest, WorkedExampleByteForByte)
     for (const char* t : {"A", "B", "C"})
         writeTexture(t);
     choose();
-    EXPECT_THAT(panel.cb4().items, ElementsAre("Red", "Blue", "Green"));
-    EXPECT_EQ(panel.cb4().selected, 0);
+    EXPECT_THAT(panel.liveries().items, ElementsAre("Red", "Blue", "Green"));
+    EXPECT_EQ(panel.liveries().selected, 0);
 
     EXPECT_EQ(removeItem(1), Outcome::Completed);
     EXPECT_EQ(readFile(cfg), after);
     EXPECT_FALSE(exists(product + "/texture.B"));
     EXPECT_TRUE(exists(product + "/texture.A/A_t.bmp"));
     EXPECT_TRUE(exists(product + "/texture.C/C_t.bmp"));
-    EXPECT_THAT(panel.cb4().items, ElementsAre("Red", "Green"));
-    EXPECT_EQ(panel.cb4().selected, 0);
-    EXPECT_EQ(panel.cb3().selectedText(), "KZQ_A320");
+    EXPECT_THAT(panel.liveries().items, ElementsAre("Red", "Green"));
+    EXPECT_EQ(panel.liveries().selected, 0);
+    EXPECT_EQ(panel.products().selectedText(), "KZQ_A320");
     EXPECT_THAT(feedback.messages, ElementsAre("Removed succesfully"));
     EXPECT_EQ(feedback.hidden, 0);
 }
@@ -250,8 +250,8 @@ TEST_F(RemovalTest, LiveryListKeepsDuplicatesAndTakesTheBareKeyOnly)
                    "[fltsim.2]\nui_variation=Red\n\n[fltsim.3]\nui_variation = Green\n"
                    "ui_variation=\n//ui_variation=Old \n\n[General]\n");
     choose();
-    EXPECT_THAT(panel.cb4().items, ElementsAre("Red", "Blue", "Red", "", "Old "));
-    EXPECT_EQ(panel.cb4().selected, 0);
+    EXPECT_THAT(panel.liveries().items, ElementsAre("Red", "Blue", "Red", "", "Old "));
+    EXPECT_EQ(panel.liveries().selected, 0);
     EXPECT_TRUE(feedback.messages.empty());
 }
 
@@ -273,14 +273,14 @@ TEST_F(RemovalTest, RenumbersPastTenInBothDirections)
         writeFile(cfg, fileOf(all));
         writeTexture("L" + std::to_string(removed));
         choose();
-        ASSERT_EQ(panel.cb4().items.size(), 12u);
+        ASSERT_EQ(panel.liveries().items.size(), 12u);
         EXPECT_EQ(removeItem(removed), Outcome::Completed);
         std::vector<int> kept = all;
         kept.erase(kept.begin() + removed);
         EXPECT_EQ(readFile(cfg), fileOf(kept));
         EXPECT_FALSE(exists(product + "/texture.L" + std::to_string(removed)));
-        EXPECT_EQ(panel.cb4().items.size(), 11u);
-        EXPECT_EQ(panel.cb4().items[removed], "Livery " + std::to_string(removed + 1));
+        EXPECT_EQ(panel.liveries().items.size(), 11u);
+        EXPECT_EQ(panel.liveries().items[removed], "Livery " + std::to_string(removed + 1));
     }
 }
 
@@ -298,8 +298,8 @@ TEST_F(RemovalTest, RemovingTheLastEntryKeepsTheOtherNumbers)
     EXPECT_EQ(removeItem(1), Outcome::Completed);
     EXPECT_EQ(removeItem(0), Outcome::Completed);
     EXPECT_EQ(readFile(cfg), kGeneral);
-    EXPECT_TRUE(panel.cb4().items.empty());
-    EXPECT_EQ(panel.cb4().selected, -1);
+    EXPECT_TRUE(panel.liveries().items.empty());
+    EXPECT_EQ(panel.liveries().selected, -1);
     EXPECT_EQ(feedback.messages.size(), 3u);
 }
 
@@ -351,13 +351,13 @@ TEST_F(RemovalTest, ProductsAreTheNamesWithoutExtension)
     makeFolders(base + "/kzq_b737");
     writeFile(base + "/KZQ_FILE", "a plain file is listed too");
     ASSERT_TRUE(panel.openPanel(sim, feedback));
-    EXPECT_THAT(panel.cb3().items, UnorderedElementsAre("KZQ_A320", "kzq_b737", "KZQ_FILE"));
-    EXPECT_EQ(panel.cb3().selected, -1);
+    EXPECT_THAT(panel.products().items, UnorderedElementsAre("KZQ_A320", "kzq_b737", "KZQ_FILE"));
+    EXPECT_EQ(panel.products().selected, -1);
 
     // FS9 looks in "Aircraft" instead.
     makeFolders(dir / "FS9/Aircraft/KZQ_DC3");
     ASSERT_TRUE(panel.openPanel(Simulator{SimKind::FS9, dir / "FS9"}, feedback));
-    EXPECT_THAT(panel.cb3().items, ElementsAre("KZQ_DC3"));
+    EXPECT_THAT(panel.products().items, ElementsAre("KZQ_DC3"));
     EXPECT_TRUE(feedback.messages.empty());
 }
 
@@ -366,8 +366,8 @@ TEST_F(RemovalTest, ReopeningKeepsTheLiveriesButDropsTheProductChoice)
     writeFile(cfg, entry(0, "A", "Red") + kGeneral);
     choose();
     ASSERT_TRUE(panel.openPanel(sim, feedback));
-    EXPECT_EQ(panel.cb3().selected, -1);
-    EXPECT_THAT(panel.cb4().items, ElementsAre("Red"));
+    EXPECT_EQ(panel.products().selected, -1);
+    EXPECT_THAT(panel.liveries().items, ElementsAre("Red"));
 
     // Remove with no product chosen: the path names no file.
     EXPECT_EQ(panel.removeSelectedLivery(sim, feedback), Outcome::Refused);
@@ -383,11 +383,11 @@ TEST_F(RemovalTest, NoSimulatorRefusesEveryAction)
     choose();
     const Simulator none{SimKind::None, sim.root};
     EXPECT_FALSE(panel.openPanel(none, feedback));
-    EXPECT_THAT(panel.cb3().items, ElementsAre("KZQ_A320")); // the list is left as it was
+    EXPECT_THAT(panel.products().items, ElementsAre("KZQ_A320")); // the list is left as it was
     EXPECT_EQ(panel.removeSelectedLivery(none, feedback), Outcome::Refused);
     EXPECT_EQ(readFile(cfg), entry(0, "A", "Red") + kGeneral);
     EXPECT_EQ(panel.productChosen(none, 0, feedback), Outcome::Refused);
-    EXPECT_TRUE(panel.cb4().items.empty()); // cleared before the test, as the window does
+    EXPECT_TRUE(panel.liveries().items.empty()); // cleared before the test, as the window does
     EXPECT_THAT(feedback.messages,
                 ElementsAre("Please select FS", "Please select FS", "Please select FS"));
 }
@@ -449,7 +449,7 @@ TEST_F(RemovalTest, ProductNameThatIsNotAPlainNameIsRefused)
     const std::string hostile = "KZQ_x\\victim";
     writeFile(base + "/" + hostile + "/aircraft.cfg", entry(0, "A", "Red") + kGeneral);
     ASSERT_TRUE(panel.openPanel(sim, feedback));
-    ASSERT_THAT(panel.cb3().items, ElementsAre(hostile));
+    ASSERT_THAT(panel.products().items, ElementsAre(hostile));
     EXPECT_EQ(panel.productChosen(sim, 0, feedback), Outcome::Refused);
     EXPECT_EQ(panel.removeSelectedLivery(sim, feedback), Outcome::Refused);
     ASSERT_EQ(feedback.messages.size(), 2u);

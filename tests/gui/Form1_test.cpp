@@ -867,8 +867,8 @@ TEST_F(Form1Test, EachPhaseIsDrawnBeforeItsWorkAndTheInstallationKeepsTheWindowR
 TEST_F(Form1Test, TheUnpackMeterShowsItsFillInsideALightFrameAtEveryPercentage)
 {
     TForm1 form(dialogs);
-    form.enterPhase(hx::FlowPhase::Download, hx::kDownloadPhaseText);
-    form.enterPhase(hx::FlowPhase::Unpack, hx::kUnpackPhaseText);
+    form.enterPhase(hx::FlowPhase::Download);
+    form.enterPhase(hx::FlowPhase::Unpack);
     const QColor light = hx::app::lightColor(), dark = hx::app::darkColor();
     const struct {
         int percent;

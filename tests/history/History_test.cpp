@@ -69,7 +69,7 @@ protected:
     {
         RemovalPanel panel;
         ASSERT_TRUE(panel.openPanel(sim, feedback));
-        ASSERT_EQ(panel.productChosen(sim, panel.cb3().indexOf("KZQ_A320"), feedback),
+        ASSERT_EQ(panel.productChosen(sim, panel.products().indexOf("KZQ_A320"), feedback),
                   Outcome::Completed);
         panel.selectLivery(index);
         ASSERT_EQ(panel.removeSelectedLivery(sim, feedback), Outcome::Completed);

@@ -45,7 +45,7 @@ protected:
 
     Outcome click(const std::string& name)
     {
-        return flow.BitBtn8Click(nginx->url("/liveries/" + name), sim, feedback);
+        return flow.downloadAndInstall(nginx->url("/liveries/" + name), sim, feedback);
     }
 
     test::TempDir dir;

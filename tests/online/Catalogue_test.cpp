@@ -172,11 +172,11 @@ protected:
 
 TEST_F(CatalogueProcedures, OpenChooseLiveryChooseProduct)
 {
-    ASSERT_TRUE(panel->BitBtn11Click());
-    EXPECT_EQ(panel->cb5().items, (Names{"Alpha", "Bravo"}));
-    EXPECT_EQ(panel->cb5().selected, 0);
-    EXPECT_EQ(panel->cb6().items, (Names{"A one", "A two", "A three"}));
-    EXPECT_EQ(panel->cb6().selected, 0);
+    ASSERT_TRUE(panel->open());
+    EXPECT_EQ(panel->products().items, (Names{"Alpha", "Bravo"}));
+    EXPECT_EQ(panel->products().selected, 0);
+    EXPECT_EQ(panel->liveries().items, (Names{"A one", "A two", "A three"}));
+    EXPECT_EQ(panel->liveries().selected, 0);
     EXPECT_EQ(panel->selectedArchiveUrl(), url("/zip/a1.zip"));
     EXPECT_EQ(takeRequests(), (Names{"/hangarix/prod.txt", "/hangarix/a.txt", "/x/y/pic.jpg"}));
     // /x/y/pic.jpg was saved as images/pic.jpg, shown, and is gone.
@@ -185,21 +185,21 @@ TEST_F(CatalogueProcedures, OpenChooseLiveryChooseProduct)
 
     // The third livery: the archive URL as written; the URL fetched with its query, the file
     // named without it.
-    panel->cb6Change(2);
+    panel->chooseLivery(2);
     EXPECT_EQ(panel->selectedArchiveUrl(), url("/zip/my livery 3.zip"));
     EXPECT_EQ(takeRequests(), (Names{"/p/three.jpg?v=2"}));
     EXPECT_EQ(loaded.back(), images("three.jpg") + "=picture A3");
     // No thumbnail: the fallback, nothing fetched.
-    panel->cb6Change(1);
-    EXPECT_EQ(panel->cb6().selected, 1);
+    panel->chooseLivery(1);
+    EXPECT_EQ(panel->liveries().selected, 1);
     EXPECT_EQ(panel->selectedArchiveUrl(), url("/zip/a2.zip"));
     EXPECT_EQ(loaded.back(), dir / "thumbnail.jpg=fallback");
     EXPECT_TRUE(takeRequests().empty());
 
-    panel->cb5Change(1);
+    panel->chooseProduct(1);
     EXPECT_EQ(takeRequests(), (Names{"/hangarix/b/list.txt", "/p/b1.jpg"}));
-    EXPECT_EQ(panel->cb6().items, (Names{"B one", "B two"}));
-    EXPECT_EQ(panel->cb6().selected, 0);
+    EXPECT_EQ(panel->liveries().items, (Names{"B one", "B two"}));
+    EXPECT_EQ(panel->liveries().selected, 0);
     EXPECT_EQ(panel->selectedArchiveUrl(), url("/zip/b1.zip"));
     EXPECT_TRUE(std::filesystem::is_empty(images()));
 }
@@ -207,57 +207,57 @@ TEST_F(CatalogueProcedures, OpenChooseLiveryChooseProduct)
 TEST_F(CatalogueProcedures, FailedFetchesLeaveWhatTheyFound)
 {
     serve("/hangarix/prod.txt", "gone", 404);
-    EXPECT_THROW(panel->BitBtn11Click(), platform::HttpError);
+    EXPECT_THROW(panel->open(), platform::HttpError);
     EXPECT_TRUE(panel->productList().empty());
-    EXPECT_EQ(panel->cb5().selected, -1);
+    EXPECT_EQ(panel->products().selected, -1);
 
     serve("/hangarix/prod.txt", "Alpha&&a.txt;;\r\nBravo&&b/list.txt;;\r\n");
-    panel->BitBtn11Click();
-    panel->cb6Change(2);
+    panel->open();
+    panel->chooseLivery(2);
     const std::string products = panel->productList(), liveries = panel->liveryList();
     const std::string selected = url("/zip/my livery 3.zip");
     // A failing product list changes nothing.
     serve("/hangarix/prod.txt", "Gamma&&g.txt;;\r\n", 404);
-    EXPECT_THROW(panel->BitBtn11Click(), platform::HttpError);
+    EXPECT_THROW(panel->open(), platform::HttpError);
     EXPECT_EQ(panel->productList(), products);
-    EXPECT_EQ(panel->cb6().selected, 2);
+    EXPECT_EQ(panel->liveries().selected, 2);
     // A failing first livery list: cb5 and the product list are new, the rest is the old.
     serve("/hangarix/prod.txt", "Gamma&&g.txt;;\r\n");
-    EXPECT_THROW(panel->BitBtn11Click(), platform::HttpError);
-    EXPECT_EQ(panel->cb5().items, (Names{"Gamma"}));
+    EXPECT_THROW(panel->open(), platform::HttpError);
+    EXPECT_EQ(panel->products().items, (Names{"Gamma"}));
     EXPECT_EQ(panel->liveryList(), liveries);
-    EXPECT_EQ(panel->cb6().items, (Names{"A one", "A two", "A three"}));
+    EXPECT_EQ(panel->liveries().items, (Names{"A one", "A two", "A three"}));
     EXPECT_EQ(panel->selectedArchiveUrl(), ""); // cb5 shows another product now
     // A failing product choice: cb5 shows it, the lists stay, no archive is selected.
     serve("/hangarix/prod.txt", products);
-    panel->BitBtn11Click();
-    panel->cb6Change(2);
+    panel->open();
+    panel->chooseLivery(2);
     serve("/hangarix/b/list.txt", "error page", 500);
-    EXPECT_THROW(panel->cb5Change(1), platform::HttpError);
-    EXPECT_EQ(panel->cb5().selected, 1);
+    EXPECT_THROW(panel->chooseProduct(1), platform::HttpError);
+    EXPECT_EQ(panel->products().selected, 1);
     EXPECT_EQ(panel->liveryList(), liveries);
-    EXPECT_EQ(panel->cb6().selected, 2);
+    EXPECT_EQ(panel->liveries().selected, 2);
     EXPECT_EQ(panel->selectedArchiveUrl(), "");
     // Choosing a livery again selects its archive.
     serve("/hangarix/b/list.txt", "B one&&" + url("/zip/b1.zip") + ";;!!\r\n");
-    panel->cb5Change(1);
+    panel->chooseProduct(1);
     EXPECT_EQ(panel->selectedArchiveUrl(), url("/zip/b1.zip"));
     EXPECT_NE(selected, panel->selectedArchiveUrl());
 }
 
 TEST_F(CatalogueProcedures, RejectedPictureEndsTheStepAndStaysOnDisk)
 {
-    panel->BitBtn11Click();
-    panel->cb6Change(1);
+    panel->open();
+    panel->chooseLivery(1);
     serve("/p/three.jpg", "<html>not found</html>", 404);
     failLoading = true;
     EXPECT_EQ(panel->selectedArchiveUrl(), url("/zip/a2.zip"));
-    EXPECT_THROW(panel->cb6Change(2), Error);
+    EXPECT_THROW(panel->chooseLivery(2), Error);
     EXPECT_EQ(panel->selectedArchiveUrl(), ""); // cb6 shows "A three", whose picture failed
     EXPECT_EQ(test::readFile(images("three.jpg")), "<html>not found</html>");
     // On a product change the walk stops after the first livery.
-    EXPECT_THROW(panel->cb5Change(1), Error);
-    EXPECT_EQ(panel->cb6().items, (Names{"B one"}));
+    EXPECT_THROW(panel->chooseProduct(1), Error);
+    EXPECT_EQ(panel->liveries().items, (Names{"B one"}));
     EXPECT_EQ(panel->selectedArchiveUrl(), "");
     EXPECT_TRUE(test::exists(images("b1.jpg")));
 }
@@ -272,11 +272,11 @@ TEST_F(CatalogueProcedures, HostilePictureNamesAreRefusedBeforeAnythingIsWritten
     serve("/hangarix/a.txt", list + "Good&&" + url("/zip/good.zip") + ";;!!\r\n");
     const auto before = test::runProcess("ls -aR " + test::shellQuote(dir.path())).out;
 
-    EXPECT_THROW(panel->BitBtn11Click(), UnsafeNameError); // the panel does not open
-    EXPECT_EQ(panel->cb6().items, (Names{"Bad"}));
-    panel->cb6Change(static_cast<int>(hostile.size()));
+    EXPECT_THROW(panel->open(), UnsafeNameError); // the panel does not open
+    EXPECT_EQ(panel->liveries().items, (Names{"Bad"}));
+    panel->chooseLivery(static_cast<int>(hostile.size()));
     for (int i = 0; i < static_cast<int>(hostile.size()); ++i) {
-        EXPECT_THROW(panel->cb6Change(i), UnsafeNameError);
+        EXPECT_THROW(panel->chooseLivery(i), UnsafeNameError);
         EXPECT_EQ(panel->selectedArchiveUrl(), "");
     }
     EXPECT_EQ(takeRequests(), (Names{"/hangarix/prod.txt", "/hangarix/a.txt"}));
@@ -286,14 +286,14 @@ TEST_F(CatalogueProcedures, HostilePictureNamesAreRefusedBeforeAnythingIsWritten
 
 TEST_F(CatalogueProcedures, EmptyAnswersGiveEmptyBoxes)
 {
-    panel->BitBtn11Click();
+    panel->open();
     serve("/hangarix/prod.txt", "");
     serve("/hangarix/", "");
     takeRequests();
-    EXPECT_TRUE(panel->BitBtn11Click());
+    EXPECT_TRUE(panel->open());
     EXPECT_EQ(takeRequests(), (Names{"/hangarix/prod.txt", "/hangarix/"}));
-    EXPECT_TRUE(panel->cb5().items.empty());
-    EXPECT_EQ(panel->cb6().selected, -1);
+    EXPECT_TRUE(panel->products().items.empty());
+    EXPECT_EQ(panel->liveries().selected, -1);
     EXPECT_EQ(panel->selectedArchiveUrl(), "");
     EXPECT_EQ(loaded.size(), 1u); // the picture keeps the one shown before
 }

@@ -48,7 +48,7 @@ struct Recorder : DownloadFlowFeedback {
         if (onPump)
             onPump();
     }
-    void enterPhase(FlowPhase phase, const std::string& text) override
+    void enterPhase(FlowPhase phase) override
     {
         events.push_back(phase == FlowPhase::Download ? "download"
                          : phase == FlowPhase::Unpack ? "unpack"
@@ -56,7 +56,7 @@ struct Recorder : DownloadFlowFeedback {
         const char* expected = phase == FlowPhase::Download ? kDownloadPhaseText
                                : phase == FlowPhase::Unpack ? kUnpackPhaseText
                                                             : kInstallPhaseText;
-        EXPECT_EQ(text, expected);
+        EXPECT_STREQ(phaseText(phase), expected);
     }
     void setUnpackMeter(int percent) override { meter.push_back(percent); }
     void hideUnpackMeter() override { events.push_back("hideMeter"); }
@@ -129,7 +129,7 @@ protected:
 
     Outcome click(const std::string& name)
     {
-        return flow.BitBtn8Click(server.url("/files/" + name), sim, feedback);
+        return flow.downloadAndInstall(server.url("/files/" + name), sim, feedback);
     }
 
     std::string config() const { return readFile(product + "/aircraft.cfg"); }
@@ -164,6 +164,24 @@ TEST(DownloadFlowTitles, PercentIsRoundedHalfAwayFromZero)
     EXPECT_EQ(downloadPercentText(10, 0), "0%");
     EXPECT_EQ(downloadCaption(42, 100), "KZQ Hangarix - 42%");
     EXPECT_EQ(downloadApplicationTitle(42, 100), "KZQ HX - 42%");
+}
+
+TEST(DownloadFlowTitles, BothTitlesCarryThePercentageOnceTheSizeIsKnown)
+{
+    const struct {
+        std::int64_t received, total;
+        std::vector<std::string> titles; // "caption|title" as set, none while the size is unknown
+    } cases[] = {
+        {0, 1000, {"KZQ Hangarix - 0%|KZQ HX - 0%"}},
+        {849, 2000, {"KZQ Hangarix - 42%|KZQ HX - 42%"}},
+        {10, 0, {}},
+        {10, -1, {}},
+    };
+    for (const auto& c : cases) {
+        Recorder feedback;
+        showDownloadTitles(feedback, c.received, c.total);
+        EXPECT_EQ(feedback.titles, c.titles) << c.received << " of " << c.total;
+    }
 }
 
 TEST_F(DownloadFlowTest, InstallsTwoPackagesOfOneProductWithConsecutiveNumbersAndCleansUp)
@@ -216,16 +234,25 @@ TEST_F(DownloadFlowTest, RefusalsBeforeTheDownloadStartsNothing)
 {
     publish("a.zip", ZipMaker().file("A/installerinfo.txt", information("A")).bytes());
     const Simulator none{SimKind::None, sim.root};
-    EXPECT_EQ(flow.BitBtn8Click(server.url("/files/a.zip"), none, feedback), Outcome::Refused);
+    EXPECT_EQ(flow.downloadAndInstall(server.url("/files/a.zip"), none, feedback),
+              Outcome::Refused);
     EXPECT_EQ(feedback.messages, std::vector<std::string>{kPleaseSelectFS});
 
-    for (const std::string& url :
-         {server.url("/files/"), server.url("/files/.."),
-          std::string("http://127.0.0.1:1/a\\..\\..\\x.zip"), std::string()}) {
+    const std::string refusedName = "Refused the archive name";
+    const struct {
+        std::string url;
+        std::string message; // the start of the one message shown
+    } cases[] = {
+        {server.url("/files/"), refusedName},
+        {server.url("/files/.."), refusedName},
+        {"http://127.0.0.1:1/a\\..\\..\\x.zip", refusedName},
+        {"", kChooseALiveryFirst}, // no livery chosen: no URL at all
+    };
+    for (const auto& c : cases) {
         feedback.messages.clear();
-        EXPECT_EQ(flow.BitBtn8Click(url, sim, feedback), Outcome::Refused) << url;
-        ASSERT_EQ(feedback.messages.size(), 1u);
-        EXPECT_NE(feedback.messages[0].find("Refused the archive name"), std::string::npos);
+        EXPECT_EQ(flow.downloadAndInstall(c.url, sim, feedback), Outcome::Refused) << c.url;
+        ASSERT_EQ(feedback.messages.size(), 1u) << c.url;
+        EXPECT_EQ(feedback.messages[0].substr(0, c.message.size()), c.message) << c.url;
     }
     EXPECT_EQ(gets, 0);
     EXPECT_TRUE(feedback.events.empty());
@@ -257,7 +284,7 @@ TEST_F(DownloadFlowTest, FailedDownloadShowsTheComponentsErrorThenHidesThePanel)
             if (c.pause)
                 httpget.MBaixando = false;
         };
-        EXPECT_EQ(flow.BitBtn8Click(c.url, sim, feedback), Outcome::Stopped);
+        EXPECT_EQ(flow.downloadAndInstall(c.url, sim, feedback), Outcome::Stopped);
         EXPECT_EQ(feedback.endings, c.endings);
         EXPECT_EQ(feedback.events, (std::vector<std::string>{"download", "unpack", "hide"}));
         EXPECT_EQ(feedback.titles.back(), "Hangarix|KZQ HX");
@@ -367,7 +394,7 @@ TEST_F(DownloadFlowTest, ServerDownKeepsAPartialArchiveAndInstallsACompleteOne)
     const std::string archive = ZipMaker().file("A/installerinfo.txt", information("A")).bytes();
     const std::string partial = archive.substr(0, archive.size() / 2);
     writeFile(start + "/tempzip/a.zip", partial);
-    EXPECT_EQ(flow.BitBtn8Click(url, sim, feedback), Outcome::Stopped);
+    EXPECT_EQ(flow.downloadAndInstall(url, sim, feedback), Outcome::Stopped);
     EXPECT_EQ(feedback.endings, (std::vector<std::string>{wininetStatusText(12029), "hide"}));
     EXPECT_EQ(readFile(start + "/tempzip/a.zip"), partial) << "kept for the resume";
 
@@ -376,7 +403,7 @@ TEST_F(DownloadFlowTest, ServerDownKeepsAPartialArchiveAndInstallsACompleteOne)
     writeFile(start + "/tempzip/a.zip", archive);
     writeFile(resumeFilePath(start + "/tempzip/a.zip"), "url=" + url + "\nsize=1\nvalidator=\n");
     feedback.messages.clear();
-    EXPECT_EQ(flow.BitBtn8Click(url, sim, feedback), Outcome::Completed);
+    EXPECT_EQ(flow.downloadAndInstall(url, sim, feedback), Outcome::Completed);
     EXPECT_EQ(feedback.messages, std::vector<std::string>{kDownloadingAndInstallingCompleted});
     EXPECT_NE(config().find("[fltsim.1]\r\ntitle=A"), std::string::npos);
     EXPECT_TRUE(tempzipEmpty());
@@ -385,7 +412,7 @@ TEST_F(DownloadFlowTest, ServerDownKeepsAPartialArchiveAndInstallsACompleteOne)
     const std::string bomb = test::sharedDataZip(100, "b");
     writeFile(start + "/tempzip/a.zip", bomb);
     feedback.messages.clear();
-    EXPECT_EQ(flow.BitBtn8Click(url, sim, feedback), Outcome::Refused);
+    EXPECT_EQ(flow.downloadAndInstall(url, sim, feedback), Outcome::Refused);
     ASSERT_EQ(feedback.messages.size(), 1u);
     EXPECT_NE(feedback.messages[0].find("a.zip was refused"), std::string::npos);
     EXPECT_EQ(readFile(start + "/tempzip/a.zip"), bomb);
@@ -405,7 +432,7 @@ TEST_F(DownloadFlowTest, SimulatorChoiceIsReadAgainBeforeInstalling)
     publish("a.zip", ZipMaker().file("A/installerinfo.txt", information("A")).bytes());
     Simulator current = sim;
     feedback.onPump = [&] { current.kind = SimKind::None; }; // changed during the download
-    EXPECT_EQ(flow.BitBtn8Click(
+    EXPECT_EQ(flow.downloadAndInstall(
                   server.url("/files/a.zip"), [&] { return current; }, feedback),
               Outcome::Refused);
     EXPECT_EQ(feedback.messages, std::vector<std::string>{kPleaseSelectFS});

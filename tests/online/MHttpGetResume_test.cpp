@@ -12,7 +12,9 @@
 #include <algorithm>
 #include <atomic>
 #include <chrono>
+#include <filesystem>
 #include <mutex>
+#include <optional>
 #include <thread>
 #include <vector>
 
@@ -227,6 +229,37 @@ TEST(MHttpGetResume, FullDownloadThenAlreadyComplete)
               (std::vector<std::string>{"Verificando tamanho do download...", kAlready}));
     EXPECT_EQ(rec.concluded, 2);
     EXPECT_EQ(server.gets().size(), 1u) << "no GET for a complete file";
+}
+
+TEST(MHttpGetResume, LocalFileIsCompleteWhenItHoldsTheSizeTheServerNamed)
+{
+    ScriptedServer server;
+    const std::string body = pattern(5000);
+    serveFile(server.http(), "/liv.zip", body);
+    server.start();
+    TempDir dir;
+    TMHttpGetResume d;
+    d.MURL = server.url("/liv.zip");
+    d.MArquivoLocal = dir / "liv.zip";
+    EXPECT_FALSE(d.localFileComplete()) << "no file, and no size asked yet";
+    d.MBaixar();
+    ASSERT_EQ(d.MTamanhoArquivo(), 5000);
+
+    const struct {
+        const char* what;
+        std::optional<std::string> content; // nullopt: no file
+        bool complete;
+    } cases[] = {
+        {"the download", body, true},       {"a byte short", body.substr(1), false},
+        {"a byte more", body + "x", false}, {"empty", std::string(), false},
+        {"missing", std::nullopt, false},
+    };
+    for (const auto& c : cases) {
+        std::filesystem::remove(dir / "liv.zip");
+        if (c.content)
+            writeFile(dir / "liv.zip", *c.content);
+        EXPECT_EQ(d.localFileComplete(), c.complete) << c.what;
+    }
 }
 
 TEST(MHttpGetResume, ResumesAPartialFileWithRangeAndIfRange)

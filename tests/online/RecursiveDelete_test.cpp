@@ -72,14 +72,15 @@ TEST(RecursiveDelete, RemovesReadOnlyAndHiddenEntriesAtEveryDepth)
     makeReadOnly(templiv + "/.hiddenfolder/ro");
     makeReadOnly(templiv + "/Pkg/texture.A");
 
-    EXPECT_TRUE(recursiveDelete(templiv, true, false, false));
+    EXPECT_TRUE(recursiveDelete(templiv, {.clearReadOnly = true}));
     EXPECT_TRUE(fs::is_directory(templiv));
     EXPECT_TRUE(fs::is_empty(templiv));
 
     writeFile(templiv + "/a/b/c.txt", "x");
-    EXPECT_TRUE(recursiveDelete(templiv, true, true, true));
+    EXPECT_TRUE(recursiveDelete(
+        templiv, {.clearReadOnly = true, .stopAtFirstFailure = true, .removeFolderItself = true}));
     EXPECT_FALSE(exists(templiv));
-    EXPECT_FALSE(recursiveDelete(templiv, true, false, false)) << "a missing folder";
+    EXPECT_FALSE(recursiveDelete(templiv, {.clearReadOnly = true})) << "a missing folder";
 }
 
 TEST(RecursiveDelete, DeletesLinksWithoutFollowingThem)
@@ -93,7 +94,7 @@ TEST(RecursiveDelete, DeletesLinksWithoutFollowingThem)
     fs::create_symlink(dir / "outside/keep.txt", dir / "templiv/filelink");
     fs::create_symlink(dir / "nowhere", dir / "templiv/dangling");
 
-    EXPECT_TRUE(recursiveDelete(dir / "templiv", true, false, false));
+    EXPECT_TRUE(recursiveDelete(dir / "templiv", {.clearReadOnly = true}));
     EXPECT_TRUE(fs::is_empty(dir / "templiv"));
     EXPECT_EQ(readFile(dir / "outside/keep.txt"), "keep");
     EXPECT_EQ(readFile(dir / "outside/sub/keep2.txt"), "keep");
@@ -113,7 +114,7 @@ TEST(RecursiveDelete, ReportsAnyEntryThatStays)
     writeFile(folder + "/z.txt", "x");
 
     // Whatever the listing order, the result says that something stayed.
-    EXPECT_FALSE(recursiveDelete(folder, true, false, true));
+    EXPECT_FALSE(recursiveDelete(folder, {.clearReadOnly = true, .removeFolderItself = true}));
     EXPECT_TRUE(exists(folder + "/sub/stuck.txt"));
     EXPECT_FALSE(exists(folder + "/sub/b.txt"));
     EXPECT_FALSE(exists(folder + "/a.txt"));
@@ -121,7 +122,8 @@ TEST(RecursiveDelete, ReportsAnyEntryThatStays)
     EXPECT_TRUE(exists(folder));
 
     writeFile(folder + "/c.txt", "x");
-    EXPECT_FALSE(recursiveDelete(folder, true, true, true));
+    EXPECT_FALSE(recursiveDelete(
+        folder, {.clearReadOnly = true, .stopAtFirstFailure = true, .removeFolderItself = true}));
     EXPECT_TRUE(exists(folder + "/sub/stuck.txt"));
 }
 

@@ -47,6 +47,29 @@ TEST(PackageInfo, ReadsAnyLineEndsIntoTheSameText)
     EXPECT_THROW(readInformationText(dir / "missing.txt"), IoError);
 }
 
+TEST(PackageInfo, DescriptionIsWhatTheInformationFileSays)
+{
+    const struct {
+        std::string file;
+        std::string title, variation, productFolder;
+    } cases[] = {
+        {"[fltsim.xx]\ntitle=KZQ A320 Blue\nui_variation=Blue 1\nproductfolder=A-320\n",
+         "KZQ A320 Blue", "Blue 1", "KZQ_A_320"},
+        {"title=Only\r\n", "Only", "", "KZQ_"},
+        {"", "", "", "KZQ_"},
+    };
+    test::TempDir dir;
+    for (const auto& c : cases) {
+        test::writeFile(dir / "Pkg/installerinfo.txt", c.file);
+        const PackageDescription d = describePackage(dir / "Pkg");
+        EXPECT_EQ(d.informationText, readInformationText(dir / "Pkg/installerinfo.txt"));
+        EXPECT_EQ(d.title, c.title) << c.file;
+        EXPECT_EQ(d.variation, c.variation) << c.file;
+        EXPECT_EQ(d.productFolderName, c.productFolder) << c.file;
+    }
+    EXPECT_THROW(describePackage(dir / "Missing"), IoError);
+}
+
 TEST(PackageInfo, TextureFolderIsTheLastEntryOtherThanTheInformationFile)
 {
     test::TempDir dir;

@@ -213,7 +213,7 @@ TEST(Http, StalledTransferTimesOutOrIsStoppedByTheWaitCallback)
     setHttpTimeouts({5, 1});
     callbacks.onWait = {};
     request.url = server.url("/silent");
-    EXPECT_EQ(wininetCodeOf([&] { httpGetRange(request, callbacks); }), 12002);
+    EXPECT_EQ(wininetCodeOf([&] { (void)httpGetRange(request, callbacks); }), 12002);
     setHttpTimeouts(saved);
     release = true;
 }
