@@ -1,6 +1,7 @@
 #include "aircraftcfg/Installation.h"
 
 #include "aircraftcfg/FltsimEntries.h"
+#include "history/History.h"
 #include "packages/LocalPackageList.h"
 #include "packages/PackageInfo.h"
 #include "packages/SafeName.h"
@@ -15,10 +16,11 @@ namespace {
 using platform::joinPath;
 
 // Copies the files of `fromFolder` matching `pattern` into `toFolder`, never overwriting and
-// skipping subfolders; every failure is ignored. The front end handles its pending events after
-// each file, so that a window keeps drawing (and its progress bar moving) during a long copy.
+// skipping subfolders; every failure is ignored. The history notes each file copied. The front
+// end handles its pending events after each file, so that a window keeps drawing (and its
+// progress bar moving) during a long copy.
 void copyFiles(const std::string& fromFolder, const char* pattern, const std::string& toFolder,
-               Feedback& feedback)
+               PendingChange& change, Feedback& feedback)
 {
     for (const platform::DirEntry& entry : platform::listFolder(fromFolder, pattern)) {
         // Names from a listing are single components already; the check keeps names that
@@ -26,9 +28,42 @@ void copyFiles(const std::string& fromFolder, const char* pattern, const std::st
         if (entry.isFolder || !isPlainName(entry.name))
             continue;
         // A file that is there already is kept, as the copy never overwrites.
-        (void)platform::copyFileNoOverwrite(joinPath(fromFolder, entry.name),
-                                            joinPath(toFolder, entry.name));
+        const std::string target = joinPath(toFolder, entry.name);
+        if (platform::copyFileNoOverwrite(joinPath(fromFolder, entry.name), target))
+            change.fileCopied(target);
         feedback.processEvents();
+    }
+}
+
+// The livery's name in the history: its "ui_variation=", else the package folder's name.
+std::string liveryName(const PackageToInstall& package)
+{
+    const std::vector<LiveryName> names = findLiveryNames(package.informationText);
+    if (!names.empty())
+        return names.front().name;
+    const std::size_t slash = package.packageFolder.find_last_of(platform::kSeparator);
+    return slash == std::string::npos ? package.packageFolder
+                                      : package.packageFolder.substr(slash + 1);
+}
+
+// Creates the installed texture folder and copies the package's files into it, then for FSX
+// the product's shared base bitmaps. Nothing is copied when the folder cannot be made.
+void copyTextures(const PackageToInstall& package, const Simulator& sim, const std::string& base,
+                  PendingChange& change, Feedback& feedback)
+{
+    const std::string productFolder = platform::resolvePath(base + package.productFolderName);
+    const std::string installed =
+        platform::resolvePath(joinPath(productFolder, package.textureFolderName));
+    const bool created = platform::createFolder(installed);
+    if (!platform::folderExists(installed))
+        return; // nothing can be copied; the entry stays
+    change.copyingInto(installed, created);
+    copyFiles(joinPath(package.packageFolder, package.textureFolderName), "*.*", installed, change,
+              feedback);
+    if (sim.kind == SimKind::FSX) {
+        // The package's own files went first, so a bitmap it brings wins over the shared one.
+        copyFiles(joinPath(base + package.productFolderName, "texbase"), "*.bmp", installed, change,
+                  feedback);
     }
 }
 
@@ -101,29 +136,20 @@ Outcome installOnePackage(const PackageToInstall& package, const Simulator& sim,
                                 "plain folder name (\"" +
                                     package.textureFolderName + "\")");
 
-    const std::string productFolder = platform::resolvePath(*base + package.productFolderName);
     const std::string configFile = configFilePath(*base, package.productFolderName);
     if (!platform::fileExists(configFile))
         return refuse(feedback, kCannotFindConfig);
 
     const std::string text = readWorkingText(configFile);
     const std::string entry = numberEntry(package.informationText, newEntryNumber(text));
+    // The history keeps the file as it is before anything is written; when it cannot, the
+    // installation stops here.
+    PendingChange change = beginChange(ChangeAction::Installation, package.productFolderName,
+                                       liveryName(package), configFile);
     writeWorkingText(platform::resolvePath(configFile), insertEntry(text, entry));
-
-    if (!hasTextureFolder)
-        return Outcome::Completed;
-    const std::string installed =
-        platform::resolvePath(joinPath(productFolder, package.textureFolderName));
-    (void)platform::createFolder(installed); // it may be there already: the test below decides
-    if (!platform::folderExists(installed))
-        return Outcome::Completed; // nothing can be copied; the entry stays
-    copyFiles(joinPath(package.packageFolder, package.textureFolderName), "*.*", installed,
-              feedback);
-    if (sim.kind == SimKind::FSX) {
-        // The package's own files went first, so a bitmap it brings wins over the shared one.
-        copyFiles(joinPath(*base + package.productFolderName, "texbase"), "*.bmp", installed,
-                  feedback);
-    }
+    if (hasTextureFolder)
+        copyTextures(package, sim, *base, change, feedback);
+    change.finish();
     return Outcome::Completed;
 }
 

@@ -1,6 +1,8 @@
 #include "aircraftcfg/Removal.h"
 
+#include "aircraftcfg/Check.h"
 #include "aircraftcfg/FltsimEntries.h"
+#include "history/History.h"
 #include "packages/SafeName.h"
 #include "platform/AsciiCase.h"
 #include "platform/FileSystem.h"
@@ -37,12 +39,6 @@ std::string windowsFolderName(std::string name)
 std::string notPlainMessage(const std::string& what, const std::string& name)
 {
     return "The " + what + " \"" + name + "\" is not a plain folder name; nothing was removed";
-}
-
-// The texture folder an entry names, as Windows reads the name; empty without a "texture=".
-std::string textureFolderOf(const EntrySpan& span)
-{
-    return span.hasTexture ? windowsFolderName("texture." + span.textureValue) : std::string();
 }
 
 // Where the entry of `header` lies and what it holds.
@@ -116,7 +112,23 @@ void deleteTextureFolder(const std::string& folder)
     (void)platform::removeFolder(folder);
 }
 
+// With a history the folder moves into the change's record, so an undo brings it back; without
+// one, or when it cannot move, it is emptied and removed as before.
+void removeTextureFolder(const std::string& folder, PendingChange& change)
+{
+    const std::string resolved = platform::resolvePath(folder);
+    if (platform::folderExists(resolved) && !platform::isLink(resolved) &&
+        change.moveTextureFolder(resolved))
+        return;
+    deleteTextureFolder(folder);
+}
+
 } // namespace
+
+std::string textureFolderOf(const EntrySpan& span)
+{
+    return span.hasTexture ? windowsFolderName("texture." + span.textureValue) : std::string();
+}
 
 bool findEntry(std::string_view text, int index, EntrySpan& span)
 {
@@ -184,9 +196,17 @@ Outcome RemovalPanel::productChosen(const Simulator& sim, int index, Feedback& f
     return listLiveries(sim, feedback);
 }
 
+void RemovalPanel::showLiveriesOf(const std::string& workingText)
+{
+    liveries_.items = listLiveryNames(workingText);
+    liveries_.select(0);
+    warning_ = numberingWarning(workingText);
+}
+
 Outcome RemovalPanel::listLiveries(const Simulator& sim, Feedback& feedback)
 {
     liveries_.clear();
+    warning_.clear();
     const std::optional<std::string> base = aircraftBaseFolder(sim);
     if (!base) {
         feedback.showMessage(kPleaseSelectFS);
@@ -199,8 +219,7 @@ Outcome RemovalPanel::listLiveries(const Simulator& sim, Feedback& feedback)
         feedback.showMessage(notPlainMessage("product", product));
         return Outcome::Refused;
     }
-    liveries_.items = listLiveryNames(readWorkingText(configFilePath(*base, product)));
-    liveries_.select(0);
+    showLiveriesOf(readWorkingText(configFilePath(*base, product)));
     return Outcome::Completed;
 }
 
@@ -226,8 +245,7 @@ void RemovalPanel::relistAfterRemoval(const std::string& configPath,
                                       const std::string& keptTextureFolder, Feedback& feedback)
 {
     liveries_.clear();
-    liveries_.items = listLiveryNames(readWorkingText(configPath));
-    liveries_.select(0);
+    showLiveriesOf(readWorkingText(configPath));
     feedback.listsChanged();
     feedback.showMessage(!keptTextureFolder.empty()
                              ? std::string(kRemovedSuccesfully) + "\nThe texture folder \"" +
@@ -270,13 +288,17 @@ Outcome RemovalPanel::removeSelectedLivery(const Simulator& sim, Feedback& feedb
     }
 
     // The file is rewritten before the folder is touched, so a failed write keeps the folder.
+    // The history keeps the file first; when it cannot, nothing is removed.
     const std::string rest = cutEntry(text, span);
+    PendingChange change =
+        beginChange(ChangeAction::Removal, product, liveries_.selectedText(), configPath);
     writeWorkingText(configPath, rest);
 
     // A folder that another entry still names (the same package installed twice) stays.
     const bool keptInUse = ownTextureFolder && textureFolderInUse(rest, textureFolderName);
     if (ownTextureFolder && !keptInUse)
-        deleteTextureFolder(platform::joinPath(*base + product, textureFolderName));
+        removeTextureFolder(platform::joinPath(*base + product, textureFolderName), change);
+    change.finish();
     relistAfterRemoval(configPath, keptInUse ? textureFolderName : std::string(), feedback);
     return Outcome::Completed;
 }

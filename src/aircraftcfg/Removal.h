@@ -27,6 +27,9 @@ class RemovalPanel {
 public:
     const ChoiceList& products() const { return products_; }
     const ChoiceList& liveries() const { return liveries_; } // of the chosen product
+    // One line under the livery list when the chosen product's entries have a gap or a repeat
+    // in their numbers (the simulator then hides liveries); empty otherwise.
+    const std::string& warning() const { return warning_; }
 
     // The user's choice in either list (no procedure runs; see productChosen for the one that
     // lists the liveries).
@@ -63,6 +66,9 @@ private:
 
     ChoiceList products_;
     ChoiceList liveries_;
+    std::string warning_;
+    // Fills the livery list (first item selected) and the warning from aircraft.cfg's text.
+    void showLiveriesOf(const std::string& workingText);
 };
 
 // The pieces of the removal, exposed for the benchmark and the tests.
@@ -91,6 +97,10 @@ std::string renumberEntries(std::string_view workingText, std::size_t removed);
 // Whether an entry of the text names the texture folder `folderName` (letter case ignored,
 // trailing dots and blanks dropped as Windows drops them).
 bool textureFolderInUse(std::string_view workingText, std::string_view folderName);
+
+// The texture folder an entry names, as Windows reads the name ("texture." + the value, trailing
+// dots and blanks dropped); empty when the entry has no "texture=" line.
+std::string textureFolderOf(const EntrySpan& span);
 
 // The working text without the entry, renumbered.
 std::string cutEntry(std::string_view workingText, const EntrySpan& span);

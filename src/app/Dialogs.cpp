@@ -15,6 +15,12 @@ void Dialogs::messageBox(QWidget* owner, QMessageBox::Icon icon, const QString& 
     box.exec();
 }
 
+bool Dialogs::askYesNo(QWidget* owner, const QString& caption, const QString& text)
+{
+    return QMessageBox::question(owner, caption, text, QMessageBox::Yes | QMessageBox::No,
+                                 QMessageBox::No) == QMessageBox::Yes;
+}
+
 void Dialogs::openUrl(const QUrl& url)
 {
     (void)QDesktopServices::openUrl(url); // the shell's result is not looked at

@@ -18,6 +18,8 @@ public:
     // text (which file, which package), so that the user can act on the message.
     virtual void messageBox(QWidget* owner, QMessageBox::Icon icon, const QString& caption,
                             const QString& text, const QString& detail);
+    // A modal question over `owner` with Yes and No buttons; true for Yes.
+    virtual bool askYesNo(QWidget* owner, const QString& caption, const QString& text);
     // Opens `url` in the default browser; a failure is not reported.
     virtual void openUrl(const QUrl& url);
     // Shows `title`, starts at `folder` and, when the user chooses one, writes it there (with the

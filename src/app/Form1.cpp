@@ -20,10 +20,17 @@
 
 #include <QApplication>
 #include <QCloseEvent>
+#include <QDir>
+#include <QDragEnterEvent>
+#include <QDropEvent>
+#include <QMimeData>
 #include <QMouseEvent>
+#include <QShortcut>
+#include <QTimer>
 #include <QUrl>
 #include <QWindow>
 
+#include <algorithm>
 #include <exception>
 
 namespace hx::app {
@@ -35,11 +42,16 @@ TForm1::TForm1(Dialogs& dialogs, QWidget* parent)
 {
     setObjectName("Form1");
     setWindowTitle(applicationTitle());
+    setAcceptDrops(true); // livery archives (.zip) dropped on the window are installed
     bindDownloadComponent();
     wireHandlers();
 }
 
-TForm1::~TForm1() = default;
+TForm1::~TForm1()
+{
+    if (history_ && activeHistory() == history_.get())
+        setActiveHistory(nullptr);
+}
 
 void TForm1::wireHandlers()
 {
@@ -57,6 +69,9 @@ void TForm1::wireHandlers()
     connect(ui_.p2, &CatalogueView::productChosen, this, &TForm1::cb5Change);
     connect(ui_.p2, &CatalogueView::liveryChosen, this, &TForm1::cb6Change);
     connect(ui_.p2, &CatalogueView::loadClicked, this, &TForm1::BitBtn8Click);
+    auto* undo = new QShortcut(QKeySequence::Undo, this);
+    undo->setObjectName("UndoShortcut");
+    connect(undo, &QShortcut::activated, this, &TForm1::undoLastChange);
 }
 
 void TForm1::bindDownloadComponent()
@@ -196,6 +211,8 @@ void TForm1::FormCreate()
         // here, so that every panel finds them whatever the registry holds.
         startupFolder_ = platform::currentFolder();
         prepareStartupFolder(startupFolder_);
+        history_ = std::make_unique<History>(startupFolder_);
+        setActiveHistory(history_.get());
         packages_ = std::make_unique<LocalPackageList>(
             startupFolder_, [this](const std::string& path) { ui_.p4->loadPicture(path); });
         // 5. The simulator the registry proposes.
@@ -369,6 +386,7 @@ void TForm1::showRemovalLists()
 {
     ui_.p1->showProducts(removal_.products().items, removal_.products().selected);
     ui_.p1->showLiveries(removal_.liveries().items, removal_.liveries().selected);
+    ui_.p1->showWarning(removal_.warning());
 }
 
 // A removal refills the livery list before its message box: the box appears over the new list.
@@ -398,6 +416,81 @@ void TForm1::BitBtn6Click()
     removal_.selectLivery(ui_.p1->chosenLivery());
     guarded([&] { removal_.removeSelectedLivery(currentSimulator(), *this); });
     showRemovalLists();
+}
+
+// --- Archives dropped on the window ------------------------------------------------------------
+
+namespace {
+
+// The local .zip files among the dropped items, in the order given.
+std::vector<std::string> droppedArchives(const QMimeData* data)
+{
+    std::vector<std::string> files;
+    if (!data || !data->hasUrls())
+        return files;
+    for (const QUrl& url : data->urls()) {
+        const QString path = url.toLocalFile();
+        if (url.isLocalFile() && path.endsWith(QStringLiteral(".zip"), Qt::CaseInsensitive))
+            files.push_back(toBytes(QDir::toNativeSeparators(path)));
+    }
+    return files;
+}
+
+} // namespace
+
+void TForm1::dragEnterEvent(QDragEnterEvent* event)
+{
+    if (!droppedArchives(event->mimeData()).empty())
+        event->acceptProposedAction();
+}
+
+void TForm1::dropEvent(QDropEvent* event)
+{
+    const std::vector<std::string> files = droppedArchives(event->mimeData());
+    if (files.empty())
+        return;
+    event->acceptProposedAction();
+    // After the drop has returned, so the program the files came from is not held by the
+    // message boxes of the installation.
+    QTimer::singleShot(0, this, [this, files] { installArchives(files); });
+}
+
+void TForm1::installArchives(const std::vector<std::string>& files)
+{
+    if (flow_ && flow_->running())
+        return;
+    ui_.setActionsEnabled(false);
+    guarded([&] {
+        downloadFlow().installArchives(
+            files, [this] { return currentSimulator(); }, *this);
+    });
+    ui_.setActionsEnabled(true);
+}
+
+// --- Undo --------------------------------------------------------------------------------------
+
+void TForm1::undoLastChange()
+{
+    if (!history_ || (flow_ && flow_->running()))
+        return;
+    guarded([&] {
+        const std::vector<ChangeRecord> records = history_->records();
+        const auto newest = std::find_if(records.begin(), records.end(), [](const ChangeRecord& r) {
+            return !r.hashAfter.empty();
+        });
+        if (newest == records.end()) {
+            showMessage("The history holds no change to undo");
+            return;
+        }
+        if (!dialogs_.askYesNo(this, applicationTitle(), fromBytes(undoQuestion(*newest))))
+            return;
+        const UndoResult result = history_->undo();
+        // The lists show the aircraft as the undo left it, before its message.
+        if (removal_.products().selected >= 0)
+            removal_.listLiveries(currentSimulator(), *this);
+        showRemovalLists();
+        showMessage(result.message);
+    });
 }
 
 // --- Catalogue -----------------------------------------------------------------------------------

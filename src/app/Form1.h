@@ -8,6 +8,7 @@
 #include "aircraftcfg/Removal.h"
 #include "app/ApplicationTitle.h"
 #include "app/Form1Layout.h"
+#include "history/History.h"
 #include "online/Catalogue.h"
 #include "online/DownloadFlow.h"
 #include "online/MHttpGetResume.h"
@@ -22,6 +23,7 @@
 #include <cstdint>
 #include <memory>
 #include <string>
+#include <vector>
 
 namespace hx::app {
 
@@ -84,10 +86,17 @@ public slots:
     void cb6Change(int index);
     void BitBtn8Click();
     void httpgetMOnProgress();
+    // Ctrl+Z: asks "Undo <action> of <livery> (<product>)?" for the newest change, undoes it and
+    // refreshes the lists.
+    void undoLastChange();
+    // .zip files dropped on the window: unpacked and installed as a downloaded archive is.
+    void installArchives(const std::vector<std::string>& files);
 
 protected:
     void closeEvent(QCloseEvent* event) override;
     bool eventFilter(QObject* watched, QEvent* event) override;
+    void dragEnterEvent(QDragEnterEvent* event) override;
+    void dropEvent(QDropEvent* event) override;
 
 private:
     void wireHandlers();
@@ -120,6 +129,8 @@ private:
     std::unique_ptr<Catalogue> catalogue_;
     std::unique_ptr<TMHttpGetResume> httpget_;
     std::unique_ptr<DownloadFlow> flow_;
+    // The changes made to aircraft, in the start-up folder; installs and removals record into it.
+    std::unique_ptr<History> history_;
 };
 
 } // namespace hx::app

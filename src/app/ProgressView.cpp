@@ -135,6 +135,7 @@ void ProgressView::enterPhase(FlowPhase phase)
         ProgressBar_->show();
         break;
     case FlowPhase::Unpack:
+        show(); // an archive installed from disk starts here
         for (QLabel* l : figures_)
             l->hide();
         ProgressBar_->hide();

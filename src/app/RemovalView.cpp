@@ -2,7 +2,10 @@
 
 #include "app/Artwork.h"
 #include "app/Skin.h"
+#include "app/TextBytes.h"
 #include "app/WidgetFactory.h"
+
+#include <QLabel>
 
 namespace hx::app {
 
@@ -14,6 +17,13 @@ RemovalView::RemovalView(QWidget* parent) : QWidget(parent)
     panelLabel(this, "Label5", "Livery:", 64, 120, 257);
     cb4_ = makeCombo(this, "cb4", {64, 160, 257, 25}, 14);
     BitBtn6_ = makeButton(this, "BitBtn6", {456, 264, 145, 50}, artwork::actionButton("REMOVE"), 3);
+    // Under the livery list, below the simulator panel that lies across the middle of this
+    // one, beside the remove button: a gap or a repeat in the entry numbers.
+    warning_ = place(new QLabel(this), "LiveryWarning", 8, 256, 436, 68);
+    warning_->setWordWrap(true);
+    warning_->setAlignment(Qt::AlignLeft | Qt::AlignTop);
+    warning_->setStyleSheet(QStringLiteral("color: #a00000;"));
+    warning_->hide();
 
     // `activated` comes from the user's choice only, as the change handlers require. A choice in
     // cb4 runs nothing: the remove button reads it.
@@ -34,6 +44,13 @@ void RemovalView::showLiveries(const std::vector<std::string>& items, int select
 int RemovalView::chosenLivery() const
 {
     return cb4_->currentIndex();
+}
+
+void RemovalView::showWarning(const std::string& text)
+{
+    warning_->setText(fromBytes(text));
+    warning_->setToolTip(warning_->text());
+    warning_->setVisible(!text.empty());
 }
 
 void RemovalView::setActionEnabled(bool enabled)

@@ -4,6 +4,8 @@
 
 #include <QWidget>
 
+class QLabel;
+
 #include <string>
 #include <vector>
 
@@ -20,6 +22,8 @@ public:
     void showProducts(const std::vector<std::string>& items, int selected);
     void showLiveries(const std::vector<std::string>& items, int selected);
     int chosenLivery() const;
+    // The one-line warning under the livery list; hidden when empty.
+    void showWarning(const std::string& text);
     void setActionEnabled(bool enabled);
 
 signals:
@@ -30,6 +34,7 @@ private:
     SkinnedComboBox* cb3_;
     SkinnedComboBox* cb4_;
     BitmapButton* BitBtn6_;
+    QLabel* warning_;
 };
 
 } // namespace hx::app

@@ -6,6 +6,7 @@
 // Exit status: 0 when the action ends normally or with its completion message, 1 when it ends
 // at one of the system's refusal messages, 2 on an error (printed on stderr).
 
+#include "history/History.h"
 #include "packages/Feedback.h"
 #include "packages/Simulator.h"
 #include "platform/Registry.h"
@@ -39,6 +40,7 @@ struct Context {
     Simulator sim;             // after the start-up look-up and --sim/--root
     std::string catalogueUrl;  // --catalogue-url or the built-in one
     std::unique_ptr<platform::Registry> registry;
+    std::unique_ptr<History> history; // in the start-up folder; every change records into it
     CliFeedback feedback;
 };
 

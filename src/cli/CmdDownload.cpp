@@ -5,14 +5,13 @@
 // tempzip and the next run resumes it).
 
 #include "cli/Cli.h"
-#include "cli/Terminal.h"
+#include "cli/TerminalFeedback.h"
 #include "online/Catalogue.h"
 #include "online/DownloadFlow.h"
 #include "online/MHttpGetResume.h"
 
 #include <atomic>
 #include <csignal>
-#include <cstdio>
 
 namespace hx::cli {
 namespace {
@@ -24,63 +23,18 @@ extern "C" void onInterrupt(int)
     interrupted = true;
 }
 
-class TerminalFeedback : public DownloadFlowFeedback {
+// The flow's lines, and Ctrl-C pausing the download.
+class DownloadFeedback : public TerminalFeedback {
 public:
-    explicit TerminalFeedback(TMHttpGetResume& httpget)
-        : httpget_(httpget), terminal_(stderrIsTerminal())
-    {
-    }
-
-    void showMessage(const std::string& text) override
-    {
-        endLine();
-        std::cout << text << std::endl;
-    }
-    void hideProgressPanel() override { endLine(); }
+    explicit DownloadFeedback(TMHttpGetResume& httpget) : httpget_(httpget) {}
     void processEvents() override
     {
         if (interrupted)
             httpget_.MBaixando = false;
     }
-    void enterPhase(FlowPhase phase) override
-    {
-        if (!terminal_)
-            return;
-        endLine();
-        std::string line = phaseText(phase);
-        if (const auto cut = line.find("\r\n"); cut != std::string::npos)
-            line.replace(cut, 2, " ");
-        std::fprintf(stderr, "%s\n", line.c_str());
-    }
-    void setUnpackMeter(int percent) override
-    {
-        progress("unzipping " + std::to_string(percent) + "%");
-    }
-    void setTitles(const std::string&, const std::string& applicationTitle) override
-    {
-        if (applicationTitle != kApplicationTitle)
-            progress(applicationTitle);
-    }
 
 private:
-    void progress(const std::string& text)
-    {
-        if (!terminal_)
-            return;
-        std::fprintf(stderr, "\r%s   ", text.c_str());
-        std::fflush(stderr);
-        open_ = true;
-    }
-    void endLine()
-    {
-        if (open_)
-            std::fputc('\n', stderr);
-        open_ = false;
-    }
-
     TMHttpGetResume& httpget_;
-    bool terminal_;
-    bool open_ = false;
 };
 
 int runDownload(Context& ctx, const std::vector<std::string>& args)
@@ -102,7 +56,7 @@ int runDownload(Context& ctx, const std::vector<std::string>& args)
     catalogue.chooseLivery(livery);
 
     TMHttpGetResume httpget;
-    TerminalFeedback feedback(httpget);
+    DownloadFeedback feedback(httpget);
     httpget.MProcessMessages = [&feedback] { feedback.processEvents(); };
     DownloadFlow flow(httpget, ctx.startupFolder);
 

@@ -129,6 +129,7 @@ Context startUp(const GlobalOptions& options)
     ctx.catalogueUrl = options.catalogueUrl;
     ctx.startupFolder = platform::currentFolder();
     createWorkingFolders(ctx.startupFolder);
+    ctx.history = std::make_unique<History>(ctx.startupFolder);
     ctx.registry = platform::openMachineRegistry();
     try {
         if (options.simKind)
@@ -169,6 +170,11 @@ int run(int argc, char** argv)
     }
 
     Context ctx = startUp(options);
+    // Every change the command makes is recorded in the start-up folder's history.
+    setActiveHistory(ctx.history.get());
+    struct Deactivate {
+        ~Deactivate() { setActiveHistory(nullptr); }
+    } deactivate;
     try {
         return command.run(ctx, commandArgs);
     } catch (const UsageError& e) {

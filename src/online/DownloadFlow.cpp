@@ -9,7 +9,9 @@
 #include "packages/WorkingFolders.h"
 #include "platform/FileSystem.h"
 
+#include <algorithm>
 #include <cmath>
+#include <filesystem>
 
 namespace hx {
 
@@ -62,6 +64,18 @@ private:
     TMHttpGetResume::TOnConcluidoEvent concluido_;
     std::function<void()> pump_;
 };
+
+// Whether `path` names something inside `folder` (both made absolute, links followed).
+bool liesInside(const std::string& path, const std::string& folder)
+{
+    std::error_code ec;
+    const std::filesystem::path file = std::filesystem::weakly_canonical(path, ec);
+    const std::filesystem::path inside = std::filesystem::weakly_canonical(folder, ec);
+    if (ec)
+        return false;
+    const auto [end, rest] = std::mismatch(inside.begin(), inside.end(), file.begin(), file.end());
+    return end == inside.end() && rest != file.end();
+}
 
 } // namespace
 
@@ -134,6 +148,11 @@ Outcome DownloadFlow::downloadAndInstall(const std::string& selectedArchiveUrl,
 Outcome DownloadFlow::downloadAndInstall(const std::string& selectedArchiveUrl,
                                          const SimulatorChoice& sim, DownloadFlowFeedback& feedback)
 {
+    return runOnce(feedback, [&] { return run(selectedArchiveUrl, sim, feedback); });
+}
+
+template <typename Work> Outcome DownloadFlow::runOnce(DownloadFlowFeedback& feedback, Work&& work)
+{
     // The download and the unpacking let the window handle its messages; a second click that
     // arrives meanwhile must neither start a second download of the same archive nor unpack
     // the archive that the first one is still writing.
@@ -150,7 +169,7 @@ Outcome DownloadFlow::downloadAndInstall(const std::string& selectedArchiveUrl,
         }
     } reset{*this};
     try {
-        return run(selectedArchiveUrl, sim, feedback);
+        return work();
     } catch (...) {
         feedback.hideProgressPanel();
         throw;
@@ -219,17 +238,8 @@ Outcome DownloadFlow::run(const std::string& selectedArchiveUrl, const Simulator
 Outcome DownloadFlow::unpack(const std::string& archive, const std::string& archiveName,
                              bool knownComplete, DownloadFlowFeedback& feedback)
 {
-    // A leftover that cannot be deleted is no reason to stop: the extractor replaces a file
-    // through a new one and follows no link left in its place.
-    (void)recursiveDelete(unpackFolder(), {.clearReadOnly = true});
-    ZipExtractor extractor(zipLimits_);
-    extractor.setMeter([&feedback](const ZipProgress& progress) {
-        feedback.setUnpackMeter(progress.percent);
-        feedback.processEvents();
-    });
     try {
-        extractor.extractAll(archive, unpackFolder() + platform::kSeparator);
-        feedback.hideUnpackMeter();
+        extract(archive, feedback);
         return Outcome::Completed;
     } catch (const ZipRefusal& e) {
         // Kept, a complete archive would be found and refused again at every click; one that
@@ -254,6 +264,69 @@ Outcome DownloadFlow::unpack(const std::string& archive, const std::string& arch
                              " was removed, so the next download fetches it afresh");
         return Outcome::Refused;
     }
+}
+
+void DownloadFlow::extract(const std::string& archive, DownloadFlowFeedback& feedback)
+{
+    // A leftover that cannot be deleted is no reason to stop: the extractor replaces a file
+    // through a new one and follows no link left in its place.
+    (void)recursiveDelete(unpackFolder(), {.clearReadOnly = true});
+    ZipExtractor extractor(zipLimits_);
+    extractor.setMeter([&feedback](const ZipProgress& progress) {
+        feedback.setUnpackMeter(progress.percent);
+        feedback.processEvents();
+    });
+    extractor.extractAll(archive, unpackFolder() + platform::kSeparator);
+    feedback.hideUnpackMeter();
+}
+
+Outcome DownloadFlow::installArchives(const std::vector<std::string>& archives,
+                                      const SimulatorChoice& sim, DownloadFlowFeedback& feedback)
+{
+    return runOnce(feedback, [&] {
+        if (sim().kind == SimKind::None) {
+            feedback.showMessage(kPleaseSelectFS);
+            return Outcome::Refused;
+        }
+        std::vector<std::string> installed;
+        for (const std::string& archive : archives) {
+            if (const Outcome outcome = installArchive(archive, sim, feedback, installed);
+                outcome != Outcome::Completed)
+                return outcome;
+        }
+        feedback.hideProgressPanel();
+        feedback.showDetailedMessage(kInstallationCompleted, installedDetail(installed));
+        // What cannot be deleted now is deleted before the next unpacking.
+        (void)recursiveDelete(unpackFolder(), {.clearReadOnly = true});
+        return Outcome::Completed;
+    });
+}
+
+Outcome DownloadFlow::installArchive(const std::string& archive, const SimulatorChoice& sim,
+                                     DownloadFlowFeedback& feedback,
+                                     std::vector<std::string>& installed)
+{
+    if (!platform::fileExists(archive)) {
+        feedback.showMessage("Cannot find the archive \"" + archive + "\"; nothing was installed");
+        return Outcome::Refused;
+    }
+    // templiv is emptied before the unpacking: an archive inside it would be deleted.
+    if (liesInside(archive, unpackFolder())) {
+        feedback.showMessage("The archive \"" + archive + "\" lies in " + kTempLivFolder +
+                             ", which is emptied before unpacking; move it elsewhere first");
+        return Outcome::Refused;
+    }
+    feedback.enterPhase(FlowPhase::Unpack);
+    try {
+        extract(archive, feedback);
+    } catch (const ZipError& e) {
+        feedback.hideProgressPanel();
+        feedback.showDetailedMessage(e.what(), "Archive: " + archive);
+        return Outcome::Refused;
+    }
+    feedback.enterPhase(FlowPhase::Install);
+    // Nothing in templiv is the archive itself, so no entry is passed by.
+    return installUnpacked(std::string(), sim, feedback, installed);
 }
 
 Outcome DownloadFlow::downloadFailed(DownloadFlowFeedback& feedback)

@@ -114,6 +114,15 @@ public:
     Outcome downloadAndInstall(const std::string& selectedArchiveUrl, const SimulatorChoice& sim,
                                DownloadFlowFeedback& feedback);
 
+    // Archives already on disk (dropped on the window, or hangarix-cli install-archive), in the
+    // order given: each is unpacked into templiv with the same checks as a downloaded one and
+    // every package found in it is installed, through the unpack and install phases and with the
+    // same refusals; the first refusal ends the run. Completed with "Installation completed" and
+    // installedDetail; templiv is emptied then. The archives themselves are only read: an
+    // archive that lies in templiv (which is emptied before each unpacking) is refused.
+    Outcome installArchives(const std::vector<std::string>& archives, const SimulatorChoice& sim,
+                            DownloadFlowFeedback& feedback);
+
     // True from the start of a run to its end; front ends disable their actions meanwhile.
     bool running() const { return running_; }
 
@@ -130,8 +139,16 @@ public:
 private:
     Outcome run(const std::string& selectedArchiveUrl, const SimulatorChoice& sim,
                 DownloadFlowFeedback& feedback);
+    // Runs `work` as the one run of the flow: a second run meanwhile stops at once; the progress
+    // panel is hidden when an error escapes.
+    template <typename Work> Outcome runOnce(DownloadFlowFeedback& feedback, Work&& work);
     Outcome unpack(const std::string& archive, const std::string& archiveName, bool knownComplete,
                    DownloadFlowFeedback& feedback);
+    // Empties templiv and unpacks `archive` into it, the meter following; the reader's errors
+    // are thrown.
+    void extract(const std::string& archive, DownloadFlowFeedback& feedback);
+    Outcome installArchive(const std::string& archive, const SimulatorChoice& sim,
+                           DownloadFlowFeedback& feedback, std::vector<std::string>& installed);
     // The download did not complete: the component's error text, if it failed, then the panel
     // hidden.
     Outcome downloadFailed(DownloadFlowFeedback& feedback);

@@ -2,6 +2,8 @@
 
 #include "platform/FileSystem.h"
 
+#include <utility>
+
 namespace hx {
 
 const char* simKindName(SimKind kind)
@@ -16,6 +18,31 @@ const char* simKindName(SimKind kind)
     }
 }
 
+namespace {
+
+std::optional<std::string> readIfKeyOpens(const platform::Registry& registry, const char* key,
+                                          const char* value)
+{
+    if (!registry.keyOpens(key))
+        return std::nullopt;
+    return registry.readString(key, value);
+}
+
+} // namespace
+
+std::optional<std::string> fsxFolder(const platform::Registry& registry)
+{
+    const std::optional<std::string> classic = readIfKeyOpens(registry, kFsxKey, kFsxValue);
+    if (classic && !classic->empty())
+        return classic;
+    for (const auto& [key, value] : {std::pair{kFsxSteamUserKey, kFsxSteamUserValue},
+                                     std::pair{kFsxSteamMachineKey, kFsxSteamMachineValue}}) {
+        if (auto path = readIfKeyOpens(registry, key, value); path && !path->empty())
+            return path;
+    }
+    return classic;
+}
+
 Simulator startupLookup(const platform::Registry& registry)
 {
     Simulator sim;
@@ -26,11 +53,9 @@ Simulator startupLookup(const platform::Registry& registry)
         }
         return sim; // FSX is not tried once FS9's key opens
     }
-    if (registry.keyOpens(kFsxKey)) {
-        if (auto path = registry.readString(kFsxKey, kFsxValue)) {
-            sim.root = *path;
-            sim.kind = SimKind::FSX;
-        }
+    if (auto path = fsxFolder(registry)) {
+        sim.root = *path;
+        sim.kind = SimKind::FSX;
     }
     return sim;
 }
@@ -43,8 +68,8 @@ Simulator simulatorChosen(const platform::Registry& registry, SimKind chosen,
         if (auto path = registry.readString(kFs9Key, kFs9Value))
             sim.root = *path;
     }
-    if (chosen == SimKind::FSX && registry.keyOpens(kFsxKey)) {
-        if (auto path = registry.readString(kFsxKey, kFsxValue))
+    if (chosen == SimKind::FSX) {
+        if (auto path = fsxFolder(registry))
             sim.root = *path;
     }
     return sim;

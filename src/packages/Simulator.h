@@ -24,8 +24,21 @@ inline constexpr const char* kFs9Value = "exe path";
 inline constexpr const char* kFsxKey =
     "software\\Microsoft\\Microsoft Games\\Flight Simulator\\10.0";
 inline constexpr const char* kFsxValue = "SetupPath";
+// FSX Steam Edition records its folder elsewhere; these are read, in this order, when the
+// classic FSX key holds no folder.
+inline constexpr const char* kFsxSteamUserKey =
+    "HKEY_CURRENT_USER\\Software\\Microsoft\\Microsoft Games\\Flight Simulator - Steam "
+    "Edition\\10.0";
+inline constexpr const char* kFsxSteamUserValue = "AppPath";
+inline constexpr const char* kFsxSteamMachineKey = "Software\\DovetailGames\\FSX";
+inline constexpr const char* kFsxSteamMachineValue = "Install_Path";
 
 const char* simKindName(SimKind kind); // "None", "FS9", "FSX"
+
+// FSX's folder: the classic key's "SetupPath" when it names one, otherwise the Steam Edition's
+// "AppPath" (current user) or "Install_Path" (DovetailGames), the first that names one. An empty
+// classic value is returned when neither does; nullopt when no source has the value.
+std::optional<std::string> fsxFolder(const platform::Registry& registry);
 
 // Start-up look-up: FS9's key decides when it opens (even without its value); otherwise FSX.
 // Throws RegistryError for a value of the wrong type.

@@ -1,18 +1,36 @@
 #pragma once
-// Read-only access to HKEY_LOCAL_MACHINE. Windows opens keys with read access in the 32-bit
-// view, where FS9 and FSX register. Elsewhere the Wine prefix's system.reg is read.
+// Read-only access to HKEY_LOCAL_MACHINE and, for keys written with the prefix
+// "HKEY_CURRENT_USER\", to the current user's hive. Windows opens keys with read access in the
+// 32-bit view, where FS9 and FSX register. Elsewhere the Wine prefix's system.reg is read, and
+// its user.reg for the current user.
+
+#include "platform/AsciiCase.h"
 
 #include <memory>
 #include <optional>
 #include <string>
+#include <string_view>
 
 namespace hx::platform {
+
+// The prefix that sends a key to HKEY_CURRENT_USER instead of HKEY_LOCAL_MACHINE.
+inline constexpr std::string_view kCurrentUserPrefix = "HKEY_CURRENT_USER\\";
+
+// Whether `key` starts with kCurrentUserPrefix (any letter case); `rest` gets the key below it.
+inline bool isCurrentUserKey(std::string_view key, std::string& rest)
+{
+    if (key.size() < kCurrentUserPrefix.size() ||
+        !equalsIgnoringCase(key.substr(0, kCurrentUserPrefix.size()), kCurrentUserPrefix))
+        return false;
+    rest = std::string(key.substr(kCurrentUserPrefix.size()));
+    return true;
+}
 
 class Registry {
 public:
     virtual ~Registry() = default;
-    // True when the key (a path below HKEY_LOCAL_MACHINE, backslash-separated, any case)
-    // exists and can be opened for reading.
+    // True when the key (a path below HKEY_LOCAL_MACHINE, or below HKEY_CURRENT_USER after
+    // kCurrentUserPrefix; backslash-separated, any case) exists and can be opened for reading.
     virtual bool keyOpens(const std::string& key) const = 0;
     // The value as a string: nullopt when the key or the value is missing. A plain or
     // expandable string is returned as stored (not expanded, cut at its first NUL); any other
@@ -26,7 +44,8 @@ public:
 std::unique_ptr<Registry> openMachineRegistry();
 
 #ifndef _WIN32
-// HKEY_LOCAL_MACHINE of a Wine prefix, read from <prefix>/system.reg. Keys are looked up in
+// HKEY_LOCAL_MACHINE of a Wine prefix, read from <prefix>/system.reg, and HKEY_CURRENT_USER,
+// read from <prefix>/user.reg. Keys are looked up in
 // the 32-bit view first (Software\Wow6432Node\...) and then as given; key and value names are
 // compared ignoring case; string escapes are undone; a "X:\..." value is mapped to the prefix's
 // folder for drive X (dosdevices/x:, normally drive_c) with '/' separators.

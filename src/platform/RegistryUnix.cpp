@@ -1,5 +1,5 @@
-// HKEY_LOCAL_MACHINE of a Wine prefix, read from its system.reg, so that a simulator installed
-// under Wine is found as it is on Windows.
+// HKEY_LOCAL_MACHINE of a Wine prefix, read from its system.reg, and HKEY_CURRENT_USER, read from
+// its user.reg, so that a simulator installed under Wine is found as it is on Windows.
 //
 // The file, as Wine writes it:
 //   WINE REGISTRY Version 2
@@ -300,9 +300,10 @@ private:
     std::size_t pos_;
 };
 
-class WineRegistry final : public Registry {
+// One hive of the prefix: the keys of one registry file.
+class WineHive final : public Registry {
 public:
-    WineRegistry(std::string prefix, std::string content)
+    WineHive(std::string prefix, std::string content)
         : prefix_(std::move(prefix)), content_(std::move(content))
     {
         indexSections();
@@ -468,6 +469,46 @@ private:
     std::unordered_map<std::string, std::vector<Section>> sections_;
 };
 
+// The prefix's two hives; a key with the current user's prefix goes to user.reg.
+class WineRegistry final : public Registry {
+public:
+    WineRegistry(std::unique_ptr<Registry> machine, std::unique_ptr<Registry> user)
+        : machine_(std::move(machine)), user_(std::move(user))
+    {
+    }
+
+    bool keyOpens(const std::string& key) const override
+    {
+        std::string rest;
+        return isCurrentUserKey(key, rest) ? user_->keyOpens(rest) : machine_->keyOpens(key);
+    }
+
+    std::optional<std::string> readString(const std::string& key,
+                                          const std::string& value) const override
+    {
+        std::string rest;
+        return isCurrentUserKey(key, rest) ? user_->readString(rest, value)
+                                           : machine_->readString(key, value);
+    }
+
+private:
+    std::unique_ptr<Registry> machine_;
+    std::unique_ptr<Registry> user_;
+};
+
+// A registry file that cannot be read is a hive in which no key opens.
+std::unique_ptr<Registry> openHive(const std::string& prefix, const char* fileName)
+{
+    std::string content;
+    std::ifstream in(prefix + "/" + fileName, std::ios::binary);
+    if (in) {
+        std::ostringstream s;
+        s << in.rdbuf();
+        content = std::move(s).str();
+    }
+    return std::make_unique<WineHive>(prefix, std::move(content));
+}
+
 std::string homeFolder()
 {
     if (const char* home = std::getenv("HOME"); home && *home)
@@ -481,15 +522,8 @@ std::string homeFolder()
 
 std::unique_ptr<Registry> openWineRegistry(const std::string& prefix)
 {
-    // A registry file that cannot be read is a registry in which no key opens.
-    std::string content;
-    std::ifstream in(prefix + "/system.reg", std::ios::binary);
-    if (in) {
-        std::ostringstream s;
-        s << in.rdbuf();
-        content = std::move(s).str();
-    }
-    return std::make_unique<WineRegistry>(prefix, std::move(content));
+    return std::make_unique<WineRegistry>(openHive(prefix, "system.reg"),
+                                          openHive(prefix, "user.reg"));
 }
 
 std::unique_ptr<Registry> openMachineRegistry()

@@ -1,5 +1,6 @@
-// HKEY_LOCAL_MACHINE, read only, in the 32-bit view where FS9 and FSX register (Wow6432Node on
-// 64-bit Windows). Read access suffices and needs no elevation.
+// HKEY_LOCAL_MACHINE (and HKEY_CURRENT_USER for keys given with its prefix), read only, in the
+// 32-bit view where FS9 and FSX register (Wow6432Node on 64-bit Windows). Read access suffices
+// and needs no elevation.
 
 #include "platform/Errors.h"
 #include "platform/Registry.h"
@@ -14,7 +15,10 @@ class Key {
 public:
     explicit Key(const std::string& path)
     {
-        if (::RegOpenKeyExA(HKEY_LOCAL_MACHINE, path.c_str(), 0, KEY_READ | KEY_WOW64_32KEY,
+        std::string userPath;
+        const bool user = isCurrentUserKey(path, userPath);
+        if (::RegOpenKeyExA(user ? HKEY_CURRENT_USER : HKEY_LOCAL_MACHINE,
+                            (user ? userPath : path).c_str(), 0, KEY_READ | KEY_WOW64_32KEY,
                             &key_) != ERROR_SUCCESS)
             key_ = nullptr;
     }

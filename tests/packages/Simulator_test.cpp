@@ -102,6 +102,48 @@ TEST_F(SimulatorTest, ChoosingASimulatorFollowsTheRegistryOrKeepsTheFolder)
               SimKind::FS9, "typed");
 }
 
+// FSX Steam Edition: the current user's AppPath (user.reg), then DovetailGames' Install_Path
+// (system.reg, 32-bit view), used only when the classic key holds no folder.
+TEST_F(SimulatorTest, FsxSteamEditionKeysStandInForAnEmptyClassicKey)
+{
+    const std::string steamUser =
+        "[Software\\\\Microsoft\\\\Microsoft Games\\\\Flight Simulator - "
+        "Steam Edition\\\\10.0] 1\n\"AppPath\"=\"C:\\\\Steam\\\\FSX\\\\\"\n";
+    const std::string dovetail = "[Software\\\\Wow6432Node\\\\DovetailGames\\\\FSX] 1\n"
+                                 "\"Install_Path\"=\"C:\\\\Dovetail\\\\FSX\"\n";
+    const std::string classicEmpty = std::string(kFsxSection) + "\"SetupPath\"=\"\"\n";
+    const std::string steamRoot = prefix / "drive_c/Steam/FSX/";
+    const std::string dovetailRoot = prefix / "drive_c/Dovetail/FSX";
+    struct Row {
+        const char* name;
+        std::string system;
+        std::string user;
+        SimKind kind;       // at start-up
+        std::string root;   // at start-up
+        std::string chosen; // the root after choosing FSX over a typed folder
+    };
+    const Row rows[] = {
+        {"user key only", "", steamUser, SimKind::FSX, steamRoot, steamRoot},
+        {"machine key only", dovetail, "", SimKind::FSX, dovetailRoot, dovetailRoot},
+        {"user key before machine key", dovetail, steamUser, SimKind::FSX, steamRoot, steamRoot},
+        {"classic key wins", std::string(kFsxSection) + kFsxInstalled + dovetail, steamUser,
+         SimKind::FSX, fsxRoot, fsxRoot},
+        {"empty classic value", classicEmpty, steamUser, SimKind::FSX, steamRoot, steamRoot},
+        {"empty classic value alone", classicEmpty, "", SimKind::FSX, "", ""},
+        {"user key in system.reg is not read", steamUser, "", SimKind::None, "", "typed"},
+        {"FS9's key still hides FSX at start-up", std::string(kFs9Section) + dovetail, steamUser,
+         SimKind::None, "", steamRoot},
+    };
+    for (const Row& row : rows) {
+        SCOPED_TRACE(row.name);
+        test::writeFile(prefix / "user.reg", "WINE REGISTRY Version 2\n\n" + row.user);
+        const auto reg = registry(row.system);
+        expectSim(startupLookup(*reg), row.kind, row.root);
+        expectSim(simulatorChosen(*reg, SimKind::FSX, Simulator{SimKind::None, "typed"}),
+                  SimKind::FSX, row.chosen);
+    }
+}
+
 TEST(AircraftBaseFolder, JoinsTheRootUnchanged)
 {
     EXPECT_EQ(aircraftBaseFolder({SimKind::FS9, "R"}), "R/Aircraft/");

@@ -1,0 +1,64 @@
+#pragma once
+// What the download-and-install flow shows, as lines: its messages on stdout, its phases and
+// percentages on stderr when that is a terminal.
+
+#include "cli/Terminal.h"
+#include "online/DownloadFlow.h"
+
+#include <cstdio>
+#include <iostream>
+#include <string>
+
+namespace hx::cli {
+
+class TerminalFeedback : public DownloadFlowFeedback {
+public:
+    TerminalFeedback() : terminal_(stderrIsTerminal()) {}
+
+    void showMessage(const std::string& text) override
+    {
+        endLine();
+        std::cout << text << std::endl;
+    }
+    void hideProgressPanel() override { endLine(); }
+    void enterPhase(FlowPhase phase) override
+    {
+        if (!terminal_)
+            return;
+        endLine();
+        std::string line = phaseText(phase);
+        if (const auto cut = line.find("\r\n"); cut != std::string::npos)
+            line.replace(cut, 2, " ");
+        std::fprintf(stderr, "%s\n", line.c_str());
+    }
+    void setUnpackMeter(int percent) override
+    {
+        progress("unzipping " + std::to_string(percent) + "%");
+    }
+    void setTitles(const std::string&, const std::string& applicationTitle) override
+    {
+        if (applicationTitle != kApplicationTitle)
+            progress(applicationTitle);
+    }
+
+private:
+    void progress(const std::string& text)
+    {
+        if (!terminal_)
+            return;
+        std::fprintf(stderr, "\r%s   ", text.c_str());
+        std::fflush(stderr);
+        open_ = true;
+    }
+    void endLine()
+    {
+        if (open_)
+            std::fputc('\n', stderr);
+        open_ = false;
+    }
+
+    bool terminal_;
+    bool open_ = false;
+};
+
+} // namespace hx::cli

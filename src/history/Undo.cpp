@@ -1,0 +1,107 @@
+// Undoing recorded changes: aircraft.cfg gets its previous bytes back, a removed texture folder
+// returns from the record, the files an installation copied go. Everything is checked before
+// anything is touched.
+
+#include "history/History.h"
+
+#include "platform/Errors.h"
+#include "platform/FileSystem.h"
+#include "platform/MoveFolder.h"
+#include "platform/TextFile.h"
+
+#include <algorithm>
+#include <filesystem>
+
+namespace hx {
+
+namespace {
+
+std::optional<std::string> readIfPresent(const std::string& path)
+{
+    if (!platform::fileExists(path))
+        return std::nullopt;
+    return readFileBytes(path);
+}
+
+std::string refusal(const ChangeRecord& r, const std::string& why)
+{
+    return "Cannot undo the " + changeDescription(r) + " (change " + std::to_string(r.id) +
+           "): " + why + "; nothing was undone";
+}
+
+// Why the changes (newest first) cannot be undone in a row, or empty when they can.
+std::string whyNot(const History& history, const std::vector<ChangeRecord>& chain)
+{
+    std::optional<std::string> current = readIfPresent(chain.front().configPath);
+    for (const ChangeRecord& r : chain) {
+        if (r.hashAfter.empty())
+            return refusal(r, "its record is incomplete");
+        if (!current)
+            return refusal(r, "aircraft.cfg is missing at " + r.configPath);
+        if (contentHash(*current) != r.hashAfter)
+            return refusal(r, "aircraft.cfg was changed since by something else");
+        const std::string own = history.recordFolder(r.id);
+        if (r.textureMoved && !platform::folderExists(platform::joinPath(own, "texture")))
+            return refusal(r, "the texture folder is missing from the history");
+        current = readIfPresent(platform::joinPath(own, "aircraft.cfg"));
+        if (!current)
+            return refusal(r, "the earlier aircraft.cfg is missing from the history");
+    }
+    return {};
+}
+
+void undoOne(const History& history, const ChangeRecord& r)
+{
+    const std::string own = history.recordFolder(r.id);
+    // A folder that cannot come back stops the undo before the file changes, and the record
+    // (with the folder) stays.
+    if (r.textureMoved &&
+        !platform::moveFolder(platform::joinPath(own, "texture"), r.textureFolder))
+        throw IoError(refusal(r, "the texture folder cannot be moved back to " + r.textureFolder));
+    platform::writeTextAtomic(r.configPath,
+                              *readIfPresent(platform::joinPath(own, "aircraft.cfg")));
+    // A copied file that is gone already, or cannot be deleted, does not stop the undo.
+    for (const std::string& file : r.copiedFiles)
+        (void)platform::deleteFile(file);
+    if (r.folderCreated)
+        (void)platform::removeFolder(r.textureFolder); // only when nothing else lies in it
+    std::error_code ec;
+    std::filesystem::remove_all(own, ec);
+}
+
+} // namespace
+
+UndoResult History::undo(std::optional<std::uint64_t> id)
+{
+    const std::vector<ChangeRecord> all = records(); // newest first
+    if (all.empty())
+        return {false, "The history holds no change to undo"};
+    std::vector<ChangeRecord> chain;
+    if (!id) {
+        // A record left incomplete by a failed change is passed by.
+        const auto newest = std::find_if(
+            all.begin(), all.end(), [](const ChangeRecord& r) { return !r.hashAfter.empty(); });
+        if (newest == all.end())
+            return {false, "The history holds no change to undo"};
+        chain.push_back(*newest);
+    } else {
+        const auto target = std::find_if(all.begin(), all.end(),
+                                         [&](const ChangeRecord& r) { return r.id == *id; });
+        if (target == all.end())
+            return {false, "The history holds no change " + std::to_string(*id)};
+        for (const ChangeRecord& r : all)
+            if (r.id >= *id && r.configPath == target->configPath)
+                chain.push_back(r);
+    }
+    if (std::string why = whyNot(*this, chain); !why.empty())
+        return {false, why};
+    UndoResult result{true, {}};
+    for (const ChangeRecord& r : chain) {
+        undoOne(*this, r);
+        result.message +=
+            (result.message.empty() ? "Undone: " : "\nUndone: ") + changeDescription(r);
+    }
+    return result;
+}
+
+} // namespace hx
