@@ -98,6 +98,16 @@ std::size_t checkedNewNumber(std::string_view text, const std::vector<hx::EntryH
     return n;
 }
 
+// The livery names of `text` whose keys do not lie in [begin, end), in file order.
+std::vector<std::string> namesOutside(std::string_view text, std::size_t begin, std::size_t end)
+{
+    std::vector<std::string> names;
+    for (const hx::LiveryName& found : hx::findLiveryNames(text))
+        if (found.keyPos < begin || found.keyPos >= end)
+            names.push_back(found.name);
+    return names;
+}
+
 void checkInsert(std::string_view text, std::size_t count, std::size_t n)
 {
     const std::string entry = hx::numberEntry(kEntry, n);
@@ -116,6 +126,9 @@ void checkInsert(std::string_view text, std::size_t count, std::size_t n)
         std::any_of(after.begin(), after.end(),
                     [&](const hx::EntryHeader& h) { return h.begin == at + 4 && h.number == n; }),
         "inserted header misnumbered");
+    require(namesOutside(out, at, at + inserted.size()) == hx::listLiveryNames(text) &&
+                hx::listLiveryNames(out).size() == hx::listLiveryNames(text).size() + 1,
+            "insert changed the other livery names");
 }
 
 void checkCut(std::string_view text, const std::vector<hx::EntryHeader>& headers, int index)
@@ -130,8 +143,14 @@ void checkCut(std::string_view text, const std::vector<hx::EntryHeader>& headers
     require(span.begin == cut.begin && span.number == cut.number && span.end > span.begin &&
                 span.end <= text.size(),
             "entry span misplaced");
+    require(span.variationPos == std::string_view::npos ||
+                (span.variationPos > span.begin && span.variationPos < span.end &&
+                 text.substr(span.variationPos).starts_with(hx::kUiVariationKey)),
+            "the entry's livery name lies outside it");
     const std::string out = hx::cutEntry(text, span);
     require(isWorkingText(out), "cut left no working text");
+    require(hx::listLiveryNames(out) == namesOutside(text, span.begin, span.end),
+            "cut changed the other livery names");
     const std::vector<hx::EntryHeader> after = checkedHeaders(out);
     require(after.size() + 1 == headers.size(), "cut did not remove exactly one header");
     const bool duplicate = std::count_if(headers.begin(), headers.end(),
