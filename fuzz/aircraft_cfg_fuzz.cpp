@@ -152,6 +152,11 @@ void checkCut(std::string_view text, const std::vector<hx::EntryHeader>& headers
     require(hx::listLiveryNames(out) == namesOutside(text, span.begin, span.end),
             "cut changed the other livery names");
     const std::vector<hx::EntryHeader> after = checkedHeaders(out);
+    // A byte order mark only counts at the start of the file: cutting the first entry of a text
+    // that holds another mark further down moves that mark to the start and the header behind
+    // it comes to count, for the tool and the simulator alike.
+    if (out.starts_with(kUtf8Bom) && !text.starts_with(kUtf8Bom))
+        return;
     require(after.size() + 1 == headers.size(), "cut did not remove exactly one header");
     const bool duplicate = std::count_if(headers.begin(), headers.end(),
                                          [&](const auto& h) { return h.number == cut.number; }) > 1;
