@@ -7,9 +7,11 @@
 //                                    render the window to a PNG and exit (combines with --demo)
 
 #include "app/DemoSandbox.h"
+#include "app/Dialogs.h"
 #include "app/Form1.h"
 
 #include <QApplication>
+#include <QComboBox>
 #include <QTimer>
 
 #include <cstdio>
@@ -54,6 +56,15 @@ std::optional<Options> parse(int argc, char** argv)
     return o;
 }
 
+// Nobody is there to close a box while a screenshot is taken: messages go to the terminal.
+class TerminalDialogs : public hx::app::Dialogs {
+public:
+    void messageBox(QWidget*, QMessageBox::Icon, const QString&, const QString& text) override
+    {
+        std::cerr << text.toStdString() << std::endl;
+    }
+};
+
 // Shows the panel a screenshot asks for, as the user would reach it.
 void openPanel(hx::app::TForm1& form, const std::string& panel)
 {
@@ -62,12 +73,12 @@ void openPanel(hx::app::TForm1& form, const std::string& panel)
     else if (panel == "removal") {
         // With the first installed product chosen, so that its liveries are listed.
         form.BitBtn12Click();
-        if (form.cb3->count() > 0) {
-            form.cb3->setCurrentIndex(0);
-            form.cb3Change();
-            if (form.cb4->count() > 1) {
-                form.cb4->setCurrentIndex(1);
-            }
+        auto* products = form.findChild<QComboBox*>("cb3");
+        auto* liveries = form.findChild<QComboBox*>("cb4");
+        if (products->count() > 0) {
+            form.cb3Change(0);
+            if (liveries->count() > 1)
+                liveries->setCurrentIndex(1);
         }
     } else if (panel == "progress")
         form.showProgressPreview();
@@ -100,15 +111,11 @@ int main(int argc, char** argv)
         std::cout << "Demo sandbox in " << demo.folder << ", catalogue at " << demo.catalogueUrl
                   << std::endl;
     }
-    if (options->screenshot) {
-        // Nobody is there to close a box: messages go to the terminal.
-        hx::app::TForm1::setMessageHook([](QMessageBox::Icon, const QString&, const QString& text) {
-            std::cerr << text.toStdString() << std::endl;
-        });
-    }
+    hx::app::Dialogs desktop;
+    TerminalDialogs terminal;
 
     // 3. The main window and its start-up step.
-    hx::app::TForm1 form;
+    hx::app::TForm1 form(options->screenshot ? terminal : desktop);
     if (options->demoFolder)
         form.setCatalogueBaseUrl(demo.catalogueUrl);
     form.FormCreate();

@@ -106,6 +106,8 @@ void DownloadFlow::httpgetMOnProgress(TMHttpGetResume& sender)
         return;
     const std::int64_t received = sender.MTotalRecebido();
     const std::int64_t total = sender.MTamanhoArquivo();
+    if (total <= 0)
+        return; // a server that tells no size: no percentage to show
     feedback_->setTitles(downloadCaption(received, total),
                          downloadApplicationTitle(received, total));
 }
@@ -178,10 +180,8 @@ Outcome DownloadFlow::run(const std::string& selectedArchiveUrl, const Simulator
         concluded && present &&
         static_cast<std::int64_t>(platform::fileSize(archive)) == httpget_.MTamanhoArquivo();
     const bool sizeUnknown = present && httpget_.MErro() && httpget_.MTamanhoArquivo() == 0;
-    if (!complete && !sizeUnknown) {
-        feedback.hideProgressPanel();
-        return Outcome::Stopped;
-    }
+    if (!complete && !sizeUnknown)
+        return downloadFailed(feedback);
     if (const Outcome unpacked = unpack(archive, archiveName, complete, feedback);
         unpacked != Outcome::Completed)
         return unpacked;
@@ -193,7 +193,7 @@ Outcome DownloadFlow::run(const std::string& selectedArchiveUrl, const Simulator
 
     feedback.hideProgressPanel();
     feedback.showMessage(kDownloadingAndInstallingCompleted);
-    platform::deleteFile(archive);
+    removeArchive(archive);
     recursiveDelete(unpackFolder(), true, false, false);
     return Outcome::Completed;
 }
@@ -212,24 +212,44 @@ Outcome DownloadFlow::unpack(const std::string& archive, const std::string& arch
         feedback.hideUnpackMeter();
         return Outcome::Completed;
     } catch (const ZipRefusal& e) {
-        // Kept, the archive would be found complete and refused again at every click.
-        platform::deleteFile(archive);
+        // Kept, a complete archive would be found and refused again at every click; one that
+        // may still be partial stays, as the resume may yet complete it.
         feedback.hideProgressPanel();
+        if (!knownComplete) {
+            feedback.showMessage(e.what());
+            return Outcome::Refused;
+        }
+        removeArchive(archive);
         feedback.showMessage(std::string(e.what()) + "; it was removed from " + kTempZipFolder);
         return Outcome::Refused;
     } catch (const ZipError& e) {
-        // An archive that may be partial is left for the resume, without a message.
-        if (!knownComplete) {
-            feedback.hideProgressPanel();
-            return Outcome::Stopped;
-        }
+        // An archive that may be partial is left for the resume; the download's failure is
+        // what the user is told.
+        if (!knownComplete)
+            return downloadFailed(feedback);
         // The archive is complete, so no resume can mend it: only a fresh download can.
-        platform::deleteFile(archive);
+        removeArchive(archive);
         feedback.hideProgressPanel();
         feedback.showMessage(std::string(e.what()) + "; " + archiveName +
                              " was removed, so the next download fetches it afresh");
         return Outcome::Refused;
     }
+}
+
+Outcome DownloadFlow::downloadFailed(DownloadFlowFeedback& feedback)
+{
+    // Without a word the load button would seem dead. A pause (the window closing) is no
+    // failure and says nothing.
+    if (httpget_.MErro() && !httpget_.errorText().empty())
+        feedback.showMessage(httpget_.errorText());
+    feedback.hideProgressPanel();
+    return Outcome::Stopped;
+}
+
+void DownloadFlow::removeArchive(const std::string& archive)
+{
+    platform::deleteFile(archive);
+    platform::deleteFile(resumeFilePath(archive));
 }
 
 Outcome DownloadFlow::installUnpacked(const std::string& archiveName, const SimulatorChoice& sim,
