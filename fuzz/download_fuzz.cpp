@@ -98,7 +98,8 @@ bool sendBody(const http::HttpRangeCallbacks& callbacks, std::size_t from, std::
 
 } // namespace
 
-// The transport, scripted.
+// The transport, scripted. These are all the transport functions the component calls, so the
+// linker takes none of the real ones from the platform library.
 namespace hx::platform {
 
 int httpUrlErrorCode(const std::string& url)
