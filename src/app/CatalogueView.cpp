@@ -10,9 +10,9 @@ namespace hx::app {
 CatalogueView::CatalogueView(QWidget* parent) : QWidget(parent)
 {
     setUpPanel(this, "p2", {29, 145, 639, 332}, lightColor());
-    panelLabel(this, "Label6", "Product:", 32, 24);
+    panelLabel(this, "Label6", "Product:", 32, 24, 273);
     cb5_ = makeCombo(this, "cb5", {32, 56, 273, 25}, 14);
-    panelLabel(this, "Label7", "Livery:", 32, 104);
+    panelLabel(this, "Label7", "Livery:", 32, 104, 273);
     cb6_ = makeCombo(this, "cb6", {32, 136, 273, 25}, 14);
     i3_ = place(new PictureBox(this), "i3", 381, 1, 256, 128);
     BitBtn8_ = makeButton(this, "BitBtn8", {456, 264, 145, 50}, artwork::actionButton("LOAD"), 3);

@@ -7,9 +7,11 @@
 namespace hx::app {
 
 void Dialogs::messageBox(QWidget* owner, QMessageBox::Icon icon, const QString& caption,
-                         const QString& text)
+                         const QString& text, const QString& detail)
 {
     QMessageBox box(icon, caption, text, QMessageBox::Ok, owner);
+    if (!detail.isEmpty())
+        box.setInformativeText(detail);
     box.exec();
 }
 

@@ -14,9 +14,10 @@ namespace hx::app {
 class Dialogs {
 public:
     virtual ~Dialogs() = default;
-    // A modal box over `owner` with an OK button.
+    // A modal box over `owner` with an OK button; `detail`, when not empty, is shown below the
+    // text (which file, which package), so that the user can act on the message.
     virtual void messageBox(QWidget* owner, QMessageBox::Icon icon, const QString& caption,
-                            const QString& text);
+                            const QString& text, const QString& detail);
     // Opens `url` in the default browser; a failure is not reported.
     virtual void openUrl(const QUrl& url);
     // Shows `title`, starts at `folder` and, when the user chooses one, writes it there (with the

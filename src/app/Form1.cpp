@@ -14,6 +14,7 @@
 #include "app/StartupFolder.h"
 #include "app/TextBytes.h"
 #include "online/CatalogueUrl.h"
+#include "platform/Errors.h"
 #include "platform/FileSystem.h"
 #include "platform/Registry.h"
 
@@ -107,19 +108,24 @@ DownloadFlow& TForm1::downloadFlow()
 
 // --- Feedback ----------------------------------------------------------------------------------
 
-void TForm1::messageBox(QMessageBox::Icon icon, const std::string& text)
+void TForm1::messageBox(QMessageBox::Icon icon, const std::string& text, const std::string& detail)
 {
-    dialogs_.messageBox(this, icon, applicationTitle(), fromBytes(text));
+    dialogs_.messageBox(this, icon, applicationTitle(), fromBytes(text), fromBytes(detail));
 }
 
 void TForm1::showMessage(const std::string& text)
 {
-    messageBox(QMessageBox::NoIcon, text);
+    showDetailedMessage(text, {});
 }
 
-void TForm1::showErrorBox(const std::string& message)
+void TForm1::showDetailedMessage(const std::string& text, const std::string& detail)
 {
-    messageBox(QMessageBox::Critical, errorBoxText(message));
+    messageBox(QMessageBox::NoIcon, text, detail);
+}
+
+void TForm1::showErrorBox(const std::string& message, const std::string& file)
+{
+    messageBox(QMessageBox::Critical, errorBoxText(message), file.empty() ? file : "File: " + file);
 }
 
 void TForm1::hideProgressPanel()
@@ -135,6 +141,8 @@ void TForm1::processEvents()
 void TForm1::enterPhase(FlowPhase phase, const std::string& label8Text)
 {
     ui_.p3->enterPhase(phase, label8Text);
+    // The phase shows before its work starts: the panel is drawn now.
+    processEvents();
 }
 
 void TForm1::setUnpackMeter(int percent)
@@ -170,8 +178,10 @@ template <typename Body> void TForm1::guarded(Body&& body)
 {
     try {
         body();
+    } catch (const IoError& e) {
+        showErrorBox(e.what(), e.path());
     } catch (const std::exception& e) {
-        showErrorBox(e.what());
+        showErrorBox(e.what(), {});
     }
 }
 
@@ -229,20 +239,16 @@ void TForm1::cb1Change(int index)
 
 void TForm1::BitBtn3Click()
 {
+    // The copy hands window messages on between files: the actions stay disabled meanwhile.
+    ui_.setActionsEnabled(false);
     guarded([&] {
         if (packages_)
             installPackages(*packages_, ui_.p4->allLiveriesChosen(), currentSimulator(), *this);
     });
+    ui_.setActionsEnabled(true);
 }
 
 // --- Download and install ------------------------------------------------------------------
-
-void TForm1::setActionsEnabled(bool enabled)
-{
-    ui_.p4->setActionEnabled(enabled);
-    ui_.p1->setActionEnabled(enabled);
-    ui_.p2->setActionEnabled(enabled);
-}
 
 void TForm1::BitBtn8Click()
 {
@@ -252,12 +258,12 @@ void TForm1::BitBtn8Click()
     // The download hands window messages on, so the actions that would start it again,
     // install or remove stay disabled until it ends. The simulator list and the path box stay
     // usable; the flow reads them at the start and again before each package is installed.
-    setActionsEnabled(false);
+    ui_.setActionsEnabled(false);
     guarded([&] {
         downloadFlow().BitBtn8Click(
             url, [this] { return currentSimulator(); }, *this);
     });
-    setActionsEnabled(true);
+    ui_.setActionsEnabled(true);
 }
 
 void TForm1::httpgetMOnProgress()
@@ -271,13 +277,11 @@ void TForm1::stopDownload()
         httpget_->MBaixando = false;
 }
 
-void TForm1::showProgressPreview()
+void TForm1::showProgressPreview(FlowPhase phase)
 {
-    // A download 42% of the way through a 10,250 KB archive.
-    constexpr std::int64_t total = 10'250 * 1024;
-    constexpr std::int64_t received = total * 42 / 100;
-    ui_.p3->showPreview(*httpget_, received, total);
-    showDownloadTitles(received, total);
+    const auto [received, total] = ui_.p3->showPreview(phase, *httpget_);
+    if (phase == FlowPhase::Download)
+        showDownloadTitles(received, total);
 }
 
 void TForm1::stopProgressPreview()
@@ -290,9 +294,7 @@ void TForm1::stopProgressPreview()
 
 void TForm1::BitBtn10Click()
 {
-    ui_.p4->show();
-    ui_.p1->hide();
-    ui_.p2->hide();
+    ui_.showWorkPanel(ui_.p4);
 }
 
 void TForm1::BitBtn4Click()
@@ -385,11 +387,8 @@ void TForm1::BitBtn12Click()
     guarded([&] {
         const bool open = removal_.openPanel(currentSimulator(), *this);
         showRemovalLists();
-        if (open) {
-            ui_.p2->hide();
-            ui_.p4->hide();
-            ui_.p1->show();
-        }
+        if (open)
+            ui_.showWorkPanel(ui_.p1);
     });
 }
 
@@ -424,11 +423,8 @@ void TForm1::BitBtn11Click()
             TForm1* form;
             ~Sync() { form->showCatalogueLists(); }
         } sync{this};
-        if (catalogueModel().BitBtn11Click()) {
-            ui_.p1->hide();
-            ui_.p4->hide();
-            ui_.p2->show();
-        }
+        if (catalogueModel().BitBtn11Click())
+            ui_.showWorkPanel(ui_.p2);
     });
 }
 

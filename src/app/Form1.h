@@ -48,13 +48,14 @@ public:
     // Puts a simulator into the list and the path box, as the user could (no handler runs).
     void chooseSimulator(SimKind kind, const std::string& root);
 
-    // The progress panel as it looks in the middle of a download, for screenshots; the second
-    // call puts the window back.
-    void showProgressPreview();
+    // The progress panel as it looks in the middle of a phase, for screenshots; the second call
+    // puts the window back.
+    void showProgressPreview(FlowPhase phase = FlowPhase::Download);
     void stopProgressPreview();
 
     // Feedback
     void showMessage(const std::string& text) override;
+    void showDetailedMessage(const std::string& text, const std::string& detail) override;
     void hideProgressPanel() override;
     void processEvents() override;
     void listsChanged() override;
@@ -95,10 +96,10 @@ private:
     // Runs a handler's body; an error that escapes it ends the handler in the standard error box.
     template <typename Body> void guarded(Body&& body);
     // The standard error box: the application title as caption, the error's message with a full
-    // stop added by errorBoxText.
-    void showErrorBox(const std::string& message);
+    // stop added by errorBoxText, and below it the file the error concerns when it is known.
+    void showErrorBox(const std::string& message, const std::string& file);
     // A message box over the window with the application title as caption.
-    void messageBox(QMessageBox::Icon icon, const std::string& text);
+    void messageBox(QMessageBox::Icon icon, const std::string& text, const std::string& detail);
     void showApplicationTitle(const QString& title);
     void showDownloadTitles(std::int64_t received, std::int64_t total);
     void fillLocalPackages();
@@ -106,7 +107,6 @@ private:
     void showRemovalLists();
     void showCatalogueLists();
     void stopDownload();
-    void setActionsEnabled(bool enabled);
     Catalogue& catalogueModel();
     DownloadFlow& downloadFlow();
 

@@ -1,5 +1,6 @@
 #include "app/Form1Layout.h"
 
+#include "app/AccessibleTexts.h"
 #include "app/Artwork.h"
 #include "app/BitmapButton.h"
 #include "app/CatalogueView.h"
@@ -14,6 +15,8 @@
 
 #include <QIcon>
 #include <QPixmap>
+
+#include <utility>
 
 namespace hx::app {
 
@@ -34,7 +37,7 @@ void styleWindow(QWidget* form)
 {
     installFontSubstitutes();
     form->setFixedSize(700, 500);
-    form->move(192, 114);
+    form->move(Form1Layout::designPosition());
     form->setAutoFillBackground(true);
     QPalette pal = form->palette();
     pal.setColor(QPalette::Window, lightColor());
@@ -58,8 +61,6 @@ Form1Layout::Form1Layout(QWidget* form)
     p1 = new RemovalView(form);
     p2 = new CatalogueView(form);
     p4 = new LocalPackagesView(form);
-    p1->hide();
-    p2->hide();
 
     BitBtn5 = makeButton(form, "BitBtn5", {638, 1, 27, 26}, artwork::cornerButton(Glyph::Help), 3);
     BitBtn4 = makeButton(form, "BitBtn4", {672, 1, 27, 26}, artwork::cornerButton(Glyph::Close), 3);
@@ -75,6 +76,25 @@ Form1Layout::Form1Layout(QWidget* form)
     p5 = new SimulatorView(form);
     p3 = new ProgressView(form);
     p3->hide();
+    showWorkPanel(p4);
+    setAccessibleTexts(form);
+}
+
+void Form1Layout::showWorkPanel(QWidget* panel)
+{
+    const std::pair<QWidget*, BitmapButton*> tabs[] = {
+        {p4, BitBtn10}, {p2, BitBtn11}, {p1, BitBtn12}};
+    for (const auto& [shown, tab] : tabs) {
+        shown->setVisible(shown == panel);
+        tab->setMarked(shown == panel);
+    }
+}
+
+void Form1Layout::setActionsEnabled(bool enabled)
+{
+    p4->setActionEnabled(enabled);
+    p1->setActionEnabled(enabled);
+    p2->setActionEnabled(enabled);
 }
 
 } // namespace hx::app

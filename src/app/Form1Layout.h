@@ -3,6 +3,8 @@
 // keeps the pointers the window's handlers use. The work panels, the simulator panel and the
 // progress panel build their own controls.
 
+#include <QPoint>
+
 class QWidget;
 
 namespace hx::app {
@@ -19,6 +21,15 @@ struct Form1Layout {
     // Builds the layout on `form`; the header pictures report their mouse events to `form`'s
     // event filter.
     explicit Form1Layout(QWidget* form);
+
+    // Where the layout puts the window; it opens there when that lies inside the screen.
+    static QPoint designPosition() { return {192, 114}; }
+
+    // Shows the work panel `panel` (p4, p1 or p2), hides the other two and marks its tab as the
+    // active one.
+    void showWorkPanel(QWidget* panel);
+    // The install, remove and load buttons.
+    void setActionsEnabled(bool enabled);
 
     PictureBox* Image3;    // the header, which drags the window
     PictureBox* Image1;    // the maker's name, a link to the web site

@@ -1,6 +1,7 @@
 #include "app/LocalPackagesView.h"
 
 #include "app/Artwork.h"
+#include "app/FittedText.h"
 #include "app/PictureBox.h"
 #include "app/Skin.h"
 #include "app/TextBytes.h"
@@ -13,12 +14,13 @@ namespace hx::app {
 LocalPackagesView::LocalPackagesView(QWidget* parent) : QWidget(parent)
 {
     setUpPanel(this, "p4", {29, 145, 639, 332}, lightColor());
-    panelLabel(this, "Label1", "Select livery:", 8, 8);
+    panelLabel(this, "Label1", "Select livery:", 8, 8, 132);
     cb1_ = makeCombo(this, "cb1", {144, 8, 145, 25}, 15);
     cb1_->setTextColor(QColor(0, 0, 128)); // navy at design; the start-up step makes it dark
     sl1_ = place(new SkinnedCheckBox("Select all liveries", this), "sl1", 7, 41, 169, 25);
     sl1_->setCursor(Qt::PointingHandCursor);
     sl1_->setStyleSheet(checkBoxStyle());
+    fitCheckBox(sl1_, SkinnedCheckBox::kBoxAndGap);
     m1_ = place(new QPlainTextEdit(this), "m1", 8, 96, 345, 97);
     m1_->setReadOnly(true);
     m1_->setFrameShape(QFrame::NoFrame);

@@ -1,5 +1,6 @@
 #include "app/ProgressView.h"
 
+#include "app/FittedText.h"
 #include "app/Skin.h"
 #include "app/SkinnedControls.h"
 #include "app/TextBytes.h"
@@ -43,13 +44,15 @@ private:
 ProgressView::ProgressView(QWidget* parent) : QWidget(parent)
 {
     setUpPanel(this, "p3", {46, 192, 579, 185}, darkColor());
-    Label8_ = makeLabel(this, "Label8", QString(), 76, 6, bookmanFont(16, false), lightColor());
-    Label8_->setGeometry(76, 6, 435, 40);
+    Label8_ = fixedLabel(this, "Label8", QString(), {76, 6, 435, 40}, bookmanFont(16, false),
+                         lightColor());
     Label8_->setAlignment(Qt::AlignLeft | Qt::AlignTop);
-    QLabel* note = makeLabel(
-        this, "Label10", "This bar does not always reflect the real progress, please be patient",
-        80, 52, bookmanFont(12, false), lightColor());
-    note->setGeometry(80, 52, 409, 16);
+    // One size for the three phase texts, so that the text keeps its size from phase to phase.
+    fitLabel(Label8_, {displayText(kDownloadPhaseText), displayText(kUnpackPhaseText),
+                       displayText(kInstallPhaseText)});
+    fixedLabel(this, "Label10",
+               "This bar does not always reflect the real progress, please be patient",
+               {80, 52, 409, 16}, bookmanFont(12, false), lightColor());
 
     mb1_ = place(new TMarqueeBar(this), "mb1", 0, 72, 576, 49);
     mb1_->setAnimationSpeed(60);
@@ -74,17 +77,22 @@ ProgressView::~ProgressView() = default;
 void ProgressView::buildFigures()
 {
     const QFont font = bookmanFont(16, false);
-    const auto figure = [&](const char* name, const char* text, int x, int y) {
-        return makeLabel(this, name, QString::fromLatin1(text), x, y, font, lightColor());
+    // The captions run up to their values, 4 pixels before them.
+    const auto caption = [&](const char* name, const char* text, int x, int y, int width) {
+        return fixedLabel(this, name, QString::fromLatin1(text), {x, y, width, 0}, font,
+                          lightColor());
     };
-    QLabel* Label14 = figure("Label14", "Downloaded:", 16, 128);
-    Label11_ = figure("Label11", "", 128, 128);
-    QLabel* Label15 = figure("Label15", "Rest size:", 16, 152);
-    Label12_ = figure("Label12", "", 128, 152);
-    QLabel* Label16 = figure("Label16", "Total size:", 344, 128);
-    Label13_ = figure("Label13", "", 432, 128);
-    QLabel* Label17 = figure("Label17", "Rest time:", 344, 152);
-    Label9_ = figure("Label9", "", 432, 152);
+    const auto figure = [&](const char* name, int x, int y) {
+        return makeLabel(this, name, QString(), x, y, font, lightColor());
+    };
+    QLabel* Label14 = caption("Label14", "Downloaded:", 16, 128, 108);
+    Label11_ = figure("Label11", 128, 128);
+    QLabel* Label15 = caption("Label15", "Rest size:", 16, 152, 108);
+    Label12_ = figure("Label12", 128, 152);
+    QLabel* Label16 = caption("Label16", "Total size:", 344, 128, 84);
+    Label13_ = figure("Label13", 432, 128);
+    QLabel* Label17 = caption("Label17", "Rest time:", 344, 152, 84);
+    Label9_ = figure("Label9", 432, 152);
     // The values run up to the next caption on the left, to the panel's edge on the right.
     for (QLabel* value : {Label11_, Label12_})
         value->resize(Label16->x() - value->x() - 8, 20);
@@ -149,8 +157,11 @@ void ProgressView::hideUnpackMeter()
     AbMeter1_->hide();
 }
 
-void ProgressView::showPreview(TMHttpGetResume& httpget, std::int64_t received, std::int64_t total)
+std::pair<std::int64_t, std::int64_t> ProgressView::showPreview(FlowPhase phase,
+                                                                TMHttpGetResume& httpget)
 {
+    constexpr std::int64_t total = 10'250 * 1024;
+    constexpr std::int64_t received = total * 42 / 100;
     const NumberSeparators& seps = userNumberSeparators();
     enterPhase(FlowPhase::Download, kDownloadPhaseText);
     httpget.MProgressBar->setMaximum(total);
@@ -159,6 +170,18 @@ void ProgressView::showPreview(TMHttpGetResume& httpget, std::int64_t received, 
     httpget.MLblRecebido(receivedLabelText(received, total, seps));
     httpget.MLblRestante(remainingLabelText(received, total, seps));
     httpget.MLblTempoRestante(timeLeftLabelText(65));
+    if (phase != FlowPhase::Download) {
+        enterPhase(FlowPhase::Unpack, kUnpackPhaseText);
+        setUnpackMeter(60);
+    }
+    if (phase == FlowPhase::Install) {
+        hideUnpackMeter();
+        enterPhase(FlowPhase::Install, kInstallPhaseText);
+        mb1_->composeFrame(); // the blocks and slots of the bar's own size
+        while (mb1_->position() != mb1_->slotCount() / 2 + 4)
+            mb1_->TimerTick();
+    }
+    return {received, total};
 }
 
 } // namespace hx::app

@@ -12,6 +12,7 @@
 #include <cstdint>
 #include <memory>
 #include <string>
+#include <utility>
 
 class QLabel;
 class QProgressBar;
@@ -43,9 +44,12 @@ public:
     void setUnpackMeter(int percent);
     void hideUnpackMeter();
 
-    // The download phase with `received` of `total` bytes, written through the component's own
-    // bindings and number pictures so that the figures read exactly as during a download.
-    void showPreview(TMHttpGetResume& httpget, std::int64_t received, std::int64_t total);
+    // The panel in the middle of `phase`, for screenshots. A download 42% of the way through a
+    // 10,250 KB archive, written through the component's own bindings and number pictures so
+    // that the figures read exactly as during a download; an unpacking at 60%; an installation
+    // with the marquee's train in the middle of the bar. Returns the download's received and
+    // total bytes.
+    std::pair<std::int64_t, std::int64_t> showPreview(FlowPhase phase, TMHttpGetResume& httpget);
 
 private:
     void buildFigures();

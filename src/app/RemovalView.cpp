@@ -9,9 +9,9 @@ namespace hx::app {
 RemovalView::RemovalView(QWidget* parent) : QWidget(parent)
 {
     setUpPanel(this, "p1", {29, 145, 639, 332}, lightColor());
-    panelLabel(this, "Label4", "Product:", 64, 24);
+    panelLabel(this, "Label4", "Product:", 64, 24, 257);
     cb3_ = makeCombo(this, "cb3", {64, 64, 257, 25}, 14);
-    panelLabel(this, "Label5", "Livery:", 64, 120);
+    panelLabel(this, "Label5", "Livery:", 64, 120, 257);
     cb4_ = makeCombo(this, "cb4", {64, 160, 257, 25}, 14);
     BitBtn6_ = makeButton(this, "BitBtn6", {456, 264, 145, 50}, artwork::actionButton("REMOVE"), 3);
 

@@ -13,11 +13,11 @@ namespace hx::app {
 SimulatorView::SimulatorView(QWidget* parent) : QWidget(parent)
 {
     setUpPanel(this, "p5", {33, 338, 552, 57}, lightColor());
-    panelLabel(this, "Label2", "Select FS:", 8, 6);
+    panelLabel(this, "Label2", "Select FS:", 8, 6, 100);
     cb2_ = makeCombo(this, "cb2", {112, 3, 145, 25}, 14);
     cb2_->addItems({"None", "FS9", "FSX"});
     cb2_->setCurrentIndex(0);
-    panelLabel(this, "Label3", "Path", 8, 30);
+    panelLabel(this, "Label3", "Path", 8, 30, 100);
     e1_ = place(new QLineEdit(this), "e1", 112, 29, 400, 25);
     e1_->setFont(bookmanFont(15, false));
     e1_->setStyleSheet(pathBoxStyle());

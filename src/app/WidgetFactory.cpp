@@ -1,5 +1,6 @@
 #include "app/WidgetFactory.h"
 
+#include "app/FittedText.h"
 #include "app/Skin.h"
 #include "app/TextBytes.h"
 
@@ -31,10 +32,22 @@ QLabel* makeLabel(QWidget* parent, const char* name, const QString& text, int x,
     return label;
 }
 
-QLabel* panelLabel(QWidget* parent, const char* name, const char* text, int x, int y)
+QLabel* fixedLabel(QWidget* parent, const char* name, const QString& text, QRect geometry,
+                   const QFont& font, const QColor& color)
 {
-    return makeLabel(parent, name, QString::fromLatin1(text), x, y, bookmanFont(16, true),
-                     darkColor());
+    QLabel* label = makeLabel(parent, name, text, geometry.x(), geometry.y(), font, color);
+    if (geometry.height() <= 0)
+        geometry.setHeight((font.pixelSize() * 5 + 3) / 4); // one line and its leading
+    label->setGeometry(geometry);
+    label->setAlignment(Qt::AlignLeft | Qt::AlignVCenter);
+    fitLabel(label);
+    return label;
+}
+
+QLabel* panelLabel(QWidget* parent, const char* name, const char* text, int x, int y, int width)
+{
+    return fixedLabel(parent, name, QString::fromLatin1(text), {x, y, width, 0},
+                      bookmanFont(16, true), darkColor());
 }
 
 BitmapButton* makeButton(QWidget* parent, const char* name, const QRect& geometry,

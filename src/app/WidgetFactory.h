@@ -29,10 +29,16 @@ template <typename W> W* place(W* widget, const char* name, int x, int y, int w,
 // Names and places a panel without bevel, filled with `background`.
 void setUpPanel(QWidget* panel, const char* name, const QRect& geometry, const QColor& background);
 
+// A label as large as its text (for texts that change).
 QLabel* makeLabel(QWidget* parent, const char* name, const QString& text, int x, int y,
                   const QFont& font, const QColor& color);
-// A caption of a work panel: bold Bookman, dark.
-QLabel* panelLabel(QWidget* parent, const char* name, const char* text, int x, int y);
+// A label with fixed text in the box `geometry`: its font steps down until the text fits (see
+// FittedText.h). A box height of 0 is one line of the font's design size.
+QLabel* fixedLabel(QWidget* parent, const char* name, const QString& text, QRect geometry,
+                   const QFont& font, const QColor& color);
+// A caption of a work panel: bold Bookman, dark, in a box `width` wide (up to the control beside
+// it).
+QLabel* panelLabel(QWidget* parent, const char* name, const char* text, int x, int y, int width);
 BitmapButton* makeButton(QWidget* parent, const char* name, const QRect& geometry,
                          const QImage& picture, int faces);
 SkinnedComboBox* makeCombo(QWidget* parent, const char* name, const QRect& geometry,

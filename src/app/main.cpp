@@ -3,12 +3,14 @@
 //   hangarix                         start on the simulator the registry proposes
 //   hangarix --demo [DIR]            build the demo sandbox in DIR (default ./hangarix-demo),
 //                                    serve its catalogue on 127.0.0.1 and open the window on it
-//   hangarix --screenshot FILE [--panel local|catalogue|removal|progress]
+//   hangarix --screenshot FILE [--panel local|catalogue|removal|progress|installing]
 //                                    render the window to a PNG and exit (combines with --demo)
 
 #include "app/DemoSandbox.h"
 #include "app/Dialogs.h"
 #include "app/Form1.h"
+#include "app/Form1Layout.h"
+#include "app/WindowPlacement.h"
 
 #include <QApplication>
 #include <QComboBox>
@@ -31,7 +33,7 @@ struct Options {
 void usage()
 {
     std::cerr << "usage: hangarix [--demo [DIR]] [--screenshot FILE [--panel "
-                 "local|catalogue|removal|progress]]\n";
+                 "local|catalogue|removal|progress|installing]]\n";
 }
 
 std::optional<Options> parse(int argc, char** argv)
@@ -47,7 +49,7 @@ std::optional<Options> parse(int argc, char** argv)
         } else if (a == "--panel" && hasValue) {
             o.panel = argv[++i];
             if (o.panel != "local" && o.panel != "catalogue" && o.panel != "removal" &&
-                o.panel != "progress")
+                o.panel != "progress" && o.panel != "installing")
                 return std::nullopt;
         } else {
             return std::nullopt;
@@ -59,9 +61,12 @@ std::optional<Options> parse(int argc, char** argv)
 // Nobody is there to close a box while a screenshot is taken: messages go to the terminal.
 class TerminalDialogs : public hx::app::Dialogs {
 public:
-    void messageBox(QWidget*, QMessageBox::Icon, const QString&, const QString& text) override
+    void messageBox(QWidget*, QMessageBox::Icon, const QString&, const QString& text,
+                    const QString& detail) override
     {
         std::cerr << text.toStdString() << std::endl;
+        if (!detail.isEmpty())
+            std::cerr << detail.toStdString() << std::endl;
     }
 };
 
@@ -81,7 +86,9 @@ void openPanel(hx::app::TForm1& form, const std::string& panel)
                 liveries->setCurrentIndex(1);
         }
     } else if (panel == "progress")
-        form.showProgressPreview();
+        form.showProgressPreview(hx::FlowPhase::Download);
+    else if (panel == "installing")
+        form.showProgressPreview(hx::FlowPhase::Install);
 }
 
 } // namespace
@@ -121,6 +128,7 @@ int main(int argc, char** argv)
     form.FormCreate();
     if (options->demoFolder)
         form.chooseSimulator(hx::SimKind::FSX, demo.simulatorRoot);
+    hx::app::placeOnScreen(&form, hx::app::Form1Layout::designPosition());
     form.show();
 
     if (options->screenshot) {

@@ -187,12 +187,14 @@ Outcome DownloadFlow::run(const std::string& selectedArchiveUrl, const Simulator
         return unpacked;
 
     feedback.enterPhase(FlowPhase::Install, kInstallPhaseText);
-    if (const Outcome installed = installUnpacked(archiveName, sim, feedback);
+    std::vector<std::string> installedNames;
+    if (const Outcome installed = installUnpacked(archiveName, sim, feedback, installedNames);
         installed != Outcome::Completed)
         return installed;
 
     feedback.hideProgressPanel();
-    feedback.showMessage(kDownloadingAndInstallingCompleted);
+    feedback.showDetailedMessage(kDownloadingAndInstallingCompleted,
+                                 installedDetail(installedNames));
     removeArchive(archive);
     recursiveDelete(unpackFolder(), true, false, false);
     return Outcome::Completed;
@@ -252,8 +254,19 @@ void DownloadFlow::removeArchive(const std::string& archive)
     platform::deleteFile(resumeFilePath(archive));
 }
 
+std::string installedDetail(const std::vector<std::string>& installed)
+{
+    if (installed.empty())
+        return "The archive held no livery package: nothing was installed.";
+    std::string detail = "Installed:";
+    for (const std::string& name : installed)
+        detail += "\n" + name;
+    return detail;
+}
+
 Outcome DownloadFlow::installUnpacked(const std::string& archiveName, const SimulatorChoice& sim,
-                                      DownloadFlowFeedback& feedback)
+                                      DownloadFlowFeedback& feedback,
+                                      std::vector<std::string>& installed)
 {
     // "*." matches only names without an extension, so "Livery.v2" is no package folder.
     for (const platform::DirEntry& entry : platform::listFolder(unpackFolder(), "*.")) {
@@ -261,16 +274,21 @@ Outcome DownloadFlow::installUnpacked(const std::string& archiveName, const Simu
             continue;
         const std::string packageFolder = platform::joinPath(unpackFolder(), entry.name);
         if (!platform::fileExists(informationFilePath(packageFolder))) {
-            feedback.showMessage(kCannotFindInformationFile);
+            feedback.showDetailedMessage(kCannotFindInformationFile,
+                                         "The archive's folder \"" + entry.name + "\" holds no " +
+                                             kInformationFileName + ".");
             feedback.hideProgressPanel();
             return Outcome::Refused;
         }
         const PackageToInstall package = preparePackage(packageFolder);
-        if (const Outcome installed = installOnePackage(package, sim(), feedback);
-            installed != Outcome::Completed) {
+        if (const Outcome outcome = installOnePackage(package, sim(), feedback);
+            outcome != Outcome::Completed) {
             feedback.hideProgressPanel();
-            return installed;
+            return outcome;
         }
+        const std::string title = keyValue(package.informationText, kTitleKey);
+        installed.push_back((title.empty() ? entry.name : title) + " (" +
+                            package.productFolderName + ")");
     }
     return Outcome::Completed;
 }

@@ -12,6 +12,7 @@
 #include <cstdint>
 #include <functional>
 #include <string>
+#include <vector>
 
 namespace hx {
 
@@ -71,6 +72,11 @@ std::string downloadPercentText(std::int64_t received, std::int64_t total);
 std::string downloadCaption(std::int64_t received, std::int64_t total);
 std::string downloadApplicationTitle(std::int64_t received, std::int64_t total);
 
+// The detail of "Downloading and Installing completed": "Installed:" and one line per package,
+// its title and product folder ("KZQ A320 Green (KZQ_A320)"); or, when the archive held no
+// package, that nothing was installed.
+std::string installedDetail(const std::vector<std::string>& installed);
+
 class DownloadFlow {
 public:
     // `httpget`: the download component, with labels, progress bar and message pump bound by
@@ -90,9 +96,9 @@ public:
     // Stopped without a message: the download was paused, or the flow is already running (a
     // second click while the first one downloads or unpacks does nothing).
     // Completed: every package found was installed and "Downloading and Installing completed"
-    // shown. Errors other than the archive's (disk, aircraft.cfg) are thrown; the progress panel
-    // is hidden first. With the server unreachable, an archive already in tempzip is unpacked
-    // as it is (a partial one stays, and the download's error is shown).
+    // shown, with installedDetail. Errors other than the archive's (disk, aircraft.cfg) are thrown;
+    // the progress panel is hidden first. With the server unreachable, an archive already in
+    // tempzip is unpacked as it is (a partial one stays, and the download's error is shown).
     Outcome BitBtn8Click(const std::string& selectedArchiveUrl, const Simulator& sim,
                          DownloadFlowFeedback& feedback);
     // The same, reading the simulator choice when it is needed: at the start and again before
@@ -125,8 +131,9 @@ private:
     Outcome downloadFailed(DownloadFlowFeedback& feedback);
     // The archive and the side file of its resume.
     static void removeArchive(const std::string& archive);
+    // `installed` receives what each installed package is: its title and product folder.
     Outcome installUnpacked(const std::string& archiveName, const SimulatorChoice& sim,
-                            DownloadFlowFeedback& feedback);
+                            DownloadFlowFeedback& feedback, std::vector<std::string>& installed);
 
     TMHttpGetResume& httpget_;
     std::string startupFolder_;

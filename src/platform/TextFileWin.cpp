@@ -44,7 +44,9 @@ private:
 
 } // namespace
 
-std::string readText(const std::string& path, LoneCr loneCr)
+namespace {
+
+std::string readTextOf(const std::string& path, LoneCr loneCr)
 {
     Handle file(::CreateFileA(path.c_str(), GENERIC_READ, FILE_SHARE_READ | FILE_SHARE_WRITE,
                               nullptr, OPEN_EXISTING, FILE_ATTRIBUTE_NORMAL, nullptr));
@@ -61,6 +63,18 @@ std::string readText(const std::string& path, LoneCr loneCr)
         bytes.append(buffer, read);
     }
     return joinLines(bytes, loneCr);
+}
+
+} // namespace
+
+std::string readText(const std::string& path, LoneCr loneCr)
+{
+    try {
+        return readTextOf(path, loneCr);
+    } catch (IoError& e) {
+        e.setPath(path);
+        throw;
+    }
 }
 
 void writeTextAtomic(const std::string& path, std::string_view text)

@@ -2,6 +2,7 @@
 // Wine prefix's registry, a broken package, the layout, navigation, the handlers against a
 // sandbox and a loopback catalogue, closing, and the titles during a download.
 
+#include "aircraftcfg/Installation.h"
 #include "app/Artwork.h"
 #include "app/BitmapButton.h"
 #include "app/Dialogs.h"
@@ -14,18 +15,23 @@
 #include "support/TempDir.h"
 
 #include <QAbstractItemView>
+#include <QAccessible>
 #include <QApplication>
+#include <QCheckBox>
 #include <QLabel>
 #include <QLineEdit>
 #include <QPlainTextEdit>
 #include <QProgressBar>
+#include <QTimer>
 #include <QtTest/QTest>
 
 #include <gtest/gtest.h>
 
+#include <algorithm>
 #include <cstdlib>
 #include <filesystem>
 #include <functional>
+#include <set>
 
 using hx::app::TForm1;
 using namespace hx::test;
@@ -40,18 +46,19 @@ struct Box {
     QMessageBox::Icon icon;
     std::string caption;
     std::string text;
+    std::string detail;
 };
 
 // Records every box and web page instead of showing them; the folder picker answers as the
 // test says.
 class RecordingDialogs : public hx::app::Dialogs {
 public:
-    void messageBox(QWidget*, QMessageBox::Icon icon, const QString& caption,
-                    const QString& text) override
+    void messageBox(QWidget*, QMessageBox::Icon icon, const QString& caption, const QString& text,
+                    const QString& detail) override
     {
         if (onBox)
             onBox();
-        boxes.push_back({icon, caption.toStdString(), text.toStdString()});
+        boxes.push_back({icon, caption.toStdString(), text.toStdString(), detail.toStdString()});
     }
     void openUrl(const QUrl& url) override { urls.push_back(url.toString().toStdString()); }
     bool pickFolder(QWidget*, const QString& title, QString& folder) override
@@ -119,13 +126,15 @@ protected:
         return form;
     }
     // A real archive with one package of the installed A320.
-    static std::string greenArchive()
+    static std::string greenArchive(int moreFiles = 0)
     {
         TempDir made;
         writeFile(made / "Green/installerinfo.txt",
                   "[fltsim.XX]\r\ntitle=A320 Green\r\ntexture=Green\r\nui_variation=Green\r\n"
                   "description=d\r\n\r\nproductfolder=A320\r\n");
         writeFile(made / "Green/texture.Green/t.bmp", std::string(300000, 'g'));
+        for (int i = 0; i < moreFiles; ++i)
+            writeFile(made / ("Green/texture.Green/t" + std::to_string(i) + ".bmp"), "bitmap");
         EXPECT_EQ(
             runProcess("cd " + shellQuote(made.path()) + " && zip -qr green.zip Green").exitCode,
             0);
@@ -788,6 +797,267 @@ TEST_F(Form1Test, EveryControlReachesItsHandlerThroughTheMouseOrTheKeyboard)
     }
     EXPECT_NE(readFile(root + "/SimObjects/Airplanes/KZQ_A320/aircraft.cfg").find("A320 Green"),
               std::string::npos);
+}
+
+// The three phases as the user sees them: each phase text is drawn before its work starts (the
+// archive fetched, the archive unpacked, the entry written), and the window handles its events
+// between the files of the installation, with the marquee bar on show and running.
+TEST_F(Form1Test, EachPhaseIsDrawnBeforeItsWorkAndTheInstallationKeepsTheWindowResponsive)
+{
+    const std::string root = installFsx();
+    const std::string cfg = root + "/SimObjects/Airplanes/KZQ_A320/aircraft.cfg";
+    const std::string zip = greenArchive(8);
+    LoopbackServer server;
+    serveCatalogue(server, zip);
+    server.start();
+    auto form = startForm();
+    form->setCatalogueBaseUrl(server.url("/"));
+    form->show();
+    ASSERT_TRUE(QTest::qWaitForWindowExposed(form.get()));
+    form->BitBtn11Click();
+
+    const auto archived = [&] { return exists(start / "tempzip/green.zip"); };
+    const auto unpacked = [&] { return exists(start / "templiv/Green"); };
+    const auto installed = [&] { return readFile(cfg).find("A320 Green") != std::string::npos; };
+    std::set<std::string> drawnBeforeWork; // first words of the phase texts
+    struct PaintWatch : QObject {
+        std::function<void()> onPaint;
+        bool eventFilter(QObject*, QEvent* e) override
+        {
+            if (e->type() == QEvent::Paint)
+                onPaint();
+            return false;
+        }
+    } watch;
+    auto* label8 = child<QLabel>(*form, "Label8");
+    watch.onPaint = [&] {
+        const std::string text = label8->text().toStdString();
+        if (text.empty())
+            return;
+        const std::string word = text.substr(0, text.find(' '));
+        const bool workDone = word == "Downloading" ? archived()
+                              : word == "Unzipping" ? unpacked()
+                                                    : installed();
+        if (!workDone)
+            drawnBeforeWork.insert(word);
+    };
+    label8->installEventFilter(&watch);
+    // Events handled while the texture files are copied: the entry is written, no box yet.
+    int eventsWhileCopying = 0;
+    bool marqueeRunning = true;
+    QTimer pump;
+    QObject::connect(&pump, &QTimer::timeout, [&] {
+        if (!boxes.empty() || !installed())
+            return;
+        ++eventsWhileCopying;
+        auto* mb1 = child<hx::TMarqueeBar>(*form, "mb1");
+        marqueeRunning = marqueeRunning && mb1->isVisibleTo(form.get()) && mb1->timerRunning();
+    });
+    pump.start(0);
+    form->BitBtn8Click();
+    pump.stop();
+    EXPECT_EQ(texts(), std::vector<std::string>{"Downloading and Installing completed"});
+    EXPECT_EQ(drawnBeforeWork, (std::set<std::string>{"Downloading", "Unzipping", "Installing"}));
+    EXPECT_GE(eventsWhileCopying, 9); // after each of the nine texture files
+    EXPECT_TRUE(marqueeRunning);
+}
+
+// The unpacking meter: its fill is the bar colour inside a light frame, so that even a full
+// meter reads as a bar on the dark panel.
+TEST_F(Form1Test, TheUnpackMeterShowsItsFillInsideALightFrameAtEveryPercentage)
+{
+    TForm1 form(dialogs);
+    form.enterPhase(hx::FlowPhase::Download, hx::kDownloadPhaseText);
+    form.enterPhase(hx::FlowPhase::Unpack, hx::kUnpackPhaseText);
+    const QColor light = hx::app::lightColor(), dark = hx::app::darkColor();
+    const struct {
+        int percent;
+        QColor left, right; // inside the frame, at its two ends
+    } table[] = {{0, light, light}, {50, dark, light}, {100, dark, dark}};
+    for (const auto& row : table) {
+        form.setUnpackMeter(row.percent);
+        const QImage panel = child(form, "p3")->grab().toImage();
+        const QRect meter = child(form, "AbMeter1")->geometry();
+        const int middle = meter.center().y();
+        EXPECT_EQ(panel.pixelColor(meter.left() + 5, middle), row.left) << row.percent;
+        EXPECT_EQ(panel.pixelColor(meter.right() - 5, middle), row.right) << row.percent;
+        for (const QPoint frame :
+             {QPoint(meter.left() + 1, middle), QPoint(meter.right() - 1, middle),
+              QPoint(meter.center().x(), meter.top() + 1),
+              QPoint(meter.center().x(), meter.bottom() - 1)})
+            EXPECT_EQ(panel.pixelColor(frame), light) << row.percent;
+        EXPECT_EQ(panel.pixelColor(meter.center().x(), meter.bottom() + 3), dark); // the panel
+    }
+}
+
+// Keyboard: Enter and keypad Enter press the focused button as Space does; every Tab stop shows
+// its focus; the tab of the panel on show looks pressed.
+TEST_F(Form1Test, EnterPressesTheFocusedButtonEveryTabStopShowsItAndTheActiveTabIsMarked)
+{
+    installFsx();
+    auto form = startForm();
+    form->show();
+    form->activateWindow();
+    ASSERT_TRUE(QTest::qWaitForWindowActive(form.get()));
+    const auto marked = [&] {
+        std::string tabs;
+        for (const char* name : {"BitBtn10", "BitBtn11", "BitBtn12"})
+            tabs += child<Button>(*form, name)->isMarked() ? "x" : "-";
+        return tabs;
+    };
+    EXPECT_EQ(marked(), "x--");
+    const QImage markedFace = child<Button>(*form, "BitBtn10")->grab().toImage();
+    const struct {
+        const char* button;
+        Qt::Key key;
+        std::function<std::string()> observe;
+        std::string expected;
+    } presses[] = {
+        {"BitBtn12", Qt::Key_Return, marked, "--x"},
+        {"BitBtn10", Qt::Key_Enter, marked, "x--"},
+        {"BitBtn12", Qt::Key_Space, marked, "--x"},
+        {"BitBtn5", Qt::Key_Enter, [&] { return urls.empty() ? "" : urls.back(); },
+         "http://www.kzq-aircraft.example/FAQ"},
+    };
+    for (const auto& press : presses) {
+        child<Button>(*form, press.button)->setFocus(Qt::TabFocusReason);
+        ASSERT_EQ(QApplication::focusWidget(), child<Button>(*form, press.button));
+        QTest::keyClick(QApplication::focusWidget(), press.key);
+        EXPECT_EQ(press.observe(), press.expected) << press.button << " " << press.key;
+    }
+    EXPECT_NE(child<Button>(*form, "BitBtn10")->grab().toImage(), markedFace);
+
+    // Every control that Tab reaches looks different while it has the focus.
+    int stops = 0;
+    for (QWidget* w = form->nextInFocusChain(); w != form.get(); w = w->nextInFocusChain()) {
+        if (!(w->focusPolicy() & Qt::TabFocus) || !w->isVisible() || !w->isEnabled() ||
+            w->window() != form.get())
+            continue;
+        ++stops;
+        form->setFocus();
+        const QImage plain = w->grab().toImage();
+        w->setFocus(Qt::TabFocusReason);
+        EXPECT_NE(w->grab().toImage(), plain) << w->objectName().toStdString();
+    }
+    EXPECT_GE(stops, 8);
+}
+
+// Every control tells a screen reader what it is and what it does; lists name their label.
+TEST_F(Form1Test, EveryControlHasAnAccessibleNameAndDescription)
+{
+    TForm1 form(dialogs);
+    int controls = 0;
+    for (QWidget* w : form.findChildren<QWidget*>()) {
+        const bool control = qobject_cast<QAbstractButton*>(w) || qobject_cast<QComboBox*>(w) ||
+                             qobject_cast<QLineEdit*>(w) || qobject_cast<QPlainTextEdit*>(w) ||
+                             qobject_cast<QProgressBar*>(w) || qobject_cast<Picture*>(w) ||
+                             qobject_cast<hx::app::Meter*>(w) || qobject_cast<hx::TMarqueeBar*>(w);
+        if (!control || w->objectName().isEmpty())
+            continue;
+        ++controls;
+        QAccessibleInterface* a = QAccessible::queryAccessibleInterface(w);
+        ASSERT_NE(a, nullptr) << w->objectName().toStdString();
+        EXPECT_FALSE(a->text(QAccessible::Name).isEmpty()) << w->objectName().toStdString();
+        EXPECT_FALSE(a->text(QAccessible::Description).isEmpty()) << w->objectName().toStdString();
+    }
+    EXPECT_GE(controls, 25);
+    const struct {
+        const char* control;
+        const char* label;
+        const char* name;
+    } named[] = {
+        {"cb1", "Label1", "Select livery"}, {"cb3", "Label4", "Product"},
+        {"cb4", "Label5", "Livery"},        {"cb5", "Label6", "Product"},
+        {"cb6", "Label7", "Livery"},        {"cb2", "Label2", "Select FS"},
+        {"e1", "Label3", "Path"},           {"BitBtn3", nullptr, "Install"},
+        {"BitBtn4", nullptr, "Close"},      {"BitBtn11", nullptr, "Search liveries online"},
+    };
+    for (const auto& row : named) {
+        EXPECT_EQ(child(form, row.control)->accessibleName().toStdString(), row.name);
+        if (row.label) {
+            EXPECT_EQ(child<QLabel>(form, row.label)->buddy(), child(form, row.control));
+        }
+    }
+}
+
+// Messages a user can act on: the system's text first, letter for letter, and below it which
+// file, which package, what was installed.
+TEST_F(Form1Test, MessagesNameTheFileThePackageThatStoppedARunAndWhatWasInstalled)
+{
+    const std::string root = installFsx();
+    const std::string zip = greenArchive();
+    LoopbackServer server;
+    serveCatalogue(server, zip);
+    server.start();
+    package("Blue");
+    package("Red");
+    writeFile(start / "downloads/Odd/installerinfo.txt", "[fltsim.XX]\r\ntitle=Odd\r\n"
+                                                         "productfolder=B747\r\n");
+    makeFolders(start / "downloads/Odd/texture.Odd");
+    auto form = startForm();
+    ASSERT_TRUE(boxes.empty());
+    const auto items = [&] {
+        std::vector<std::string> names;
+        for (int i = 0; i < child<Combo>(*form, "cb1")->count(); ++i)
+            names.push_back(child<Combo>(*form, "cb1")->itemText(i).toStdString());
+        return names;
+    }();
+    const auto odd = std::find(items.begin(), items.end(), "Odd") - items.begin();
+    const std::string before = odd == 0   ? "no package was"
+                               : odd == 1 ? "1 package was"
+                                          : std::to_string(odd) + " packages were";
+    form->setCatalogueBaseUrl(server.url("/"));
+    const struct {
+        std::function<void()> action;
+        std::string text, detail;
+    } table[] = {
+        {[&] {
+             std::filesystem::remove(start / "downloads/Red/installerinfo.txt");
+             child<Combo>(*form, "cb1")
+                 ->setCurrentIndex(
+                     int(std::find(items.begin(), items.end(), "Red") - items.begin()));
+             emit child<Combo>(*form, "cb1")->activated(child<Combo>(*form, "cb1")->currentIndex());
+         },
+         "File not found.", "File: " + (start / "downloads/Red/installerinfo.txt")},
+        {[&] {
+             writeFile(start / "downloads/Red/installerinfo.txt", "productfolder=A320\r\n");
+             child<QCheckBox>(*form, "sl1")->setChecked(true);
+             form->BitBtn3Click();
+         },
+         "Cannot find aircraft.cfg file, please recheck pathes",
+         "Stopped at the package \"Odd\"; " + before + " installed before it."},
+        {[&] {
+             form->BitBtn11Click();
+             form->BitBtn8Click();
+         },
+         "Downloading and Installing completed", "Installed:\nA320 Green (KZQ_A320)"},
+    };
+    for (const auto& row : table) {
+        boxes.clear();
+        row.action();
+        ASSERT_EQ(boxes.size(), 1u) << row.text;
+        EXPECT_EQ(boxes[0].text, row.text);
+        EXPECT_EQ(boxes[0].detail, row.detail);
+    }
+}
+
+TEST(MessageDetails, SayWhereARunStoppedAndWhatALoadInstalled)
+{
+    const struct {
+        std::string detail, expected;
+    } table[] = {
+        {hx::stoppedRunDetail("Red", 0), "Stopped at the package \"Red\"; no package was installed "
+                                         "before it."},
+        {hx::stoppedRunDetail("Red", 1), "Stopped at the package \"Red\"; 1 package was installed "
+                                         "before it."},
+        {hx::stoppedRunDetail("Red", 3), "Stopped at the package \"Red\"; 3 packages were "
+                                         "installed before it."},
+        {hx::installedDetail({}), "The archive held no livery package: nothing was installed."},
+        {hx::installedDetail({"A (KZQ_A320)", "B (KZQ_A320)"}),
+         "Installed:\nA (KZQ_A320)\nB (KZQ_A320)"},
+    };
+    for (const auto& row : table)
+        EXPECT_EQ(row.detail, row.expected);
 }
 
 } // namespace
