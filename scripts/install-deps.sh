@@ -13,6 +13,7 @@ packages=(
   libgtest-dev libgmock-dev googletest libbenchmark-dev
   fonts-urw-base35 fonts-dejavu-core
   xvfb xauth
+  clang-14 libclang-rt-14-dev libfuzzer-14-dev llvm-14
 )
 missing=()
 for p in "${packages[@]}"; do

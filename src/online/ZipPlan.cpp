@@ -142,9 +142,6 @@ void checkSpans(zip_t* zip, const std::vector<ZipSpan>& spans, const ZipDirector
         refuse.entry(nameOf(spans.back().index), "overlaps the central directory");
 }
 
-constexpr std::size_t kMaxPathUnits = 259; // Windows without long paths, after the base folder
-constexpr std::size_t kMaxPathBytes = 4095;
-
 std::size_t pathLength(const std::string& base, std::size_t relative, std::string_view name)
 {
 #ifdef _WIN32
@@ -156,10 +153,10 @@ std::size_t pathLength(const std::string& base, std::size_t relative, std::strin
 #endif
 }
 #ifdef _WIN32
-constexpr std::size_t kMaxPath = kMaxPathUnits;
+constexpr std::size_t kMaxPath = 259; // Windows without long paths, after the base folder
 constexpr const char* kPathUnit = " characters";
 #else
-constexpr std::size_t kMaxPath = kMaxPathBytes;
+constexpr std::size_t kMaxPath = 4095;
 constexpr const char* kPathUnit = " bytes";
 #endif
 

@@ -180,8 +180,9 @@ TEST(Http, RangedGetSendsHeadersAndDeliversChunks)
 
 TEST(Http, StalledTransferTimesOutOrIsStoppedByTheWaitCallback)
 {
-    LoopbackServer server;
+    // Declared first: the server's threads may still read it while the server stops.
     std::atomic<bool> release{false};
+    LoopbackServer server;
     server.server().Get("/stall", [&](const httplib::Request&, httplib::Response& res) {
         res.set_content_provider(1000, "application/zip",
                                  [&](size_t offset, size_t, httplib::DataSink& sink) {
