@@ -2,6 +2,7 @@
 // Test fixtures on real temporary folders.
 
 #include <cstdint>
+#include <filesystem>
 #include <string>
 #include <string_view>
 
@@ -24,6 +25,10 @@ private:
     std::string path_;
 };
 
+// A UTF-8 path as std::filesystem takes it (narrow strings there use the ANSI code page on
+// Windows).
+std::filesystem::path fsPath(std::string_view utf8);
+
 // Writes bytes to a file, creating the folders on the way.
 void writeFile(const std::string& path, std::string_view bytes);
 // Reads a whole file as bytes; throws when it cannot.
@@ -43,4 +48,33 @@ std::string shellQuote(std::string_view arg);
 // Runs hangarix-cli with the given (already quoted) arguments.
 ProcessResult runCli(const std::string& arguments);
 
+// Mode bits as the system keeps them: Windows has only the read-only attribute, which shows as
+// the lack of every write bit.
+inline unsigned modeAsKept(unsigned mode)
+{
+#ifdef _WIN32
+    return mode & 0222 ? 0666u : 0444u;
+#else
+    return mode;
+#endif
+}
+
+// True in a Windows program that runs under Wine (its ntdll exports wine_get_version).
+bool runningUnderWine();
+
 } // namespace hx::test
+
+// Skips a test under Wine where Wine 8.0 behaves unlike Windows; on Windows itself the test
+// runs as written.
+#define HX_SKIP_KNOWN_WINE_DEVIATION(what)                                                         \
+    do {                                                                                           \
+        if (hx::test::runningUnderWine())                                                          \
+            GTEST_SKIP() << "known Wine 8.0 deviation: " << (what);                                \
+    } while (0)
+
+#ifdef _WIN32
+// Skips a test that needs a POSIX system, with the reason.
+#define HX_SKIP_ON_WINDOWS(why) GTEST_SKIP() << "not on Windows: " << (why)
+#else
+#define HX_SKIP_ON_WINDOWS(why) (void)(why)
+#endif
