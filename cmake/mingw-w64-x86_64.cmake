@@ -31,3 +31,6 @@ set(CMAKE_C_FLAGS_INIT "-D_WIN32_WINNT=0x0601 -DWINVER=0x0601")
 set(CMAKE_CXX_FLAGS_INIT "-D_WIN32_WINNT=0x0601 -DWINVER=0x0601")
 
 set(CMAKE_CROSSCOMPILING_EMULATOR wine)
+
+# zlib from libz-mingw-w64-dev, linked statically as well.
+set(ZLIB_USE_STATIC_LIBS ON)

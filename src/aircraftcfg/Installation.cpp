@@ -13,8 +13,10 @@ namespace {
 using platform::joinPath;
 
 // Copies the files of `fromFolder` matching `pattern` into `toFolder`, never overwriting and
-// skipping subfolders; every failure is ignored.
-void copyFiles(const std::string& fromFolder, const char* pattern, const std::string& toFolder)
+// skipping subfolders; every failure is ignored. The front end handles its pending events after
+// each file, so that a window keeps drawing (and its progress bar moving) during a long copy.
+void copyFiles(const std::string& fromFolder, const char* pattern, const std::string& toFolder,
+               Feedback& feedback)
 {
     for (const platform::DirEntry& entry : platform::listFolder(fromFolder, pattern)) {
         // Names from a listing are single components already; the check keeps names that
@@ -23,8 +25,34 @@ void copyFiles(const std::string& fromFolder, const char* pattern, const std::st
             continue;
         platform::copyFileNoOverwrite(joinPath(fromFolder, entry.name),
                                       joinPath(toFolder, entry.name));
+        feedback.processEvents();
     }
 }
+
+// A run over all packages that stops tells which package stopped it and how many were
+// installed before: the stopping message carries that as its detail.
+class StoppedRunFeedback : public Feedback {
+public:
+    StoppedRunFeedback(Feedback& inner, const std::string& package, std::size_t installedBefore)
+        : inner_(inner), detail_(stoppedRunDetail(package, installedBefore))
+    {
+    }
+    void showMessage(const std::string& text) override
+    {
+        inner_.showDetailedMessage(text, detail_);
+    }
+    void showDetailedMessage(const std::string& text, const std::string& detail) override
+    {
+        inner_.showDetailedMessage(text, detail + "\n" + detail_);
+    }
+    void hideProgressPanel() override { inner_.hideProgressPanel(); }
+    void processEvents() override { inner_.processEvents(); }
+    void listsChanged() override { inner_.listsChanged(); }
+
+private:
+    Feedback& inner_;
+    std::string detail_;
+};
 
 Outcome refuse(Feedback& feedback, const std::string& message)
 {
@@ -85,10 +113,12 @@ Outcome installOnePackage(const PackageToInstall& package, const Simulator& sim,
     platform::createFolder(installed);
     if (!platform::folderExists(installed))
         return Outcome::Completed; // nothing can be copied; the entry stays
-    copyFiles(joinPath(package.packageFolder, package.textureFolderName), "*.*", installed);
+    copyFiles(joinPath(package.packageFolder, package.textureFolderName), "*.*", installed,
+              feedback);
     if (sim.kind == SimKind::FSX) {
         // The package's own files went first, so a bitmap it brings wins over the shared one.
-        copyFiles(joinPath(*base + package.productFolderName, "texbase"), "*.bmp", installed);
+        copyFiles(joinPath(*base + package.productFolderName, "texbase"), "*.bmp", installed,
+                  feedback);
     }
     return Outcome::Completed;
 }
@@ -119,15 +149,27 @@ Outcome installSelectedPackage(const LocalPackageList& list, const Simulator& si
     return Outcome::Completed;
 }
 
+std::string stoppedRunDetail(const std::string& package, std::size_t installedBefore)
+{
+    const std::string count = installedBefore == 0 ? "no package was"
+                              : installedBefore == 1
+                                  ? "1 package was"
+                                  : std::to_string(installedBefore) + " packages were";
+    return "Stopped at the package \"" + package + "\"; " + count + " installed before it.";
+}
+
 Outcome installAllPackages(const LocalPackageList& list, const Simulator& sim, Feedback& feedback)
 {
+    std::size_t installed = 0;
     for (const std::string& name : list.items()) {
+        StoppedRunFeedback stopped(feedback, name, installed);
         const std::string folder = list.packageFolder(name);
         if (!informationFileExists(folder))
-            return refuse(feedback, kPleaseChooseCorrectLivery);
-        const Outcome outcome = installOnePackage(preparePackage(folder), sim, feedback);
+            return refuse(stopped, kPleaseChooseCorrectLivery);
+        const Outcome outcome = installOnePackage(preparePackage(folder), sim, stopped);
         if (outcome != Outcome::Completed)
             return outcome;
+        ++installed;
     }
     feedback.showMessage(kInstallationCompleted);
     return Outcome::Completed;

@@ -7,6 +7,7 @@
 #include "packages/Feedback.h"
 #include "packages/Simulator.h"
 
+#include <cstddef>
 #include <string>
 
 namespace hx {
@@ -37,7 +38,7 @@ PackageToInstall preparePackage(const std::string& packageFolder);
 // and the package's files copied into it, never overwriting, subfolders skipped, followed for
 // FSX by the "*.bmp" files of the product's "texbase". A package without a texture folder gets
 // its entry and nothing else. Copy and folder failures are ignored; an aircraft.cfg that cannot
-// be read or written throws IoError.
+// be read or written throws IoError. `feedback` handles pending events after each file copied.
 Outcome installOnePackage(const PackageToInstall& package, const Simulator& sim,
                           Feedback& feedback);
 
@@ -49,8 +50,12 @@ Outcome installSelectedPackage(const LocalPackageList& list, const Simulator& si
                                Feedback& feedback);
 
 // The install button with "Select all liveries" ticked: every listed package in list order,
-// stopping at the first refusal (no completion message then). The list, its selection and its
-// current package are left as they were.
+// stopping at the first refusal (no completion message then). The refusal's message carries
+// stoppedRunDetail as its detail. The list, its selection and its current package are left as
+// they were.
+// "Stopped at the package "NAME"; N packages were installed before it."
+std::string stoppedRunDetail(const std::string& package, std::size_t installedBefore);
+
 Outcome installAllPackages(const LocalPackageList& list, const Simulator& sim, Feedback& feedback);
 
 // The install button: one of the two above, as the check box says.

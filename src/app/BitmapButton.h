@@ -1,6 +1,8 @@
 #pragma once
 // A button whose picture is its whole face. The picture holds one face, or three side by side:
 // normal, disabled, pressed. A one-face picture is drawn one pixel lower while pressed.
+// Enter and keypad Enter press the focused button as Space does. A button can be marked (the tab
+// of the panel on show): it then keeps a subtle pressed face.
 
 #include <QAbstractButton>
 #include <QImage>
@@ -18,14 +20,20 @@ public:
     // The face that shows now: 0 normal, 1 disabled, 2 pressed (always 0 with one face).
     int currentFace() const;
 
+    void setMarked(bool marked);
+    bool isMarked() const { return marked_; }
+
     QSize sizeHint() const override;
 
 protected:
     void paintEvent(QPaintEvent* event) override;
+    void keyPressEvent(QKeyEvent* event) override;
+    void keyReleaseEvent(QKeyEvent* event) override;
 
 private:
     QImage picture_;
     int faces_ = 1;
+    bool marked_ = false;
 };
 
 } // namespace hx::app

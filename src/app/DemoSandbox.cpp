@@ -368,12 +368,14 @@ DemoSandbox startDemo(const std::string& folderName)
     for (const Livery& l : kLocal)
         writePackage(folder / "downloads" / l.package, l);
 
-    // The catalogue: pictures and archives under files/, texts under hangarix/.
+    // The catalogue: pictures and archives under files/, shared by every window open on the
+    // folder. The texts under hangarix/ name this window's server, so each server holds its own
+    // in memory: a second window on the folder never redirects the first one's catalogue, and
+    // closing either leaves the other's intact.
     const fs::path server = folder / "server";
-    fs::create_directories(server / "hangarix");
+    fs::create_directories(server / "files");
     demo.server = std::make_shared<FolderServer>(server.string());
     demo.server->bind();
-    demo.server->start();
     demo.catalogueUrl = demo.server->baseUrl();
     const std::string files = demo.catalogueUrl + "files/";
     std::string products;
@@ -387,9 +389,10 @@ DemoSandbox startDemo(const std::string& folderName)
                            encode(liveryPicture(a.packages.front()), "JPG"));
             writeArchiveIfMissing(server / "files" / (std::string(a.file) + ".zip"), a);
         }
-        writeBytes(server / "hangarix" / product.listFile, list);
+        demo.server->addText(std::string("/hangarix/") + product.listFile, list);
     }
-    writeBytes(server / "hangarix" / "prod.txt", products);
+    demo.server->addText("/hangarix/prod.txt", products);
+    demo.server->start();
     return demo;
 }
 

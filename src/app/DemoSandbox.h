@@ -20,8 +20,9 @@ struct DemoSandbox {
 };
 
 // Builds the sandbox in `folder` (created when missing; existing files are kept, so a second
-// run continues where the first one left off), starts the catalogue server on a free loopback
-// port and writes the catalogue texts that point at it.
+// run continues where the first one left off) and starts the catalogue server on a free loopback
+// port, serving catalogue texts that point at that server. Several sandboxes may run on one
+// folder at once: each serves its own texts and none rewrites the others'.
 DemoSandbox startDemo(const std::string& folder);
 
 } // namespace hx::app

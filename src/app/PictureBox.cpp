@@ -1,5 +1,6 @@
 #include "app/PictureBox.h"
 
+#include "platform/AsciiCase.h"
 #include "platform/FileSystem.h"
 
 #include <QPainter>
@@ -22,19 +23,12 @@ std::string extensionOf(const std::string& path)
     return path.substr(dot + 1);
 }
 
-std::string lower(std::string s)
-{
-    for (char& c : s)
-        c = static_cast<char>(std::tolower(static_cast<unsigned char>(c)));
-    return s;
-}
-
 } // namespace
 
 QImage loadPictureFile(const std::string& path)
 {
     const std::string ext = extensionOf(path);
-    const std::string kind = lower(ext);
+    const std::string kind = platform::lowerAscii(ext);
     const char* format = nullptr;
     if (kind == "jpg" || kind == "jpeg")
         format = "JPG";

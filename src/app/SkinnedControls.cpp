@@ -94,6 +94,11 @@ void SkinnedComboBox::paintEvent(QPaintEvent*)
     if (hasFocus() && currentIndex() >= 0) {
         p.fillRect(field.adjusted(1, 1, -1, -1), darkColor());
         p.setPen(lightColor());
+    } else if (hasFocus()) {
+        // Nothing chosen to invert: a dotted frame shows the focus.
+        p.setPen(QPen(darkColor(), 1, Qt::DotLine));
+        p.drawRect(field.adjusted(1, 1, -2, -2));
+        p.setPen(textColor_);
     } else {
         p.setPen(textColor_);
     }
@@ -126,7 +131,7 @@ SkinnedCheckBox::SkinnedCheckBox(const QString& text, QWidget* parent) : QCheckB
 
 namespace {
 constexpr int kBox = 13;
-constexpr int kSpacing = 6; // between the box and the text
+constexpr int kSpacing = SkinnedCheckBox::kBoxAndGap - kBox; // between the box and the text
 } // namespace
 
 bool SkinnedCheckBox::hitButton(const QPoint& pos) const
@@ -189,12 +194,10 @@ void Meter::setProgress(int percent)
 void Meter::paintEvent(QPaintEvent*)
 {
     QPainter p(this);
-    const QRect inner = rect().adjusted(1, 1, -1, -1);
+    const QRect inner = rect().adjusted(kFrame, kFrame, -kFrame, -kFrame);
     p.fillRect(rect(), lightColor());
     p.fillRect(QRect(inner.left(), inner.top(), inner.width() * percent_ / 100, inner.height()),
                darkColor());
-    p.setPen(darkColor());
-    p.drawRect(rect().adjusted(0, 0, -1, -1));
 }
 
 } // namespace hx::app

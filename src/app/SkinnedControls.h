@@ -35,6 +35,9 @@ private:
 class SkinnedCheckBox : public QCheckBox {
     Q_OBJECT
 public:
+    // The box, 13 pixels, and the 6 pixels between it and the text.
+    static constexpr int kBoxAndGap = 13 + 6;
+
     explicit SkinnedCheckBox(const QString& text, QWidget* parent = nullptr);
 
 protected:
@@ -47,7 +50,8 @@ private:
     bool keyboardFocus_ = false; // focus cues show after the keyboard moved the focus here
 };
 
-// A horizontal meter: the filled part dark, the rest light, framed in dark.
+// A horizontal meter: the filled part dark, the rest light. The fill lies inside a light frame, as
+// the download bar's does, so that a full meter still reads as a bar on the dark panel.
 class Meter : public QWidget {
     Q_OBJECT
 public:
@@ -55,6 +59,8 @@ public:
 
     void setProgress(int percent);
     int progress() const { return percent_; }
+    // The light frame around the fill, in pixels.
+    static constexpr int kFrame = 3;
 
 protected:
     void paintEvent(QPaintEvent* event) override;

@@ -3,13 +3,17 @@
 //   hangarix                         start on the simulator the registry proposes
 //   hangarix --demo [DIR]            build the demo sandbox in DIR (default ./hangarix-demo),
 //                                    serve its catalogue on 127.0.0.1 and open the window on it
-//   hangarix --screenshot FILE [--panel local|catalogue|removal|progress]
+//   hangarix --screenshot FILE [--panel local|catalogue|removal|progress|installing]
 //                                    render the window to a PNG and exit (combines with --demo)
 
 #include "app/DemoSandbox.h"
+#include "app/Dialogs.h"
 #include "app/Form1.h"
+#include "app/Form1Layout.h"
+#include "app/WindowPlacement.h"
 
 #include <QApplication>
+#include <QComboBox>
 #include <QTimer>
 
 #include <cstdio>
@@ -29,7 +33,7 @@ struct Options {
 void usage()
 {
     std::cerr << "usage: hangarix [--demo [DIR]] [--screenshot FILE [--panel "
-                 "local|catalogue|removal|progress]]\n";
+                 "local|catalogue|removal|progress|installing]]\n";
 }
 
 std::optional<Options> parse(int argc, char** argv)
@@ -45,7 +49,7 @@ std::optional<Options> parse(int argc, char** argv)
         } else if (a == "--panel" && hasValue) {
             o.panel = argv[++i];
             if (o.panel != "local" && o.panel != "catalogue" && o.panel != "removal" &&
-                o.panel != "progress")
+                o.panel != "progress" && o.panel != "installing")
                 return std::nullopt;
         } else {
             return std::nullopt;
@@ -53,6 +57,18 @@ std::optional<Options> parse(int argc, char** argv)
     }
     return o;
 }
+
+// Nobody is there to close a box while a screenshot is taken: messages go to the terminal.
+class TerminalDialogs : public hx::app::Dialogs {
+public:
+    void messageBox(QWidget*, QMessageBox::Icon, const QString&, const QString& text,
+                    const QString& detail) override
+    {
+        std::cerr << text.toStdString() << std::endl;
+        if (!detail.isEmpty())
+            std::cerr << detail.toStdString() << std::endl;
+    }
+};
 
 // Shows the panel a screenshot asks for, as the user would reach it.
 void openPanel(hx::app::TForm1& form, const std::string& panel)
@@ -62,15 +78,17 @@ void openPanel(hx::app::TForm1& form, const std::string& panel)
     else if (panel == "removal") {
         // With the first installed product chosen, so that its liveries are listed.
         form.BitBtn12Click();
-        if (form.cb3->count() > 0) {
-            form.cb3->setCurrentIndex(0);
-            form.cb3Change();
-            if (form.cb4->count() > 1) {
-                form.cb4->setCurrentIndex(1);
-            }
+        auto* products = form.findChild<QComboBox*>("cb3");
+        auto* liveries = form.findChild<QComboBox*>("cb4");
+        if (products->count() > 0) {
+            form.cb3Change(0);
+            if (liveries->count() > 1)
+                liveries->setCurrentIndex(1);
         }
     } else if (panel == "progress")
-        form.showProgressPreview();
+        form.showProgressPreview(hx::FlowPhase::Download);
+    else if (panel == "installing")
+        form.showProgressPreview(hx::FlowPhase::Install);
 }
 
 } // namespace
@@ -100,20 +118,17 @@ int main(int argc, char** argv)
         std::cout << "Demo sandbox in " << demo.folder << ", catalogue at " << demo.catalogueUrl
                   << std::endl;
     }
-    if (options->screenshot) {
-        // Nobody is there to close a box: messages go to the terminal.
-        hx::app::TForm1::setMessageHook([](QMessageBox::Icon, const QString&, const QString& text) {
-            std::cerr << text.toStdString() << std::endl;
-        });
-    }
+    hx::app::Dialogs desktop;
+    TerminalDialogs terminal;
 
     // 3. The main window and its start-up step.
-    hx::app::TForm1 form;
+    hx::app::TForm1 form(options->screenshot ? terminal : desktop);
     if (options->demoFolder)
         form.setCatalogueBaseUrl(demo.catalogueUrl);
     form.FormCreate();
     if (options->demoFolder)
         form.chooseSimulator(hx::SimKind::FSX, demo.simulatorRoot);
+    hx::app::placeOnScreen(&form, hx::app::Form1Layout::designPosition());
     form.show();
 
     if (options->screenshot) {

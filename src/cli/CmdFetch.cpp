@@ -98,7 +98,7 @@ int runFetch(Context&, const std::vector<std::string>& args)
 
     const std::string path = platform::resolvePath(d.MArquivoLocal);
     const bool complete =
-        !d.MErro() && d.MTamanhoArquivo() > 0 && platform::fileExists(path) &&
+        !d.MErro() && platform::fileExists(path) &&
         static_cast<std::int64_t>(platform::fileSize(path)) == d.MTamanhoArquivo();
     return complete ? kExitOk : kExitRefused;
 }

@@ -28,7 +28,7 @@ int runUnpack(Context&, const std::vector<std::string>& args)
         std::cout << summary.files << " files, " << summary.folders << " folders, " << summary.bytes
                   << " bytes" << std::endl;
         return kExitOk;
-    } catch (const ZipError& e) {
+    } catch (const Error& e) { // refused, damaged, or the disk or memory failed
         if (terminal)
             std::fputc('\n', stderr);
         std::cerr << e.what() << std::endl;

@@ -106,6 +106,8 @@ void DownloadFlow::httpgetMOnProgress(TMHttpGetResume& sender)
         return;
     const std::int64_t received = sender.MTotalRecebido();
     const std::int64_t total = sender.MTamanhoArquivo();
+    if (total <= 0)
+        return; // a server that tells no size: no percentage to show
     feedback_->setTitles(downloadCaption(received, total),
                          downloadApplicationTitle(received, total));
 }
@@ -178,22 +180,22 @@ Outcome DownloadFlow::run(const std::string& selectedArchiveUrl, const Simulator
         concluded && present &&
         static_cast<std::int64_t>(platform::fileSize(archive)) == httpget_.MTamanhoArquivo();
     const bool sizeUnknown = present && httpget_.MErro() && httpget_.MTamanhoArquivo() == 0;
-    if (!complete && !sizeUnknown) {
-        feedback.hideProgressPanel();
-        return Outcome::Stopped;
-    }
+    if (!complete && !sizeUnknown)
+        return downloadFailed(feedback);
     if (const Outcome unpacked = unpack(archive, archiveName, complete, feedback);
         unpacked != Outcome::Completed)
         return unpacked;
 
     feedback.enterPhase(FlowPhase::Install, kInstallPhaseText);
-    if (const Outcome installed = installUnpacked(archiveName, sim, feedback);
+    std::vector<std::string> installedNames;
+    if (const Outcome installed = installUnpacked(archiveName, sim, feedback, installedNames);
         installed != Outcome::Completed)
         return installed;
 
     feedback.hideProgressPanel();
-    feedback.showMessage(kDownloadingAndInstallingCompleted);
-    platform::deleteFile(archive);
+    feedback.showDetailedMessage(kDownloadingAndInstallingCompleted,
+                                 installedDetail(installedNames));
+    removeArchive(archive);
     recursiveDelete(unpackFolder(), true, false, false);
     return Outcome::Completed;
 }
@@ -212,19 +214,23 @@ Outcome DownloadFlow::unpack(const std::string& archive, const std::string& arch
         feedback.hideUnpackMeter();
         return Outcome::Completed;
     } catch (const ZipRefusal& e) {
-        // Kept, the archive would be found complete and refused again at every click.
-        platform::deleteFile(archive);
+        // Kept, a complete archive would be found and refused again at every click; one that
+        // may still be partial stays, as the resume may yet complete it.
         feedback.hideProgressPanel();
+        if (!knownComplete) {
+            feedback.showMessage(e.what());
+            return Outcome::Refused;
+        }
+        removeArchive(archive);
         feedback.showMessage(std::string(e.what()) + "; it was removed from " + kTempZipFolder);
         return Outcome::Refused;
     } catch (const ZipError& e) {
-        // An archive that may be partial is left for the resume, without a message.
-        if (!knownComplete) {
-            feedback.hideProgressPanel();
-            return Outcome::Stopped;
-        }
+        // An archive that may be partial is left for the resume; the download's failure is
+        // what the user is told.
+        if (!knownComplete)
+            return downloadFailed(feedback);
         // The archive is complete, so no resume can mend it: only a fresh download can.
-        platform::deleteFile(archive);
+        removeArchive(archive);
         feedback.hideProgressPanel();
         feedback.showMessage(std::string(e.what()) + "; " + archiveName +
                              " was removed, so the next download fetches it afresh");
@@ -232,8 +238,35 @@ Outcome DownloadFlow::unpack(const std::string& archive, const std::string& arch
     }
 }
 
+Outcome DownloadFlow::downloadFailed(DownloadFlowFeedback& feedback)
+{
+    // Without a word the load button would seem dead. A pause (the window closing) is no
+    // failure and says nothing.
+    if (httpget_.MErro() && !httpget_.errorText().empty())
+        feedback.showMessage(httpget_.errorText());
+    feedback.hideProgressPanel();
+    return Outcome::Stopped;
+}
+
+void DownloadFlow::removeArchive(const std::string& archive)
+{
+    platform::deleteFile(archive);
+    platform::deleteFile(resumeFilePath(archive));
+}
+
+std::string installedDetail(const std::vector<std::string>& installed)
+{
+    if (installed.empty())
+        return "The archive held no livery package: nothing was installed.";
+    std::string detail = "Installed:";
+    for (const std::string& name : installed)
+        detail += "\n" + name;
+    return detail;
+}
+
 Outcome DownloadFlow::installUnpacked(const std::string& archiveName, const SimulatorChoice& sim,
-                                      DownloadFlowFeedback& feedback)
+                                      DownloadFlowFeedback& feedback,
+                                      std::vector<std::string>& installed)
 {
     // "*." matches only names without an extension, so "Livery.v2" is no package folder.
     for (const platform::DirEntry& entry : platform::listFolder(unpackFolder(), "*.")) {
@@ -241,16 +274,21 @@ Outcome DownloadFlow::installUnpacked(const std::string& archiveName, const Simu
             continue;
         const std::string packageFolder = platform::joinPath(unpackFolder(), entry.name);
         if (!platform::fileExists(informationFilePath(packageFolder))) {
-            feedback.showMessage(kCannotFindInformationFile);
+            feedback.showDetailedMessage(kCannotFindInformationFile,
+                                         "The archive's folder \"" + entry.name + "\" holds no " +
+                                             kInformationFileName + ".");
             feedback.hideProgressPanel();
             return Outcome::Refused;
         }
         const PackageToInstall package = preparePackage(packageFolder);
-        if (const Outcome installed = installOnePackage(package, sim(), feedback);
-            installed != Outcome::Completed) {
+        if (const Outcome outcome = installOnePackage(package, sim(), feedback);
+            outcome != Outcome::Completed) {
             feedback.hideProgressPanel();
-            return installed;
+            return outcome;
         }
+        const std::string title = keyValue(package.informationText, kTitleKey);
+        installed.push_back((title.empty() ? entry.name : title) + " (" +
+                            package.productFolderName + ")");
     }
     return Outcome::Completed;
 }

@@ -12,6 +12,7 @@
 #include <cstdint>
 #include <functional>
 #include <string>
+#include <vector>
 
 namespace hx {
 
@@ -71,6 +72,11 @@ std::string downloadPercentText(std::int64_t received, std::int64_t total);
 std::string downloadCaption(std::int64_t received, std::int64_t total);
 std::string downloadApplicationTitle(std::int64_t received, std::int64_t total);
 
+// The detail of "Downloading and Installing completed": "Installed:" and one line per package,
+// its title and product folder ("KZQ A320 Green (KZQ_A320)"); or, when the archive held no
+// package, that nothing was installed.
+std::string installedDetail(const std::vector<std::string>& installed);
+
 class DownloadFlow {
 public:
     // `httpget`: the download component, with labels, progress bar and message pump bound by
@@ -85,13 +91,14 @@ public:
     // Refused with a message: no simulator ("Please select FS"), an archive URL whose last
     // segment is not a plain file name, a hostile archive (removed from tempzip), a complete
     // archive that cannot be read (removed, so the next click downloads it afresh), a package
-    // without information file, and the refusals of the install. Stopped without a message: the
-    // download did not complete (the partial archive stays for the resume), or the flow is
-    // already running (a second click while the first one downloads or unpacks does nothing).
+    // without information file, and the refusals of the install. Stopped with the download
+    // component's error text: the download failed (the partial archive stays for the resume).
+    // Stopped without a message: the download was paused, or the flow is already running (a
+    // second click while the first one downloads or unpacks does nothing).
     // Completed: every package found was installed and "Downloading and Installing completed"
-    // shown. Errors other than the archive's (disk, aircraft.cfg) are thrown; the progress panel
-    // is hidden first. With the server unreachable, an archive already in tempzip is unpacked
-    // as it is (a partial one fails silently and stays).
+    // shown, with installedDetail. Errors other than the archive's (disk, aircraft.cfg) are thrown;
+    // the progress panel is hidden first. With the server unreachable, an archive already in
+    // tempzip is unpacked as it is (a partial one stays, and the download's error is shown).
     Outcome BitBtn8Click(const std::string& selectedArchiveUrl, const Simulator& sim,
                          DownloadFlowFeedback& feedback);
     // The same, reading the simulator choice when it is needed: at the start and again before
@@ -119,8 +126,14 @@ private:
                 DownloadFlowFeedback& feedback);
     Outcome unpack(const std::string& archive, const std::string& archiveName, bool knownComplete,
                    DownloadFlowFeedback& feedback);
+    // The download did not complete: the component's error text, if it failed, then the panel
+    // hidden.
+    Outcome downloadFailed(DownloadFlowFeedback& feedback);
+    // The archive and the side file of its resume.
+    static void removeArchive(const std::string& archive);
+    // `installed` receives what each installed package is: its title and product folder.
     Outcome installUnpacked(const std::string& archiveName, const SimulatorChoice& sim,
-                            DownloadFlowFeedback& feedback);
+                            DownloadFlowFeedback& feedback, std::vector<std::string>& installed);
 
     TMHttpGetResume& httpget_;
     std::string startupFolder_;

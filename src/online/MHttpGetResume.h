@@ -11,6 +11,15 @@
 // countdown, so the owner can clear MBaixando (pause) or MAutoReconectar (cut the countdown
 // short) in between.
 //
+// Retries are bounded: every new request of one download after the server stopped early or
+// answered with another version counts against one budget, with a pause before each. With
+// automatic reconnection on, each such retry is a reconnection (its countdown and its maximum);
+// otherwise three retries are made, after 1, 2 and 4 seconds, and then the download fails.
+//
+// Beside a partial download lies a small side file (resumeFilePath) naming the URL, the size
+// and the version (ETag or Last-Modified) the partial bytes came from. The next start resumes
+// only that version; the side file goes when the download completes or starts over.
+//
 // The status texts are UTF-8 ("Download concluído com sucesso!"), so that terminals and the
 // window show their accents as they are; they are never written into files.
 
@@ -21,6 +30,10 @@
 #include <cstdint>
 #include <functional>
 #include <string>
+
+namespace hx::platform {
+struct HttpResponseHead;
+}
 
 namespace hx {
 
@@ -84,6 +97,9 @@ public:
     double MTempoDownload() const { return tempoDownload_; }
     double MTaxaTransferencia() const { return taxaTransferencia_; }
     double MTempoEstimado() const { return tempoEstimado_; }
+    // The status text of the failure that ended the last start (a WinINet text, a refused
+    // status, a file error); empty when it did not fail.
+    const std::string& errorText() const { return errorText_; }
 
     // Downloads MURL into MArquivoLocal. Does nothing while MBaixando is set.
     void MBaixar();
@@ -92,15 +108,32 @@ public:
     void setNumberSeparators(const NumberSeparators& separators) { separators_ = separators; }
     // Least time between two progress reports (the last one of a transfer always goes out).
     void setReportInterval(std::chrono::milliseconds interval) { reportInterval_ = interval; }
+    // The length of one second of the retry pauses and of the reconnection countdown (tests
+    // shorten it).
+    void setPauseUnit(std::chrono::milliseconds unit) { pauseUnit_ = unit; }
+
+    // Retries of one download without automatic reconnection.
+    static constexpr int kRetriesWithoutReconnect = 3;
 
 private:
     enum class TransferEnd { Done, Failed, Paused, Reconnect };
     enum class StartEnd { Finished, Again };
+    struct Attempt;
 
     StartEnd start();
+    StartEnd downloadFromLocalFile();
     std::int64_t sizeQuery();
     TransferEnd transfer(std::int64_t& offset);
+    void request(std::int64_t& offset, Attempt& attempt);
+    bool acceptHead(const platform::HttpResponseHead& head, std::int64_t& offset, Attempt& attempt);
+    void judgeEnd(std::int64_t offset, Attempt& attempt);
+    void adoptSize(std::int64_t size);
+    bool pauseBeforeRetry();
+    bool waitUnits(int units);
     bool reconnectCountdown();
+    void fail(const std::string& text);
+    void writeResumeRecord(const std::string& validator);
+    void removeResumeRecord();
     void completion();
     void progressReport(std::int64_t offset);
     void status(const std::string& text);
@@ -125,6 +158,11 @@ private:
     int reconnectNumber_ = 1;
     std::string etag_;
     std::string lastModified_;
+    std::string ifRange_;    // the version the local bytes came from
+    bool sizeKnown_ = false; // the server told the size (else: no resume, no percentages)
+    int retries_ = 0;        // retries of the running download
+    std::string errorText_;
+    std::chrono::milliseconds pauseUnit_{1000};
 
     NumberSeparators separators_;
     std::chrono::milliseconds reportInterval_{100};
@@ -141,5 +179,8 @@ std::string rateLabelText(double kilobytesPerSecond, const NumberSeparators& sep
 
 // "http://" in front of a URL without a scheme of its own.
 std::string normaliseDownloadUrl(const std::string& url);
+
+// The side file of a partial download: the local file's path + ".resume".
+std::string resumeFilePath(const std::string& localFile);
 
 } // namespace hx

@@ -1,19 +1,21 @@
 #include "online/ZipExtractor.h"
 
+#include "online/ZipDirectory.h"
+#include "online/ZipEntryReader.h"
+#include "online/ZipPlan.h"
 #include "packages/SafeName.h"
-#include "platform/AsciiCase.h"
-#include "platform/FileSystem.h"
 
 #include <zip.h>
+#include <zlib.h>
 
 #include <algorithm>
+#include <array>
 #include <cerrno>
-#include <cstdio>
 #include <cstring>
 #include <filesystem>
+#include <future>
 #include <memory>
-#include <unordered_map>
-#include <unordered_set>
+#include <new>
 #include <vector>
 
 #include <fcntl.h>
@@ -28,13 +30,21 @@ namespace hx {
 
 namespace {
 
-// Large enough that the inflater and the write calls run in long stretches; small enough to stay
-// in the second-level cache.
-constexpr std::size_t kBufferSize = 256 * 1024;
+namespace fs = std::filesystem;
+
+// Pieces of unpacked data: large enough that the inflater, the CRC and the write calls run in
+// long stretches; two of them whatever the archive's size.
+constexpr std::size_t kBufferSize = 1024 * 1024;
+
+std::uint32_t crc32Of(std::uint32_t crc, const char* data, std::size_t size)
+{
+    return static_cast<std::uint32_t>(
+        crc32_z(crc, reinterpret_cast<const unsigned char*>(data), size));
+}
 
 #ifdef _WIN32
-constexpr int kCreateFlags = _O_WRONLY | _O_CREAT | _O_TRUNC | _O_BINARY;
-int openForWriting(const std::string& path)
+constexpr int kCreateFlags = _O_WRONLY | _O_CREAT | _O_EXCL | _O_BINARY;
+int createNew(const std::string& path)
 {
     return _open(path.c_str(), kCreateFlags, 0666);
 }
@@ -47,10 +57,10 @@ int closeFile(int fd)
     return _close(fd);
 }
 #else
-// O_NOFOLLOW: a link planted at the target (in a folder that was not emptied) must not redirect
-// the write elsewhere.
-constexpr int kCreateFlags = O_WRONLY | O_CREAT | O_TRUNC | O_NOFOLLOW | O_CLOEXEC;
-int openForWriting(const std::string& path)
+// O_EXCL with O_NOFOLLOW: a link planted at the target (in a folder that was not emptied) is
+// never followed; an existing file is replaced through a new one (see FileWriter).
+constexpr int kCreateFlags = O_WRONLY | O_CREAT | O_EXCL | O_NOFOLLOW | O_CLOEXEC;
+int createNew(const std::string& path)
 {
     return ::open(path.c_str(), kCreateFlags, 0666);
 }
@@ -70,13 +80,32 @@ std::string fileNameOf(const std::string& path)
     return cut == std::string::npos ? path : path.substr(cut + 1);
 }
 
-std::string libzipMessage(int code)
+// What went wrong on the disk, in words rather than a number.
+std::string diskProblem(int err)
 {
-    zip_error_t error;
-    zip_error_init_with_code(&error, code);
-    std::string text = zip_error_strerror(&error);
-    zip_error_fini(&error);
-    return text;
+    switch (err) {
+    case ENOSPC:
+        return "the disk is full";
+#ifdef EDQUOT
+    case EDQUOT:
+        return "the disk quota is used up";
+#endif
+    case EFBIG:
+        return "the file is larger than the disk or the user's limits allow";
+    case EIO:
+        return "the disk reported a read or write error";
+    case EACCES:
+    case EPERM:
+        return "access is denied";
+    case EROFS:
+        return "the disk is read-only";
+    case ENAMETOOLONG:
+        return "the name is too long";
+    case ENOMEM:
+        return "there is not enough memory";
+    default:
+        return std::strerror(err);
+    }
 }
 
 struct ArchiveCloser {
@@ -84,42 +113,14 @@ struct ArchiveCloser {
 };
 using ArchivePtr = std::unique_ptr<zip_t, ArchiveCloser>;
 
-struct EntryCloser {
-    void operator()(zip_file_t* file) const { zip_fclose(file); }
-};
-using EntryPtr = std::unique_ptr<zip_file_t, EntryCloser>;
-
-struct PlannedEntry {
-    zip_uint64_t index = 0;
-    std::string name;               // as stored, for messages
-    std::vector<std::string> parts; // path components below the base folder
-    bool folder = false;
-    std::uint64_t size = 0;
-};
-
-class Refuse {
-public:
-    explicit Refuse(std::string archiveName) : archiveName_(std::move(archiveName)) {}
-    [[noreturn]] void entry(const std::string& name, const std::string& reason) const
-    {
-        throw ZipRefusal("The archive " + archiveName_ + " was refused: its entry \"" + name +
-                         "\" " + reason);
-    }
-    [[noreturn]] void whole(const std::string& reason) const
-    {
-        throw ZipRefusal("The archive " + archiveName_ + " was refused: " + reason);
-    }
-
-private:
-    std::string archiveName_;
-};
-
 ArchivePtr openArchive(const std::string& archive, const std::string& archiveName)
 {
     int code = 0;
     zip_t* handle = zip_open(archive.c_str(), ZIP_RDONLY, &code);
     if (handle)
         return ArchivePtr(handle);
+    if (code == ZIP_ER_MEMORY)
+        throw IoError("Not enough memory to open the archive " + archiveName);
     if (code == ZIP_ER_NOENT)
         throw IoError("File not found");
     if (code == ZIP_ER_OPEN) {
@@ -130,181 +131,63 @@ ArchivePtr openArchive(const std::string& archive, const std::string& archiveNam
                    libzipMessage(code) + ")");
 }
 
-// Splits a stored name into plain components, or refuses the archive. '\' separates like '/',
-// since archives made on Windows may use it and Windows would follow it.
-PlannedEntry planEntry(zip_t* archive, zip_uint64_t index, const zip_stat_t& st,
-                       const Refuse& refuse)
+ZipDirectory readDirectory(std::ifstream& file, const ZipLimits& limits, const ZipRefuser& refuse)
 {
-    PlannedEntry entry;
-    entry.index = index;
-    entry.name = (st.valid & ZIP_STAT_NAME) && st.name ? st.name : "";
-    const std::string& name = entry.name;
-    if (name.empty())
-        refuse.entry(name, "has no name");
-    if (name.front() == '/' || name.front() == '\\')
-        refuse.entry(name, "has an absolute path");
-    if (name.size() >= 2 && name[1] == ':')
-        refuse.entry(name, "names a drive");
-
-    std::size_t start = 0;
-    while (start <= name.size()) {
-        std::size_t end = name.find_first_of("/\\", start);
-        if (end == std::string::npos)
-            end = name.size();
-        const std::string part = name.substr(start, end - start);
-        start = end + 1;
-        if (part.empty() || part == ".")
-            continue;
-        if (part == "..")
-            refuse.entry(name, "leaves the unpack folder");
-        if (!isPlainName(part))
-            refuse.entry(name, "is not a plain file or folder name");
-        entry.parts.push_back(part);
+    try {
+        return readZipDirectory(file, limits.maxDirectorySize, limits.maxEntries);
+    } catch (const ZipDirectoryProblem& problem) {
+        if (problem.kind == ZipDirectoryProblem::TooLarge)
+            refuse.whole(problem.text);
+        throw ZipError("The archive " + refuse.archiveName() +
+                       " is damaged or not a ZIP archive (" + problem.text + ")");
     }
-    entry.folder = name.back() == '/' || name.back() == '\\';
-
-    zip_uint8_t opsys = 0;
-    zip_uint32_t attributes = 0;
-    if (zip_file_get_external_attributes(archive, index, 0, &opsys, &attributes) == 0 &&
-        opsys == ZIP_OPSYS_UNIX) {
-        const unsigned type = (attributes >> 16) & 0170000u;
-        if (type == 0120000u)
-            refuse.entry(name, "is a symbolic link");
-        if (type == 0040000u)
-            entry.folder = true;
-        else if (type != 0 && type != 0100000u)
-            refuse.entry(name, "is not a plain file or folder");
-    }
-    if ((st.valid & ZIP_STAT_ENCRYPTION_METHOD) && st.encryption_method != ZIP_EM_NONE)
-        refuse.entry(name, "is encrypted");
-    if (entry.folder)
-        return entry;
-    if (entry.parts.empty())
-        refuse.entry(name, "is not a plain file or folder name");
-    if (!(st.valid & ZIP_STAT_SIZE) || !(st.valid & ZIP_STAT_COMP_SIZE) ||
-        !(st.valid & ZIP_STAT_COMP_METHOD))
-        throw ZipError("The archive is damaged: no sizes for entry \"" + name + "\"");
-    if (!zip_compression_method_supported(st.comp_method, 0))
-        refuse.entry(name, "uses an unsupported compression method");
-    entry.size = st.size;
-    return entry;
 }
 
-void checkBombRatio(const PlannedEntry& entry, const zip_stat_t& st, const ZipLimits& limits,
-                    const Refuse& refuse)
-{
-    if (entry.size < limits.ratioMinSize)
-        return;
-    if (st.comp_size == 0 ||
-        static_cast<double>(entry.size) / static_cast<double>(st.comp_size) > limits.maxRatio)
-        refuse.entry(entry.name, "would expand more than " +
-                                     std::to_string(static_cast<long long>(limits.maxRatio)) +
-                                     " times its compressed size");
-}
-
-std::string joinKey(const std::vector<std::string>& parts, std::size_t count)
-{
-    std::string key;
-    for (std::size_t i = 0; i < count; ++i) {
-        if (i)
-            key += '/';
-        key += platform::lowerAscii(parts[i]);
-    }
-    return key;
-}
-
-// Reads and checks the whole central directory; nothing is written.
-std::vector<PlannedEntry> planArchive(zip_t* archive, const std::string& baseFolder,
-                                      const ZipLimits& limits, const Refuse& refuse,
-                                      std::uint64_t& total)
-{
-    const zip_int64_t count = zip_get_num_entries(archive, 0);
-    if (count < 0)
-        throw ZipError("The archive is damaged: its directory cannot be read");
-    if (static_cast<std::uint64_t>(count) > limits.maxEntries)
-        refuse.whole("it holds " + std::to_string(count) + " entries, more than the " +
-                     std::to_string(limits.maxEntries) + " allowed");
-
-    std::vector<PlannedEntry> plan;
-    plan.reserve(static_cast<std::size_t>(count));
-    // Keys are lower-cased paths: names that differ only in case land on one file on Windows.
-    std::unordered_set<std::string> files;
-    std::unordered_set<std::string> folders;
-    total = 0;
-    for (zip_int64_t i = 0; i < count; ++i) {
-        const auto index = static_cast<zip_uint64_t>(i);
-        zip_stat_t st;
-        zip_stat_init(&st);
-        if (zip_stat_index(archive, index, 0, &st) != 0)
-            throw ZipError("The archive is damaged: entry " + std::to_string(i) +
-                           " cannot be read (" + zip_strerror(archive) + ")");
-        PlannedEntry entry = planEntry(archive, index, st, refuse);
-        if (!entry.folder) {
-            checkBombRatio(entry, st, limits, refuse);
-            if (!files.insert(joinKey(entry.parts, entry.parts.size())).second)
-                refuse.entry(entry.name, "has the same name as another entry");
-            if (entry.size > limits.maxTotalSize || total > limits.maxTotalSize - entry.size)
-                refuse.whole("it would unpack to more than " + std::to_string(limits.maxTotalSize) +
-                             " bytes");
-            total += entry.size;
-        }
-        const std::size_t folderDepth = entry.folder ? entry.parts.size() : entry.parts.size() - 1;
-        for (std::size_t depth = 1; depth <= folderDepth; ++depth)
-            folders.insert(joinKey(entry.parts, depth));
-        plan.push_back(std::move(entry));
-    }
-    for (const PlannedEntry& entry : plan)
-        if (!entry.folder && folders.count(joinKey(entry.parts, entry.parts.size())))
-            refuse.entry(entry.name, "is a file and a folder at once");
-    if (limits.checkFreeSpace) {
-        std::error_code ec;
-        const std::string where = std::filesystem::is_directory(baseFolder, ec) ? baseFolder
-                                  : std::filesystem::path(baseFolder).has_parent_path()
-                                      ? std::filesystem::path(baseFolder).parent_path().string()
-                                      : std::string(".");
-        const std::uint64_t free = freeDiskSpace(where);
-        if (total > free)
-            refuse.whole("it would unpack to " + std::to_string(total) + " bytes, more than the " +
-                         std::to_string(free) + " bytes free on the disk");
-    }
-    return plan;
-}
-
-// Creates each folder of the archive once; folders that differ only in letter case are one.
-class FolderMaker {
+// What this extraction created, so that a failure half way can take it away again, and only it.
+class CreatedPaths {
 public:
-    explicit FolderMaker(std::string base) { made_.emplace("", std::move(base)); }
-
-    // The folder for the first `depth` parts, created when missing.
-    const std::string& ensure(const std::vector<std::string>& parts, std::size_t depth)
-    {
-        std::string key = joinKey(parts, depth);
-        if (auto found = made_.find(key); found != made_.end())
-            return found->second;
-        const std::string& parent = ensure(parts, depth - 1);
-        std::string path = parent;
-        if (path.empty() || (path.back() != '/' && path.back() != '\\'))
-            path += platform::kSeparator;
-        path += parts[depth - 1];
-        makeFolder(path);
-        return made_.emplace(std::move(key), std::move(path)).first->second;
-    }
-
-    static void makeFolder(const std::string& path)
+    void file(std::string path) { files_.push_back(std::move(path)); }
+    void folder(std::string path) { folders_.push_back(std::move(path)); }
+    void forgetLastFile() { files_.pop_back(); }
+    void removeAll() noexcept
     {
         std::error_code ec;
-        if (std::filesystem::create_directory(path, ec))
-            return;
-        // An existing folder is fine; a link or a file in its place is not followed.
-        const auto status = std::filesystem::symlink_status(path, ec);
-        if (!ec && std::filesystem::is_directory(status))
-            return;
-        throw IoError("Cannot create folder " + path);
+        for (const std::string& path : files_)
+            fs::remove(path, ec);
+        for (auto it = folders_.rbegin(); it != folders_.rend(); ++it)
+            fs::remove(*it, ec); // only when empty: a folder is never emptied here
     }
 
 private:
-    std::unordered_map<std::string, std::string> made_;
+    std::vector<std::string> files_;
+    std::vector<std::string> folders_;
 };
+
+std::string diskProblem(const std::error_code& ec)
+{
+#ifdef _WIN32
+    return ec.message();
+#else
+    return diskProblem(ec.value());
+#endif
+}
+
+void makeFolder(const std::string& path, CreatedPaths& created)
+{
+    std::error_code createError;
+    if (fs::create_directory(path, createError)) {
+        created.folder(path);
+        return;
+    }
+    // An existing folder is fine; a link or a file in its place is not followed.
+    std::error_code ec;
+    const auto status = fs::symlink_status(path, ec);
+    if (!ec && fs::is_directory(status))
+        return;
+    throw IoError("Cannot create the folder " + path + ": " +
+                  (!ec && fs::exists(status) ? std::string("something else is in its place")
+                                             : diskProblem(createError)));
+}
 
 class Progress {
 public:
@@ -316,7 +199,8 @@ public:
     void add(std::uint64_t bytes)
     {
         state_.done += bytes;
-        const int percent = percentOf();
+        const int percent =
+            state_.total == 0 ? 100 : static_cast<int>(state_.done * 100 / state_.total);
         if (percent != state_.percent) {
             state_.percent = percent;
             report();
@@ -331,12 +215,6 @@ public:
     }
 
 private:
-    int percentOf() const
-    {
-        if (state_.total == 0)
-            return 100;
-        return static_cast<int>(state_.done * 100 / state_.total);
-    }
     void report()
     {
         if (meter_)
@@ -346,63 +224,156 @@ private:
     ZipProgress state_;
 };
 
-void extractFile(zip_t* archive, const PlannedEntry& entry, const std::string& path,
-                 std::vector<char>& buffer, Progress& progress)
-{
-    EntryPtr file(zip_fopen_index(archive, entry.index, 0));
-    if (!file)
-        throw ZipError("The archive is damaged: entry \"" + entry.name + "\" cannot be opened (" +
-                       zip_strerror(archive) + ")");
-    const int fd = openForWriting(path);
-    if (fd < 0) {
-        const int err = errno;
-        throw IoError("Cannot create " + path + ": " + std::strerror(err));
+// Writes one file: a new one directly, an existing one through a new file beside it that
+// replaces it once complete, so a failure never leaves a file half old, half new.
+class FileWriter {
+public:
+    FileWriter(const std::string& path, CreatedPaths& created) : path_(path), created_(created)
+    {
+        fd_ = createNew(path);
+        if (fd_ < 0 && errno == EEXIST) {
+            std::error_code ec;
+            if (!fs::is_regular_file(fs::symlink_status(path, ec)))
+                throw IoError("Cannot create " + path + ": something else is in its place");
+            temporary_ = path + ".unpacking";
+            fd_ = createNew(temporary_);
+        }
+        if (fd_ < 0)
+            throw IoError("Cannot create " + target() + ": " + diskProblem(errno));
+        created_.file(target());
     }
+    ~FileWriter()
+    {
+        if (fd_ >= 0)
+            closeFile(fd_);
+    }
+    FileWriter(const FileWriter&) = delete;
+    FileWriter& operator=(const FileWriter&) = delete;
+
+    void write(const char* data, std::size_t size)
+    {
+        for (std::size_t written = 0; written < size;) {
+            const long long n = writeSome(fd_, data + written, size - written);
+            if (n < 0 && errno == EINTR)
+                continue;
+            if (n < 0)
+                throw IoError("Cannot write " + path_ + ": " + diskProblem(errno));
+            written += static_cast<std::size_t>(n);
+        }
+    }
+    void close()
+    {
+        const int fd = fd_;
+        fd_ = -1;
+        if (closeFile(fd) != 0)
+            throw IoError("Cannot write " + path_ + ": " + diskProblem(errno));
+        if (temporary_.empty())
+            return;
+        std::error_code ec;
+        fs::rename(temporary_, path_, ec);
+        if (ec)
+            throw IoError("Cannot replace " + path_ + ": " + ec.message());
+        created_.forgetLastFile(); // the old file is gone; the new one stays
+    }
+
+private:
+    const std::string& target() const { return temporary_.empty() ? path_ : temporary_; }
+    const std::string& path_;
+    CreatedPaths& created_;
+    std::string temporary_;
+    int fd_ = -1;
+};
+
+// With `parallelWrites`, inflating runs on this thread while the previous piece is checked and
+// written on another, for entries large enough to pay for a thread per piece.
+void extractFile(zip_t* archive, const PlannedEntry& entry, const std::string& path,
+                 const std::string& archiveName, std::array<std::vector<char>, 2>& buffers,
+                 bool parallelWrites, Progress& progress, CreatedPaths& created)
+{
+    ZipEntryReader reader(archive, entry, archiveName);
+    FileWriter writer(path, created);
+    const bool checkCrc = reader.callerChecksCrc();
+    std::uint32_t crc = 0;
+    auto store = [&](const char* data, std::size_t size) {
+        if (checkCrc)
+            crc = crc32Of(crc, data, size);
+        writer.write(data, size);
+    };
+    const bool parallel = parallelWrites && entry.size > 2 * buffers[0].size();
+    std::future<void> pending; // last, so that it is waited for before the rest goes
+    for (std::uint64_t remaining = entry.size, piece = 0; remaining > 0; ++piece) {
+        std::vector<char>& buffer = buffers[piece % 2];
+        const std::size_t got = reader.read(buffer.data(), buffer.size(), remaining);
+        if (pending.valid())
+            pending.get();
+        if (parallel)
+            pending = std::async(std::launch::async, store, buffer.data(), got);
+        else
+            store(buffer.data(), got);
+        remaining -= got;
+        progress.add(got);
+    }
+    if (pending.valid())
+        pending.get();
+    reader.finish(crc);
+    writer.close();
+}
+
+// Creates the folders of the plan once each, below the base folder, spelled as the first entry
+// that named them.
+class FolderMaker {
+public:
+    FolderMaker(const ZipNameTree& tree, const std::string& base, CreatedPaths& created)
+        : tree_(tree), base_(base), created_(created), made_(tree.size(), false)
+    {
+        made_[ZipNameTree::kBase] = true;
+    }
+    void ensure(std::uint32_t node)
+    {
+        if (made_[node])
+            return;
+        ensure(tree_.parentOf(node));
+        makeFolder(tree_.pathOf(node, base_), created_);
+        made_[node] = true;
+    }
+
+private:
+    const ZipNameTree& tree_;
+    const std::string& base_;
+    CreatedPaths& created_;
+    std::vector<bool> made_;
+};
+
+ZipSummary writePlan(zip_t* zip, const ZipPlan& plan, const std::string& baseFolder,
+                     const std::string& archiveName, const ZipMeter& meter, bool parallelWrites)
+{
+    CreatedPaths created;
     try {
-        // Never more than the declared size: the inflater would hand out whatever the stream
-        // holds, and the declared sizes are what the budgets were checked against.
-        std::uint64_t remaining = entry.size;
-        while (remaining > 0) {
-            const std::uint64_t want = std::min<std::uint64_t>(remaining, buffer.size());
-            const zip_int64_t got = zip_fread(file.get(), buffer.data(), want);
-            if (got < 0)
-                throw ZipError("The archive is damaged: entry \"" + entry.name + "\" (" +
-                               zip_file_strerror(file.get()) + ")");
-            if (got == 0)
-                throw ZipError("The archive is damaged: entry \"" + entry.name +
-                               "\" is shorter than declared");
-            for (zip_int64_t written = 0; written < got;) {
-                const long long n =
-                    writeSome(fd, buffer.data() + written, static_cast<std::size_t>(got - written));
-                if (n < 0) {
-                    const int err = errno;
-                    if (err == EINTR)
-                        continue;
-                    throw ioErrorFromErrno(err);
-                }
-                written += n;
+        makeFolder(baseFolder, created);
+        FolderMaker folders(plan.tree, baseFolder, created);
+        Progress progress(meter, plan.total);
+        std::array<std::vector<char>, 2> buffers{std::vector<char>(kBufferSize),
+                                                 std::vector<char>(kBufferSize)};
+        ZipSummary summary;
+        for (const PlannedEntry& entry : plan.entries) {
+            if (entry.folder) {
+                folders.ensure(entry.node);
+                ++summary.folders;
+                continue;
             }
-            remaining -= static_cast<std::uint64_t>(got);
-            progress.add(static_cast<std::uint64_t>(got));
+            folders.ensure(plan.tree.parentOf(entry.node));
+            extractFile(zip, entry, plan.tree.pathOf(entry.node, baseFolder), archiveName, buffers,
+                        parallelWrites, progress, created);
+            ++summary.files;
+            summary.bytes += entry.size;
         }
-        // One more read must find the end of the entry; only then does libzip compare the CRC
-        // and the size with the directory.
-        const zip_int64_t extra = zip_fread(file.get(), buffer.data(), 1);
-        if (extra != 0)
-            throw ZipError("The archive is damaged: entry \"" + entry.name + "\" " +
-                           (extra > 0 ? std::string("is longer than declared")
-                                      : "(" + std::string(zip_file_strerror(file.get())) + ")"));
-        if (const int code = zip_fclose(file.release()); code != 0)
-            throw ZipError("The archive is damaged: entry \"" + entry.name + "\" (" +
-                           libzipMessage(code) + ")");
-        if (closeFile(fd) != 0) {
-            const int err = errno;
-            std::remove(path.c_str());
-            throw ioErrorFromErrno(err);
-        }
+        progress.finish();
+        return summary;
+    } catch (const std::bad_alloc&) {
+        created.removeAll();
+        throw IoError("Not enough memory to unpack " + archiveName);
     } catch (...) {
-        closeFile(fd);
-        std::remove(path.c_str());
+        created.removeAll();
         throw;
     }
 }
@@ -412,7 +383,7 @@ void extractFile(zip_t* archive, const PlannedEntry& entry, const std::string& p
 std::uint64_t freeDiskSpace(const std::string& path)
 {
     std::error_code ec;
-    const auto info = std::filesystem::space(path, ec);
+    const auto info = fs::space(path, ec);
     if (ec || info.available == static_cast<std::uintmax_t>(-1))
         return UINT64_MAX;
     return info.available;
@@ -421,35 +392,26 @@ std::uint64_t freeDiskSpace(const std::string& path)
 ZipSummary ZipExtractor::extractAll(const std::string& archive, const std::string& baseFolder)
 {
     const std::string archiveName = fileNameOf(archive);
-    const Refuse refuse(archiveName);
-    ArchivePtr zip = openArchive(archive, archiveName);
-    std::uint64_t total = 0;
-    const std::vector<PlannedEntry> plan =
-        planArchive(zip.get(), baseFolder, limits_, refuse, total);
-
-    FolderMaker::makeFolder(baseFolder);
-    FolderMaker folders(baseFolder);
-    Progress progress(meter_, total);
-    std::vector<char> buffer(kBufferSize);
-    ZipSummary summary;
-    for (const PlannedEntry& entry : plan) {
-        if (entry.folder) {
-            if (!entry.parts.empty())
-                folders.ensure(entry.parts, entry.parts.size());
-            ++summary.folders;
-            continue;
+    const ZipRefuser refuse(archiveName);
+    ArchivePtr zip;
+    ZipPlan plan;
+    try {
+        std::ifstream file(fs::path(archive), std::ios::binary);
+        if (!file)
+            zip = openArchive(archive, archiveName); // says why it cannot be opened
+        const ZipDirectory directory = readDirectory(file, limits_, refuse);
+        for (const ZipRecord& record : directory.records)
+            checkRecord(record, refuse);
+        zip = openArchive(archive, archiveName);
+        try {
+            plan = planArchive(zip.get(), file, directory, baseFolder, limits_, refuse);
+        } catch (const ZipDirectoryProblem& problem) {
+            throw ZipError("The archive " + archiveName + " is damaged (" + problem.text + ")");
         }
-        const std::string& folder = folders.ensure(entry.parts, entry.parts.size() - 1);
-        std::string path = folder;
-        if (path.back() != '/' && path.back() != '\\')
-            path += platform::kSeparator;
-        path += entry.parts.back();
-        extractFile(zip.get(), entry, path, buffer, progress);
-        ++summary.files;
-        summary.bytes += entry.size;
+    } catch (const std::bad_alloc&) {
+        throw IoError("Not enough memory to read the directory of the archive " + archiveName);
     }
-    progress.finish();
-    return summary;
+    return writePlan(zip.get(), plan, baseFolder, archiveName, meter_, parallelWrites_);
 }
 
 } // namespace hx

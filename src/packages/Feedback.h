@@ -18,6 +18,13 @@ public:
     virtual ~Feedback() = default;
     // A modal message box with the system's exact text.
     virtual void showMessage(const std::string& text) = 0;
+    // The same message with a detail the user can act on (which package, what was installed).
+    // The text stays the system's own; a front end without room for the detail shows the text.
+    virtual void showDetailedMessage(const std::string& text, const std::string& detail)
+    {
+        (void)detail;
+        showMessage(text);
+    }
     // Hides the progress panel p3 (install and removal failures hide it too).
     virtual void hideProgressPanel() {}
     // Lets the front end handle pending events during long work.

@@ -4,6 +4,7 @@
 
 #include <stdexcept>
 #include <string>
+#include <utility>
 
 namespace hx {
 
@@ -17,6 +18,13 @@ public:
 class IoError : public Error {
 public:
     using Error::Error;
+    // The file the error concerns, when the code that met it knows; empty otherwise. The message
+    // stays the run-time library's words; a front end shows the path beside it.
+    const std::string& path() const { return path_; }
+    void setPath(std::string path) { path_ = std::move(path); }
+
+private:
+    std::string path_;
 };
 
 // A registry value of the wrong type: "Invalid data type for '%s'".

@@ -46,6 +46,12 @@ void httpGetToFile(const std::string& url, const std::string& path);
 int wininetCodeForCurl(int curlCode);
 #endif
 
+// The URL with every character that cannot stand in a URL percent-encoded, as browsers and
+// WinINet send it: controls, space, '"', '<', '>', '\\', '^', '`', '{', '|', '}' and bytes above
+// 127. Existing "%XX" escapes and the URL's structure are left alone. Every request of this
+// seam sends its URL so.
+std::string escapeUrl(const std::string& url);
+
 // Splits a URL as a request would: 0 when it is a well-formed http or https URL, 12006 for
 // another scheme, 12005 for anything that cannot be split.
 int httpUrlErrorCode(const std::string& url);
@@ -60,17 +66,20 @@ struct HttpTimeouts {
 void setHttpTimeouts(const HttpTimeouts& timeouts);
 HttpTimeouts httpTimeouts();
 
-// What a HEAD request learnt about a remote file.
+// What the size query learnt about a remote file.
 struct HttpFileInfo {
     int status = 0;
-    std::int64_t contentLength = 0;
-    std::string etag;         // empty when the server sent none
-    std::string lastModified; // empty when the server sent none
+    std::int64_t contentLength = 0; // -1: the server tells no size
+    std::string etag;               // empty when the server sent none
+    std::string lastModified;       // empty when the server sent none
 };
 
-// Size query: HEAD with "Accept-Encoding: identity", following redirects. Throws HttpError:
-// with the WinINet code of a transport failure, with 12150 when the answer has no
-// Content-Length, and with code 0 and the status when the server answers 400 or above.
+// Size query: HEAD with "Accept-Encoding: identity", following redirects. When the server
+// refuses HEAD (a status of 400 or above) or answers it without a Content-Length, a GET of the
+// first byte ("Range: bytes=0-0") asks again: the total of its Content-Range, or the
+// Content-Length of a whole answer; -1 when that answer tells no size either. Throws HttpError:
+// with the WinINet code of a transport failure, and with code 0 and the status when the GET
+// too is answered with 400 or above.
 // `pump` (may be empty) is called every few dozen milliseconds while the request waits.
 HttpFileInfo httpQueryFileInfo(const std::string& url, const std::function<void()>& pump = {});
 
@@ -78,6 +87,7 @@ HttpFileInfo httpQueryFileInfo(const std::string& url, const std::function<void(
 struct HttpRangeRequest {
     std::string url;
     std::int64_t offset = 0;             // above 0: "Range: bytes=<offset>-"
+    bool firstByteOnly = false;          // "Range: bytes=0-0" instead (the size probe)
     std::string ifRange;                 // ETag or Last-Modified for "If-Range"; empty: none sent
     std::size_t bufferSize = 512 * 1024; // largest chunk handed to onChunk
 };
@@ -87,6 +97,10 @@ struct HttpResponseHead {
     int status = 0;
     std::string contentRange;        // the Content-Range header, empty when absent
     std::int64_t contentLength = -1; // -1 when absent
+    bool chunked = false;            // the body's end is marked in the stream itself
+    bool encoded = false;            // a Content-Encoding other than identity (decoded here)
+    std::string etag;                // the answer's validators, empty when absent
+    std::string lastModified;
 };
 
 struct HttpRangeCallbacks {
@@ -106,7 +120,10 @@ enum class HttpRangeEnd {
 };
 
 // Runs the request with "Accept-Encoding: identity" and the proxy settings of the environment,
-// following redirects. Throws HttpError with the WinINet code of any other transport failure.
+// following redirects. A server that encodes the body all the same (gzip, deflate) has it
+// decoded, so that the chunks are the file's own bytes; `encoded` then says that the answer's
+// Content-Length is not the file's size. Throws HttpError with the WinINet code of any other
+// transport failure.
 HttpRangeEnd httpGetRange(const HttpRangeRequest& request, const HttpRangeCallbacks& callbacks);
 
 } // namespace hx::platform

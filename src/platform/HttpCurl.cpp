@@ -103,6 +103,8 @@ struct HeadParser {
     std::string etag;
     std::string lastModified;
     std::int64_t contentLength = -1;
+    bool chunked = false;
+    bool encoded = false;
 
     void line(std::string_view l)
     {
@@ -131,6 +133,10 @@ struct HeadParser {
             etag = value;
         else if (is("Last-Modified"))
             lastModified = value;
+        else if (is("Transfer-Encoding"))
+            chunked = value.find("chunked") != std::string::npos;
+        else if (is("Content-Encoding"))
+            encoded = !value.empty() && !(value.size() == 8 && startsWithNoCase(value, "identity"));
         else if (is("Content-Length")) {
             char* end = nullptr;
             const long long n = std::strtoll(value.c_str(), &end, 10);
@@ -154,7 +160,7 @@ Easy makeEasy(const std::string& url, char* errorBuffer, HeadParser* head)
     if (!easy)
         throw HttpError("libcurl could not create a request", 12001);
     CURL* e = easy.get();
-    curl_easy_setopt(e, CURLOPT_URL, url.c_str());
+    curl_easy_setopt(e, CURLOPT_URL, escapeUrl(url).c_str());
     curl_easy_setopt(e, CURLOPT_USERAGENT, kAgent);
     curl_easy_setopt(e, CURLOPT_NOSIGNAL, 1L);
     curl_easy_setopt(e, CURLOPT_FOLLOWLOCATION, 1L);
@@ -274,6 +280,26 @@ int wininetCodeForCurl(int curlCode)
     }
 }
 
+std::string escapeUrl(const std::string& url)
+{
+    static constexpr char kHex[] = "0123456789ABCDEF";
+    std::string out;
+    out.reserve(url.size());
+    for (const char ch : url) {
+        const auto c = static_cast<unsigned char>(ch);
+        const bool unsafe = c <= 0x20 || c >= 0x7f ||
+                            std::string_view("\"<>\\^`{|}").find(ch) != std::string_view::npos;
+        if (!unsafe) {
+            out += ch;
+            continue;
+        }
+        out += '%';
+        out += kHex[c >> 4];
+        out += kHex[c & 15];
+    }
+    return out;
+}
+
 int httpUrlErrorCode(const std::string& url)
 {
     initCurlOnce();
@@ -281,7 +307,7 @@ int httpUrlErrorCode(const std::string& url)
     if (!u)
         return 12004;
     int code = 0;
-    const CURLUcode rc = curl_url_set(u, CURLUPART_URL, url.c_str(), 0);
+    const CURLUcode rc = curl_url_set(u, CURLUPART_URL, escapeUrl(url).c_str(), 0);
     if (rc == CURLUE_UNSUPPORTED_SCHEME) {
         code = 12006;
     } else if (rc != CURLUE_OK) {
@@ -379,6 +405,55 @@ void httpGetToFile(const std::string& url, const std::string& path)
         throw ioErrorFromErrno(errno);
 }
 
+namespace {
+
+// The whole size named by a Content-Range ("bytes 0-0/5000", "bytes */5000"); -1 when it names
+// none ("bytes 0-0/*") or cannot be read.
+std::int64_t contentRangeTotal(const std::string& header)
+{
+    const auto slash = header.rfind('/');
+    if (slash == std::string::npos)
+        return -1;
+    char* end = nullptr;
+    const long long total = std::strtoll(header.c_str() + slash + 1, &end, 10);
+    return end && *end == '\0' && end != header.c_str() + slash + 1 && total >= 0 ? total : -1;
+}
+
+// The size query of a server that answers HEAD badly: a GET of the first byte.
+HttpFileInfo probeFileInfo(const std::string& url, const std::function<void()>& pump)
+{
+    HttpRangeRequest request;
+    request.url = url;
+    request.firstByteOnly = true;
+    HttpResponseHead head;
+    HttpRangeCallbacks callbacks;
+    callbacks.onHead = [&head](const HttpResponseHead& h) {
+        head = h;
+        return false; // the head is all we want
+    };
+    callbacks.onWait = [&pump] {
+        if (pump)
+            pump();
+        return true;
+    };
+    httpGetRange(request, callbacks);
+    HttpFileInfo info;
+    info.status = head.status;
+    info.etag = head.etag;
+    info.lastModified = head.lastModified;
+    if (head.status == 206 || head.status == 416)
+        info.contentLength = contentRangeTotal(head.contentRange);
+    else if (head.status >= 400 || head.status == 0)
+        throw HttpError(statusText(head.status, ""), 0, head.status);
+    else
+        info.contentLength = head.encoded ? -1 : head.contentLength;
+    if (head.status == 416 && info.contentLength < 0)
+        throw HttpError(statusText(head.status, ""), 0, head.status);
+    return info;
+}
+
+} // namespace
+
 HttpFileInfo httpQueryFileInfo(const std::string& url, const std::function<void()>& pump)
 {
     char errorBuffer[CURL_ERROR_SIZE];
@@ -399,10 +474,9 @@ HttpFileInfo httpQueryFileInfo(const std::string& url, const std::function<void(
         stopped, never);
     if (code != CURLE_OK)
         throw transportError(code, errorBuffer, url);
-    if (head.status >= 400)
-        throw HttpError(statusText(head.status, head.reason), 0, head.status);
-    if (head.contentLength < 0)
-        throw HttpError("The answer has no Content-Length (" + url + ")", 12150, head.status);
+    // HEAD refused, or answered without a length (or with the length of an encoded body).
+    if (head.status >= 400 || head.contentLength < 0 || head.encoded)
+        return probeFileInfo(url, pump);
     HttpFileInfo info;
     info.status = head.status;
     info.contentLength = head.contentLength;
@@ -420,10 +494,13 @@ HttpRangeEnd httpGetRange(const HttpRangeRequest& request, const HttpRangeCallba
     curl_easy_setopt(
         e, CURLOPT_BUFFERSIZE,
         static_cast<long>(std::clamp<std::size_t>(request.bufferSize, 1024, CURL_MAX_READ_SIZE)));
-    // No automatic decoding: the byte offsets must be the file's own.
-    curl_easy_setopt(e, CURLOPT_HTTP_CONTENT_DECODING, 0L);
+    // Asks for the file's own bytes; an encoded answer all the same is decoded to them.
+    curl_easy_setopt(e, CURLOPT_ACCEPT_ENCODING, "identity");
+    curl_easy_setopt(e, CURLOPT_HTTP_CONTENT_DECODING, 1L);
     Slist headers(curl_slist_append(nullptr, "Accept-Encoding: identity"));
-    if (request.offset > 0) {
+    if (request.firstByteOnly) {
+        curl_slist_append(headers.get(), "Range: bytes=0-0");
+    } else if (request.offset > 0) {
         const std::string range = "Range: bytes=" + std::to_string(request.offset) + "-";
         curl_slist_append(headers.get(), range.c_str());
         if (!request.ifRange.empty())
@@ -445,6 +522,10 @@ HttpRangeEnd httpGetRange(const HttpRangeRequest& request, const HttpRangeCallba
             h.status = head->status;
             h.contentRange = head->contentRange;
             h.contentLength = head->contentLength;
+            h.chunked = head->chunked;
+            h.encoded = head->encoded;
+            h.etag = head->etag;
+            h.lastModified = head->lastModified;
             return !callbacks->onHead || callbacks->onHead(h);
         }
     } state{&callbacks, &head, false, false, nullptr};

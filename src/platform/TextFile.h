@@ -17,7 +17,8 @@ enum class LoneCr {
 // line (the rest up to the line break is skipped). Every line is followed by CR LF in the result.
 std::string joinLines(std::string_view bytes, LoneCr loneCr = LoneCr::Dropped);
 
-// Reads a text file by the rules above. Throws IoError when it cannot be opened or read.
+// Reads a text file by the rules above. Throws IoError, carrying `path`, when it cannot be opened
+// or read.
 std::string readText(const std::string& path, LoneCr loneCr = LoneCr::Dropped);
 
 // Replaces the file's content with `text` atomically: a temporary file beside it is written,

@@ -102,7 +102,9 @@ int createTemporary(const std::string& folder, const std::string& name, std::str
 
 } // namespace
 
-std::string readText(const std::string& path, LoneCr loneCr)
+namespace {
+
+std::string readTextOf(const std::string& path, LoneCr loneCr)
 {
     const int fd = ::open(resolvePath(path).c_str(), O_RDONLY | O_CLOEXEC);
     if (fd < 0)
@@ -121,6 +123,18 @@ std::string readText(const std::string& path, LoneCr loneCr)
     }
     ::close(fd);
     return joinLines(bytes, loneCr);
+}
+
+} // namespace
+
+std::string readText(const std::string& path, LoneCr loneCr)
+{
+    try {
+        return readTextOf(path, loneCr);
+    } catch (IoError& e) {
+        e.setPath(path);
+        throw;
+    }
 }
 
 void writeTextAtomic(const std::string& path, std::string_view text)

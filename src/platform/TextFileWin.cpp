@@ -10,7 +10,9 @@ using win::Handle;
 using win::throwIoError;
 using win::widen;
 
-std::string readText(const std::string& path, LoneCr loneCr)
+namespace {
+
+std::string readTextOf(const std::string& path, LoneCr loneCr)
 {
     Handle file(::CreateFileW(widen(path).c_str(), GENERIC_READ, FILE_SHARE_READ | FILE_SHARE_WRITE,
                               nullptr, OPEN_EXISTING, FILE_ATTRIBUTE_NORMAL, nullptr));
@@ -27,6 +29,18 @@ std::string readText(const std::string& path, LoneCr loneCr)
         bytes.append(buffer, read);
     }
     return joinLines(bytes, loneCr);
+}
+
+} // namespace
+
+std::string readText(const std::string& path, LoneCr loneCr)
+{
+    try {
+        return readTextOf(path, loneCr);
+    } catch (IoError& e) {
+        e.setPath(path);
+        throw;
+    }
 }
 
 namespace {

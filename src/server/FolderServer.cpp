@@ -10,6 +10,7 @@
 #include <cstdint>
 #include <filesystem>
 #include <fstream>
+#include <map>
 #include <thread>
 
 namespace hx {
@@ -122,6 +123,7 @@ void serveFile(const std::string& root, const httplib::Request& req, httplib::Re
 struct FolderServer::Impl {
     httplib::Server http;
     std::thread thread;
+    std::map<std::string, std::string> texts; // request path -> text, set before start()
 };
 
 FolderServer::FolderServer(const std::string& folder) : impl_(std::make_unique<Impl>())
@@ -129,9 +131,18 @@ FolderServer::FolderServer(const std::string& folder) : impl_(std::make_unique<I
     const std::string root = platform::resolvePath(folder);
     if (!platform::folderExists(root))
         throw Error("no such folder: " + folder);
-    impl_->http.Get(R"(/.*)", [root](const httplib::Request& req, httplib::Response& res) {
-        serveFile(root, req, res);
+    Impl* impl = impl_.get();
+    impl_->http.Get(R"(/.*)", [root, impl](const httplib::Request& req, httplib::Response& res) {
+        if (const auto text = impl->texts.find(req.path); text != impl->texts.end())
+            res.set_content(text->second, contentTypeOf(req.path));
+        else
+            serveFile(root, req, res);
     });
+}
+
+void FolderServer::addText(const std::string& path, std::string text)
+{
+    impl_->texts[path] = std::move(text);
 }
 
 FolderServer::~FolderServer()

@@ -16,6 +16,12 @@ public:
     FolderServer(const FolderServer&) = delete;
     FolderServer& operator=(const FolderServer&) = delete;
 
+    // Serves `text` at the request path `path` ("/hangarix/prod.txt"), in place of any file
+    // there. Texts made for this server alone (the demo's catalogue names its own address) live
+    // in memory, so several servers of one folder never overwrite each other's. Call it before
+    // start().
+    void addText(const std::string& path, std::string text);
+
     // Binds 127.0.0.1 on `port` (0: a free one) and returns the port; throws hx::Error when it
     // cannot.
     int bind(int port = 0);

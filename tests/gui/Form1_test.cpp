@@ -2,32 +2,83 @@
 // Wine prefix's registry, a broken package, the layout, navigation, the handlers against a
 // sandbox and a loopback catalogue, closing, and the titles during a download.
 
+#include "aircraftcfg/Installation.h"
 #include "app/Artwork.h"
+#include "app/BitmapButton.h"
+#include "app/Dialogs.h"
 #include "app/Form1.h"
+#include "app/PictureBox.h"
 #include "app/Skin.h"
+#include "app/SkinnedControls.h"
 #include "controls/MarqueeBar.h"
 #include "support/LoopbackServer.h"
 #include "support/TempDir.h"
 
 #include <QAbstractItemView>
+#include <QAccessible>
 #include <QApplication>
+#include <QCheckBox>
+#include <QLabel>
+#include <QLineEdit>
+#include <QPlainTextEdit>
+#include <QProgressBar>
+#include <QTimer>
 #include <QtTest/QTest>
 
 #include <gtest/gtest.h>
 
+#include <algorithm>
 #include <cstdlib>
 #include <filesystem>
+#include <functional>
+#include <set>
 
 using hx::app::TForm1;
 using namespace hx::test;
 
 namespace {
 
+using Button = hx::app::BitmapButton;
+using Combo = hx::app::SkinnedComboBox;
+using Picture = hx::app::PictureBox;
+
 struct Box {
     QMessageBox::Icon icon;
     std::string caption;
     std::string text;
+    std::string detail;
 };
+
+// Records every box and web page instead of showing them; the folder picker answers as the
+// test says.
+class RecordingDialogs : public hx::app::Dialogs {
+public:
+    void messageBox(QWidget*, QMessageBox::Icon icon, const QString& caption, const QString& text,
+                    const QString& detail) override
+    {
+        if (onBox)
+            onBox();
+        boxes.push_back({icon, caption.toStdString(), text.toStdString(), detail.toStdString()});
+    }
+    void openUrl(const QUrl& url) override { urls.push_back(url.toString().toStdString()); }
+    bool pickFolder(QWidget*, const QString& title, QString& folder) override
+    {
+        return picker && picker(title, folder);
+    }
+
+    std::vector<Box> boxes;
+    std::vector<std::string> urls;
+    std::function<bool(const QString& title, QString& folder)> picker;
+    std::function<void()> onBox; // runs as a box appears, to look at the window behind it
+};
+
+// A control of the window, found by its name in the layout.
+template <typename W = QWidget> W* child(const QWidget& form, const char* name)
+{
+    W* found = form.findChild<W*>(QString::fromLatin1(name));
+    EXPECT_NE(found, nullptr) << name;
+    return found;
+}
 
 // A start-up folder and a Wine prefix of its own; the process works in the folder as the tool
 // does, and every box is recorded instead of shown.
@@ -39,20 +90,8 @@ protected:
         std::filesystem::current_path(start.path());
         writeFile(prefix / "system.reg", "WINE REGISTRY Version 2\n\n");
         setenv("WINEPREFIX", prefix.path().c_str(), 1);
-        TForm1::setMessageHook(
-            [this](QMessageBox::Icon icon, const QString& caption, const QString& text) {
-                boxes.push_back({icon, caption.toStdString(), text.toStdString()});
-            });
-        TForm1::setUrlOpener(
-            [this](const QUrl& url) { urls.push_back(url.toString().toStdString()); });
     }
-    void TearDown() override
-    {
-        std::filesystem::current_path(oldCwd_);
-        TForm1::setMessageHook({});
-        TForm1::setUrlOpener({});
-        TForm1::setFolderPicker({});
-    }
+    void TearDown() override { std::filesystem::current_path(oldCwd_); }
     void registry(const std::string& body)
     {
         writeFile(prefix / "system.reg", "WINE REGISTRY Version 2\n\n" + body);
@@ -82,18 +121,20 @@ protected:
     }
     std::unique_ptr<TForm1> startForm()
     {
-        auto form = std::make_unique<TForm1>();
+        auto form = std::make_unique<TForm1>(dialogs);
         form->FormCreate();
         return form;
     }
     // A real archive with one package of the installed A320.
-    static std::string greenArchive()
+    static std::string greenArchive(int moreFiles = 0)
     {
         TempDir made;
         writeFile(made / "Green/installerinfo.txt",
                   "[fltsim.XX]\r\ntitle=A320 Green\r\ntexture=Green\r\nui_variation=Green\r\n"
                   "description=d\r\n\r\nproductfolder=A320\r\n");
         writeFile(made / "Green/texture.Green/t.bmp", std::string(300000, 'g'));
+        for (int i = 0; i < moreFiles; ++i)
+            writeFile(made / ("Green/texture.Green/t" + std::to_string(i) + ".bmp"), "bitmap");
         EXPECT_EQ(
             runProcess("cd " + shellQuote(made.path()) + " && zip -qr green.zip Green").exitCode,
             0);
@@ -126,8 +167,9 @@ protected:
 
     TempDir start;
     TempDir prefix;
-    std::vector<Box> boxes;
-    std::vector<std::string> urls;
+    RecordingDialogs dialogs;
+    std::vector<Box>& boxes = dialogs.boxes;
+    std::vector<std::string>& urls = dialogs.urls;
 
 private:
     std::filesystem::path oldCwd_;
@@ -144,22 +186,22 @@ TEST_F(Form1Test, StartsWithoutSimulatorOnAFreshFolder)
     EXPECT_TRUE(boxes.empty());
     EXPECT_EQ(hx::app::applicationTitle().toStdString(), "KZQ HX");
     EXPECT_EQ(form->caption().toStdString(), "Hangarix");
-    EXPECT_EQ(form->cb2->currentText().toStdString(), "None");
-    EXPECT_TRUE(form->e1->text().isEmpty());
+    EXPECT_EQ(child<Combo>(*form, "cb2")->currentText().toStdString(), "None");
+    EXPECT_TRUE(child<QLineEdit>(*form, "e1")->text().isEmpty());
     EXPECT_EQ(form->startupFolder(), std::filesystem::current_path().string());
     for (const char* folder : {"downloads", "tempzip", "templiv", "images"})
         EXPECT_TRUE(std::filesystem::is_directory(start / folder)) << folder;
     // The fallback picture ships inside the program and lands beside the working folders.
     QImage fallback(QString::fromStdString(start / "thumbnail.jpg"), "JPG");
     EXPECT_EQ(fallback.size(), QSize(256, 128));
-    EXPECT_EQ(form->cb1->count(), 0);
-    EXPECT_EQ(form->m1->toPlainText().toStdString(), "Information:");
-    EXPECT_TRUE(form->i2->picture().isNull());
-    EXPECT_TRUE(shown(form->p4, *form));
-    EXPECT_FALSE(shown(form->p1, *form));
-    EXPECT_FALSE(shown(form->p2, *form));
-    EXPECT_FALSE(shown(form->p3, *form));
-    EXPECT_EQ(form->cb1->textColor(), hx::app::darkColor());
+    EXPECT_EQ(child<Combo>(*form, "cb1")->count(), 0);
+    EXPECT_EQ(child<QPlainTextEdit>(*form, "m1")->toPlainText().toStdString(), "Information:");
+    EXPECT_TRUE(child<Picture>(*form, "i2")->picture().isNull());
+    EXPECT_TRUE(shown(child(*form, "p4"), *form));
+    EXPECT_FALSE(shown(child(*form, "p1"), *form));
+    EXPECT_FALSE(shown(child(*form, "p2"), *form));
+    EXPECT_FALSE(shown(child(*form, "p3"), *form));
+    EXPECT_EQ(child<Combo>(*form, "cb1")->textColor(), hx::app::darkColor());
 }
 
 TEST_F(Form1Test, StartsOnTheRegistrysSimulatorAndShowsTheFirstPackage)
@@ -168,13 +210,14 @@ TEST_F(Form1Test, StartsOnTheRegistrysSimulatorAndShowsTheFirstPackage)
     package("Blue");
     auto form = startForm();
     EXPECT_TRUE(boxes.empty()) << boxes.front().text;
-    EXPECT_EQ(form->cb2->currentIndex(), 2);
-    EXPECT_EQ(form->e1->text().toStdString(), root);
-    ASSERT_EQ(form->cb1->count(), 1);
-    EXPECT_EQ(form->cb1->currentText().toStdString(), "Blue");
-    EXPECT_EQ(form->m1->toPlainText().toStdString(), "Information:\nA320 Blue\nBlue");
+    EXPECT_EQ(child<Combo>(*form, "cb2")->currentIndex(), 2);
+    EXPECT_EQ(child<QLineEdit>(*form, "e1")->text().toStdString(), root);
+    ASSERT_EQ(child<Combo>(*form, "cb1")->count(), 1);
+    EXPECT_EQ(child<Combo>(*form, "cb1")->currentText().toStdString(), "Blue");
+    EXPECT_EQ(child<QPlainTextEdit>(*form, "m1")->toPlainText().toStdString(),
+              "Information:\nA320 Blue\nBlue");
     // No picture of its own: the fallback, drawn at its size.
-    EXPECT_EQ(form->i2->picture().size(), QSize(256, 128));
+    EXPECT_EQ(child<Picture>(*form, "i2")->picture().size(), QSize(256, 128));
 }
 
 TEST_F(Form1Test, ABrokenPackageEndsTheStartUpInTheErrorBoxWithTheSimulatorKept)
@@ -186,10 +229,10 @@ TEST_F(Form1Test, ABrokenPackageEndsTheStartUpInTheErrorBoxWithTheSimulatorKept)
     EXPECT_EQ(boxes[0].icon, QMessageBox::Critical);
     EXPECT_EQ(boxes[0].caption, "KZQ HX");
     EXPECT_EQ(boxes[0].text, "File not found.");
-    EXPECT_EQ(form->cb2->currentIndex(), 2);
-    EXPECT_EQ(form->e1->text().toStdString(), root);
-    EXPECT_EQ(form->cb1->currentText().toStdString(), "Broken");
-    EXPECT_EQ(form->m1->toPlainText().toStdString(), "Information:");
+    EXPECT_EQ(child<Combo>(*form, "cb2")->currentIndex(), 2);
+    EXPECT_EQ(child<QLineEdit>(*form, "e1")->text().toStdString(), root);
+    EXPECT_EQ(child<Combo>(*form, "cb1")->currentText().toStdString(), "Broken");
+    EXPECT_EQ(child<QPlainTextEdit>(*form, "m1")->toPlainText().toStdString(), "Information:");
     form->show();
     EXPECT_TRUE(form->isVisible());
 }
@@ -202,13 +245,13 @@ TEST_F(Form1Test, ARegistryValueOfTheWrongTypeEndsTheStartUpBeforeThePackages)
     auto form = startForm();
     // The message ends in a quote, which sorts below ".": no full stop is added.
     EXPECT_EQ(texts(), std::vector<std::string>{"Invalid data type for 'exe path'"});
-    EXPECT_EQ(form->cb2->currentIndex(), 0);
-    EXPECT_EQ(form->cb1->count(), 0);
+    EXPECT_EQ(child<Combo>(*form, "cb2")->currentIndex(), 0);
+    EXPECT_EQ(child<Combo>(*form, "cb1")->count(), 0);
 }
 
 TEST_F(Form1Test, ControlsHaveTheirNamesPlacesAndStacking)
 {
-    TForm1 form;
+    TForm1 form(dialogs);
     EXPECT_EQ(form.size(), QSize(700, 500));
     EXPECT_EQ(form.pos(), QPoint(192, 114));
     EXPECT_TRUE(form.windowFlags() & Qt::FramelessWindowHint);
@@ -242,33 +285,33 @@ TEST_F(Form1Test, ControlsHaveTheirNamesPlacesAndStacking)
          {"Label1", "Label2", "Label3", "Label4", "Label5", "Label6", "Label7", "Label9", "Label11",
           "Label12", "Label13", "Label14", "Label15", "Label16", "Label17"})
         EXPECT_NE(form.findChild<QLabel*>(name), nullptr) << name;
-    EXPECT_EQ(form.Label1->pos(), QPoint(8, 8));
-    EXPECT_EQ(form.Label17->pos(), QPoint(344, 152));
-    EXPECT_EQ(form.Label10->text().toStdString(),
+    EXPECT_EQ(child<QLabel>(form, "Label1")->pos(), QPoint(8, 8));
+    EXPECT_EQ(child<QLabel>(form, "Label17")->pos(), QPoint(344, 152));
+    EXPECT_EQ(child<QLabel>(form, "Label10")->text().toStdString(),
               "This bar does not always reflect the real progress, please be patient");
     // Bottom to top: p1, p2, p4, the corner and tab buttons, p5, p3.
     const QObjectList& order = form.children();
     const auto at = [&](QObject* o) { return order.indexOf(o); };
-    EXPECT_LT(at(form.p1), at(form.p2));
-    EXPECT_LT(at(form.p2), at(form.p4));
-    EXPECT_LT(at(form.p4), at(form.BitBtn10));
-    EXPECT_LT(at(form.BitBtn12), at(form.p5));
-    EXPECT_LT(at(form.p5), at(form.p3));
-    EXPECT_FALSE(form.ProgressBar->isVisibleTo(&form));
-    EXPECT_FALSE(form.AbMeter1->isVisibleTo(&form));
-    EXPECT_EQ(form.cb2->count(), 3);
-    EXPECT_FALSE(form.cb2->isEditable());
+    EXPECT_LT(at(child(form, "p1")), at(child(form, "p2")));
+    EXPECT_LT(at(child(form, "p2")), at(child(form, "p4")));
+    EXPECT_LT(at(child(form, "p4")), at(child<Button>(form, "BitBtn10")));
+    EXPECT_LT(at(child<Button>(form, "BitBtn12")), at(child(form, "p5")));
+    EXPECT_LT(at(child(form, "p5")), at(child(form, "p3")));
+    EXPECT_FALSE(child<QProgressBar>(form, "ProgressBar")->isVisibleTo(&form));
+    EXPECT_FALSE(child<hx::app::Meter>(form, "AbMeter1")->isVisibleTo(&form));
+    EXPECT_EQ(child<Combo>(form, "cb2")->count(), 3);
+    EXPECT_FALSE(child<Combo>(form, "cb2")->isEditable());
     // Three faces of the large buttons, one of the tabs.
-    EXPECT_EQ(form.BitBtn3->glyph().size(), QSize(438, 51));
-    EXPECT_EQ(form.BitBtn3->faceCount(), 3);
-    EXPECT_EQ(form.BitBtn4->glyph().size(), QSize(84, 27));
-    EXPECT_EQ(form.BitBtn1->glyph().size(), QSize(93, 30));
-    EXPECT_EQ(form.BitBtn10->glyph().size(), QSize(165, 21));
-    form.BitBtn3->setEnabled(false);
-    EXPECT_EQ(form.BitBtn3->currentFace(), 1);
-    form.BitBtn3->setEnabled(true);
-    form.BitBtn3->setDown(true);
-    EXPECT_EQ(form.BitBtn3->currentFace(), 2);
+    EXPECT_EQ(child<Button>(form, "BitBtn3")->glyph().size(), QSize(438, 51));
+    EXPECT_EQ(child<Button>(form, "BitBtn3")->faceCount(), 3);
+    EXPECT_EQ(child<Button>(form, "BitBtn4")->glyph().size(), QSize(84, 27));
+    EXPECT_EQ(child<Button>(form, "BitBtn1")->glyph().size(), QSize(93, 30));
+    EXPECT_EQ(child<Button>(form, "BitBtn10")->glyph().size(), QSize(165, 21));
+    child<Button>(form, "BitBtn3")->setEnabled(false);
+    EXPECT_EQ(child<Button>(form, "BitBtn3")->currentFace(), 1);
+    child<Button>(form, "BitBtn3")->setEnabled(true);
+    child<Button>(form, "BitBtn3")->setDown(true);
+    EXPECT_EQ(child<Button>(form, "BitBtn3")->currentFace(), 2);
 }
 
 TEST_F(Form1Test, NavigatesBetweenThePanelsAsTheTabsSay)
@@ -276,27 +319,27 @@ TEST_F(Form1Test, NavigatesBetweenThePanelsAsTheTabsSay)
     installFsx();
     auto form = startForm();
     // "None": the removal tab refuses and nothing moves.
-    form->cb2->setCurrentIndex(0);
+    child<Combo>(*form, "cb2")->setCurrentIndex(0);
     form->BitBtn12Click();
     EXPECT_EQ(texts(), std::vector<std::string>{"Please select FS"});
-    EXPECT_TRUE(shown(form->p4, *form));
-    EXPECT_FALSE(shown(form->p1, *form));
+    EXPECT_TRUE(shown(child(*form, "p4"), *form));
+    EXPECT_FALSE(shown(child(*form, "p1"), *form));
 
-    form->cb2->setCurrentIndex(2);
+    child<Combo>(*form, "cb2")->setCurrentIndex(2);
     form->BitBtn12Click();
-    EXPECT_FALSE(shown(form->p4, *form));
-    EXPECT_TRUE(shown(form->p1, *form));
-    ASSERT_EQ(form->cb3->count(), 1);
-    EXPECT_EQ(form->cb3->itemText(0).toStdString(), "KZQ_A320");
-    EXPECT_EQ(form->cb3->currentIndex(), -1);
+    EXPECT_FALSE(shown(child(*form, "p4"), *form));
+    EXPECT_TRUE(shown(child(*form, "p1"), *form));
+    ASSERT_EQ(child<Combo>(*form, "cb3")->count(), 1);
+    EXPECT_EQ(child<Combo>(*form, "cb3")->itemText(0).toStdString(), "KZQ_A320");
+    EXPECT_EQ(child<Combo>(*form, "cb3")->currentIndex(), -1);
 
     // The progress panel stays above whatever tab is chosen.
-    form->p3->show();
+    child(*form, "p3")->show();
     form->BitBtn10Click();
-    EXPECT_TRUE(shown(form->p4, *form));
-    EXPECT_FALSE(shown(form->p1, *form));
-    EXPECT_TRUE(shown(form->p3, *form));
-    EXPECT_TRUE(shown(form->p5, *form));
+    EXPECT_TRUE(shown(child(*form, "p4"), *form));
+    EXPECT_FALSE(shown(child(*form, "p1"), *form));
+    EXPECT_TRUE(shown(child(*form, "p3"), *form));
+    EXPECT_TRUE(shown(child(*form, "p5"), *form));
 }
 
 TEST_F(Form1Test, InstallsAndRemovesThroughTheHandlers)
@@ -311,59 +354,55 @@ TEST_F(Form1Test, InstallsAndRemovesThroughTheHandlers)
     EXPECT_TRUE(exists(root + "/SimObjects/Airplanes/KZQ_A320/texture.Blue/a.bmp"));
 
     form->BitBtn12Click();
-    form->cb3->setCurrentIndex(0);
-    emit form->cb3->activated(0);
-    ASSERT_EQ(form->cb4->count(), 2);
-    EXPECT_EQ(form->cb4->itemText(1).toStdString(), "Blue");
-    form->cb4->setCurrentIndex(1);
+    child<Combo>(*form, "cb3")->setCurrentIndex(0);
+    emit child<Combo>(*form, "cb3")->activated(0);
+    ASSERT_EQ(child<Combo>(*form, "cb4")->count(), 2);
+    EXPECT_EQ(child<Combo>(*form, "cb4")->itemText(1).toStdString(), "Blue");
+    child<Combo>(*form, "cb4")->setCurrentIndex(1);
     int liveriesAtTheBox = -1; // the list is refilled before the message box appears
-    TForm1::setMessageHook(
-        [&](QMessageBox::Icon icon, const QString& caption, const QString& text) {
-            liveriesAtTheBox = form->cb4->count();
-            boxes.push_back({icon, caption.toStdString(), text.toStdString()});
-        });
+    dialogs.onBox = [&] { liveriesAtTheBox = child<Combo>(*form, "cb4")->count(); };
     form->BitBtn6Click();
     EXPECT_EQ(liveriesAtTheBox, 1);
     EXPECT_EQ(texts().back(), "Removed succesfully");
     EXPECT_EQ(readFile(cfg).find("Blue"), std::string::npos);
     EXPECT_FALSE(exists(root + "/SimObjects/Airplanes/KZQ_A320/texture.Blue"));
-    EXPECT_EQ(form->cb4->count(), 1);
+    EXPECT_EQ(child<Combo>(*form, "cb4")->count(), 1);
 }
 
 TEST_F(Form1Test, ChangingTheSimulatorFollowsTheRegistryOrKeepsThePath)
 {
     const std::string root = installFsx();
     auto form = startForm();
-    form->cb2->setCurrentIndex(1);
-    emit form->cb2->activated(1); // FS9 is not installed: the path stays
-    EXPECT_EQ(form->e1->text().toStdString(), root);
+    child<Combo>(*form, "cb2")->setCurrentIndex(1);
+    emit child<Combo>(*form, "cb2")->activated(1); // FS9 is not installed: the path stays
+    EXPECT_EQ(child<QLineEdit>(*form, "e1")->text().toStdString(), root);
     EXPECT_EQ(form->currentSimulator().kind, hx::SimKind::FS9);
 
     // Browse starts at the path box's folder when it exists, else at the root.
     QString started;
-    TForm1::setFolderPicker([&](const QString& title, QString& folder) {
+    dialogs.picker = [&](const QString& title, QString& folder) {
         EXPECT_EQ(title.toStdString(), "Select FS folder");
         started = folder;
         folder = "/chosen";
         return true;
-    });
+    };
     form->BitBtn1Click();
     EXPECT_EQ(started.toStdString(), root);
-    EXPECT_EQ(form->e1->text().toStdString(), "/chosen");
+    EXPECT_EQ(child<QLineEdit>(*form, "e1")->text().toStdString(), "/chosen");
     form->BitBtn1Click();
     EXPECT_EQ(started.toStdString(), "/");
-    EXPECT_EQ(form->cb2->currentIndex(), 1);
+    EXPECT_EQ(child<Combo>(*form, "cb2")->currentIndex(), 1);
 }
 
 TEST_F(Form1Test, ChoosingASimulatorReadsTheRegistryAsItIsNow)
 {
     auto form = startForm();
-    EXPECT_EQ(form->cb2->currentIndex(), 0);
+    EXPECT_EQ(child<Combo>(*form, "cb2")->currentIndex(), 0);
     // FSX is installed while the window is open.
     const std::string root = installFsx();
-    form->cb2->setCurrentIndex(2);
-    emit form->cb2->activated(2);
-    EXPECT_EQ(form->e1->text().toStdString(), root);
+    child<Combo>(*form, "cb2")->setCurrentIndex(2);
+    emit child<Combo>(*form, "cb2")->activated(2);
+    EXPECT_EQ(child<QLineEdit>(*form, "e1")->text().toStdString(), root);
 }
 
 TEST_F(Form1Test, CatalogueOpensFromALoopbackServerAndAFailureKeepsThePanelClosed)
@@ -386,17 +425,17 @@ TEST_F(Form1Test, CatalogueOpensFromALoopbackServerAndAFailureKeepsThePanelClose
     form->BitBtn11Click();
     ASSERT_EQ(boxes.size(), 1u);
     EXPECT_EQ(boxes[0].icon, QMessageBox::Critical);
-    EXPECT_FALSE(shown(form->p2, *form));
+    EXPECT_FALSE(shown(child(*form, "p2"), *form));
 
     missing = false;
     form->BitBtn11Click();
     EXPECT_EQ(boxes.size(), 1u);
-    EXPECT_TRUE(shown(form->p2, *form));
-    EXPECT_FALSE(shown(form->p4, *form));
-    EXPECT_EQ(form->cb5->currentText().toStdString(), "A320");
-    EXPECT_EQ(form->cb6->currentText().toStdString(), "Blue");
+    EXPECT_TRUE(shown(child(*form, "p2"), *form));
+    EXPECT_FALSE(shown(child(*form, "p4"), *form));
+    EXPECT_EQ(child<Combo>(*form, "cb5")->currentText().toStdString(), "A320");
+    EXPECT_EQ(child<Combo>(*form, "cb6")->currentText().toStdString(), "Blue");
     // No picture of its own: the fallback from the start-up folder.
-    EXPECT_EQ(form->i3->picture().size(), QSize(256, 128));
+    EXPECT_EQ(child<Picture>(*form, "i3")->picture().size(), QSize(256, 128));
     EXPECT_EQ(form->catalogue()->selectedArchiveUrl(), server.url("/blue.zip"));
 }
 
@@ -406,16 +445,16 @@ TEST_F(Form1Test, PicturesLoadByExtensionAtTheirOwnSize)
     big.fill(Qt::red);
     big.save(QString::fromStdString(start / "big.jpg"), "JPG");
     writeFile(start / "pic.png", "x");
-    TForm1 form;
-    form.i2->loadFromFile(start / "big.jpg");
-    EXPECT_EQ(form.i2->picture().size(), QSize(300, 150));
-    const QImage drawn = form.i2->grab().toImage();
+    TForm1 form(dialogs);
+    child<Picture>(form, "i2")->loadFromFile(start / "big.jpg");
+    EXPECT_EQ(child<Picture>(form, "i2")->picture().size(), QSize(300, 150));
+    const QImage drawn = child<Picture>(form, "i2")->grab().toImage();
     EXPECT_EQ(drawn.size(), QSize(256, 128));
     EXPECT_GT(qRed(drawn.pixel(255, 127)), 200); // cut off, not scaled down
 
     const auto message = [&](const std::string& path) -> std::string {
         try {
-            form.i2->loadFromFile(path);
+            child<Picture>(form, "i2")->loadFromFile(path);
         } catch (const std::exception& e) {
             return e.what();
         }
@@ -426,17 +465,19 @@ TEST_F(Form1Test, PicturesLoadByExtensionAtTheirOwnSize)
               "Cannot open file \"" + (start / "none.jpg") + "\". No such file or directory");
     writeFile(start / "empty.jpg", "");
     EXPECT_NE(message(start / "empty.jpg"), "(loaded)");
-    EXPECT_EQ(form.i2->picture().size(), QSize(300, 150)); // a failure keeps the picture
+    EXPECT_EQ(child<Picture>(form, "i2")->picture().size(),
+              QSize(300, 150)); // a failure keeps the picture
 }
 
 TEST_F(Form1Test, WebLinksAndTheMakersName)
 {
-    TForm1 form;
+    TForm1 form(dialogs);
     form.show();
-    EXPECT_EQ(form.Image1->toolTip().toStdString(), "Go to http://www.kzq-aircraft.example");
-    EXPECT_EQ(form.Image1->cursor().shape(), Qt::PointingHandCursor);
-    QTest::mouseClick(form.Image1, Qt::LeftButton);
-    QTest::mouseClick(form.BitBtn5, Qt::LeftButton);
+    EXPECT_EQ(child<Picture>(form, "Image1")->toolTip().toStdString(),
+              "Go to http://www.kzq-aircraft.example");
+    EXPECT_EQ(child<Picture>(form, "Image1")->cursor().shape(), Qt::PointingHandCursor);
+    QTest::mouseClick(child<Picture>(form, "Image1"), Qt::LeftButton);
+    QTest::mouseClick(child<Button>(form, "BitBtn5"), Qt::LeftButton);
     EXPECT_EQ(urls, (std::vector<std::string>{"http://www.kzq-aircraft.example",
                                               "http://www.kzq-aircraft.example/FAQ"}));
 }
@@ -445,16 +486,16 @@ TEST_F(Form1Test, ClosingClearsTheDownloadFlag)
 {
     auto form = startForm();
     form->show();
-    form->httpget->MBaixando = true;
-    QTest::mouseClick(form->BitBtn4, Qt::LeftButton);
-    EXPECT_FALSE(form->httpget->MBaixando);
+    form->httpget().MBaixando = true;
+    QTest::mouseClick(child<Button>(*form, "BitBtn4"), Qt::LeftButton);
+    EXPECT_FALSE(form->httpget().MBaixando);
     EXPECT_FALSE(form->isVisible());
 
     auto other = startForm();
     other->show();
-    other->httpget->MBaixando = true;
+    other->httpget().MBaixando = true;
     other->close(); // the system's close command
-    EXPECT_FALSE(other->httpget->MBaixando);
+    EXPECT_FALSE(other->httpget().MBaixando);
 }
 
 TEST_F(Form1Test, DownloadsAndInstallsWithTheTitlesCarryingThePercentage)
@@ -474,16 +515,17 @@ TEST_F(Form1Test, DownloadsAndInstallsWithTheTitlesCarryingThePercentage)
     QObject::connect(form.get(), &QWidget::windowTitleChanged, [&](const QString& title) {
         captions.push_back(form->caption().toStdString());
         titles.push_back(title.toStdString());
-        disabledMeanwhile = disabledMeanwhile && !form->BitBtn8->isEnabled() &&
-                            !form->BitBtn3->isEnabled() && !form->BitBtn6->isEnabled();
+        disabledMeanwhile = disabledMeanwhile && !child<Button>(*form, "BitBtn8")->isEnabled() &&
+                            !child<Button>(*form, "BitBtn3")->isEnabled() &&
+                            !child<Button>(*form, "BitBtn6")->isEnabled();
     });
     form->BitBtn8Click();
     EXPECT_EQ(texts(), std::vector<std::string>{"Downloading and Installing completed"});
     EXPECT_NE(readFile(root + "/SimObjects/Airplanes/KZQ_A320/aircraft.cfg").find("[fltsim.1]"),
               std::string::npos);
-    EXPECT_FALSE(shown(form->p3, *form));
+    EXPECT_FALSE(shown(child(*form, "p3"), *form));
     EXPECT_TRUE(disabledMeanwhile);
-    EXPECT_TRUE(form->BitBtn8->isEnabled());
+    EXPECT_TRUE(child<Button>(*form, "BitBtn8")->isEnabled());
     EXPECT_EQ(form->caption().toStdString(), "Hangarix");
     EXPECT_EQ(hx::app::applicationTitle().toStdString(), "KZQ HX");
     // The last report during the download carries 100%; then both are set back.
@@ -493,8 +535,8 @@ TEST_F(Form1Test, DownloadsAndInstallsWithTheTitlesCarryingThePercentage)
     EXPECT_EQ(titles.back(), "KZQ HX");
     // The component's progress event is the window's handler, working from the component's
     // figures (still those of the finished download).
-    ASSERT_TRUE(form->httpget->MOnProgress);
-    form->httpget->MOnProgress(*form->httpget);
+    ASSERT_TRUE(form->httpget().MOnProgress);
+    form->httpget().MOnProgress(form->httpget());
     EXPECT_EQ(form->caption().toStdString(), "KZQ Hangarix - 100%");
     EXPECT_EQ(hx::app::applicationTitle().toStdString(), "KZQ HX - 100%");
 }
@@ -513,17 +555,17 @@ TEST_F(Form1Test, ClosingDuringADownloadStopsItAndKeepsThePartialArchive)
     form->show();
     form->setCatalogueBaseUrl(server.url("/"));
     form->BitBtn11Click();
-    form->httpget->setReportInterval(std::chrono::milliseconds(0)); // a report for every read
+    form->httpget().setReportInterval(std::chrono::milliseconds(0)); // a report for every read
     int reports = 0;
     QObject::connect(form.get(), &QWidget::windowTitleChanged, [&](const QString& title) {
         if (title.endsWith('%') && ++reports == 1)
-            QTest::mouseClick(form->BitBtn4, Qt::LeftButton);
+            QTest::mouseClick(child<Button>(*form, "BitBtn4"), Qt::LeftButton);
     });
     form->BitBtn8Click();
     EXPECT_FALSE(form->isVisible());
-    EXPECT_FALSE(form->httpget->MBaixando);
+    EXPECT_FALSE(form->httpget().MBaixando);
     EXPECT_TRUE(boxes.empty()) << boxes.front().text;
-    EXPECT_FALSE(shown(form->p3, *form));
+    EXPECT_FALSE(shown(child(*form, "p3"), *form));
     EXPECT_EQ(hx::app::applicationTitle().toStdString(), "KZQ HX");
     // The part received stays in tempzip for a later resume; nothing was installed.
     const auto partial = std::filesystem::file_size(start / "tempzip/green.zip");
@@ -546,13 +588,13 @@ TEST_F(Form1Test, TheDownloadReadsTheSimulatorAgainBeforeInstalling)
     // The window stays usable during the download: the user picks "None" meanwhile.
     QObject::connect(form.get(), &QWidget::windowTitleChanged, [&](const QString& title) {
         if (title.endsWith('%'))
-            form->cb2->setCurrentIndex(0);
+            child<Combo>(*form, "cb2")->setCurrentIndex(0);
     });
     form->BitBtn8Click();
     EXPECT_EQ(texts(), std::vector<std::string>{"Please select FS"});
     EXPECT_EQ(readFile(root + "/SimObjects/Airplanes/KZQ_A320/aircraft.cfg").find("Green"),
               std::string::npos);
-    EXPECT_FALSE(shown(form->p3, *form));
+    EXPECT_FALSE(shown(child(*form, "p3"), *form));
 }
 
 TEST_F(Form1Test, AFailedUnpackingLeavesNoMeterOverTheNextDownloadsBar)
@@ -567,15 +609,16 @@ TEST_F(Form1Test, AFailedUnpackingLeavesNoMeterOverTheNextDownloadsBar)
     form->BitBtn11Click();
     form->BitBtn8Click();
     ASSERT_EQ(boxes.size(), 1u); // the refused archive
-    EXPECT_FALSE(shown(form->p3, *form));
+    EXPECT_FALSE(shown(child(*form, "p3"), *form));
 
     archive = greenArchive();
     bool barOnTop = false, meterShown = false;
     QObject::connect(form.get(), &QWidget::windowTitleChanged, [&](const QString& title) {
         if (!title.endsWith('%'))
             return;
-        barOnTop = form->ProgressBar->isVisibleTo(form.get());
-        meterShown = meterShown || form->AbMeter1->isVisibleTo(form.get());
+        barOnTop = child<QProgressBar>(*form, "ProgressBar")->isVisibleTo(form.get());
+        meterShown =
+            meterShown || child<hx::app::Meter>(*form, "AbMeter1")->isVisibleTo(form.get());
     });
     form->BitBtn8Click();
     EXPECT_EQ(texts().back(), "Downloading and Installing completed");
@@ -588,24 +631,30 @@ TEST_F(Form1Test, ProgressPreviewShowsTheFiguresAsTheDownloadWritesThem)
     auto form = startForm();
     form->show();
     form->showProgressPreview();
-    EXPECT_TRUE(shown(form->p3, *form));
-    EXPECT_TRUE(shown(form->ProgressBar, *form));
-    EXPECT_FALSE(shown(form->mb1, *form));
-    EXPECT_FALSE(shown(form->AbMeter1, *form));
+    EXPECT_TRUE(shown(child(*form, "p3"), *form));
+    EXPECT_TRUE(shown(child<QProgressBar>(*form, "ProgressBar"), *form));
+    EXPECT_FALSE(shown(child<hx::TMarqueeBar>(*form, "mb1"), *form));
+    EXPECT_FALSE(shown(child<hx::app::Meter>(*form, "AbMeter1"), *form));
     const hx::NumberSeparators& seps = hx::userNumberSeparators();
     const std::string g = seps.grouping, d = seps.decimal;
-    EXPECT_EQ(form->Label13->text().toStdString(), "10" + g + "250" + d + "00 KB");
-    EXPECT_EQ(form->Label11->text().toStdString(), "4" + g + "305" + d + "00 KB (42" + d + "00%)");
-    EXPECT_EQ(form->Label12->text().toStdString(), "5" + g + "945" + d + "00 KB (58" + d + "00%)");
-    EXPECT_EQ(form->Label9->text().toStdString(), "00:01:05 s");
-    EXPECT_EQ(form->ProgressBar->value() * 100 / form->ProgressBar->maximum(), 42);
+    EXPECT_EQ(child<QLabel>(*form, "Label13")->text().toStdString(),
+              "10" + g + "250" + d + "00 KB");
+    EXPECT_EQ(child<QLabel>(*form, "Label11")->text().toStdString(),
+              "4" + g + "305" + d + "00 KB (42" + d + "00%)");
+    EXPECT_EQ(child<QLabel>(*form, "Label12")->text().toStdString(),
+              "5" + g + "945" + d + "00 KB (58" + d + "00%)");
+    EXPECT_EQ(child<QLabel>(*form, "Label9")->text().toStdString(), "00:01:05 s");
+    EXPECT_EQ(child<QProgressBar>(*form, "ProgressBar")->value() * 100 /
+                  child<QProgressBar>(*form, "ProgressBar")->maximum(),
+              42);
     EXPECT_EQ(hx::app::applicationTitle().toStdString(), "KZQ HX - 42%");
     // Every figure fits its label: none is cut off at the right.
-    for (QLabel* l : {form->Label9, form->Label11, form->Label12, form->Label13})
+    for (QLabel* l : {child<QLabel>(*form, "Label9"), child<QLabel>(*form, "Label11"),
+                      child<QLabel>(*form, "Label12"), child<QLabel>(*form, "Label13")})
         EXPECT_LE(l->fontMetrics().horizontalAdvance(l->text()), l->width())
             << l->text().toStdString();
     form->stopProgressPreview();
-    EXPECT_FALSE(shown(form->p3, *form));
+    EXPECT_FALSE(shown(child(*form, "p3"), *form));
     EXPECT_EQ(hx::app::applicationTitle().toStdString(), "KZQ HX");
 }
 
@@ -614,7 +663,7 @@ TEST_F(Form1Test, ListsDropDownBelowTheirBoxInTheBoxsFont)
     auto form = startForm();
     form->show();
     ASSERT_TRUE(QTest::qWaitForWindowExposed(form.get()));
-    hx::app::SkinnedComboBox* box = form->cb2;
+    hx::app::SkinnedComboBox* box = child<Combo>(*form, "cb2");
     box->showPopup();
     QWidget* popup = box->view()->window();
     ASSERT_TRUE(popup->isVisible());
@@ -635,8 +684,9 @@ TEST_F(Form1Test, KeyboardFocusShowsOnButtonsAndTheCheckBoxOnly)
     form->activateWindow();
     ASSERT_TRUE(QTest::qWaitForWindowActive(form.get()));
     const auto face = [](QWidget* w) { return w->grab().toImage(); };
-    for (QWidget* w : {static_cast<QWidget*>(form->BitBtn3), static_cast<QWidget*>(form->BitBtn4),
-                       static_cast<QWidget*>(form->BitBtn10)}) {
+    for (QWidget* w : {static_cast<QWidget*>(child<Button>(*form, "BitBtn3")),
+                       static_cast<QWidget*>(child<Button>(*form, "BitBtn4")),
+                       static_cast<QWidget*>(child<Button>(*form, "BitBtn10"))}) {
         const QImage plain = face(w);
         w->setFocus(Qt::TabFocusReason);
         ASSERT_TRUE(w->hasFocus()) << w->objectName().toStdString();
@@ -645,13 +695,369 @@ TEST_F(Form1Test, KeyboardFocusShowsOnButtonsAndTheCheckBoxOnly)
         EXPECT_EQ(face(w), plain) << w->objectName().toStdString();
     }
     // A click on the check box gives it the focus without the dotted frame; Tab shows it.
-    const QImage plain = face(form->sl1);
-    form->sl1->setFocus(Qt::MouseFocusReason);
-    ASSERT_TRUE(form->sl1->hasFocus());
-    EXPECT_EQ(face(form->sl1), plain);
-    form->sl1->clearFocus();
-    form->sl1->setFocus(Qt::TabFocusReason);
-    EXPECT_NE(face(form->sl1), plain);
+    const QImage plain = face(child<hx::app::SkinnedCheckBox>(*form, "sl1"));
+    child<hx::app::SkinnedCheckBox>(*form, "sl1")->setFocus(Qt::MouseFocusReason);
+    ASSERT_TRUE(child<hx::app::SkinnedCheckBox>(*form, "sl1")->hasFocus());
+    EXPECT_EQ(face(child<hx::app::SkinnedCheckBox>(*form, "sl1")), plain);
+    child<hx::app::SkinnedCheckBox>(*form, "sl1")->clearFocus();
+    child<hx::app::SkinnedCheckBox>(*form, "sl1")->setFocus(Qt::TabFocusReason);
+    EXPECT_NE(face(child<hx::app::SkinnedCheckBox>(*form, "sl1")), plain);
+}
+
+// The main paths as the user takes them, through the controls' signals and the window's wiring:
+// each step clicks a button or presses a key in a list found by its name, then reads what the
+// handler behind it left on the window.
+TEST_F(Form1Test, EveryControlReachesItsHandlerThroughTheMouseOrTheKeyboard)
+{
+    const std::string root = installFsx();
+    package("Blue");
+    package("Red");
+    const std::string zip = greenArchive();
+    LoopbackServer server;
+    server.server().Get("/hangarix/prod.txt", [](const httplib::Request&, httplib::Response& res) {
+        res.set_content("A320&&a.txt;;\r\nB737&&b.txt;;\r\n", "text/plain");
+    });
+    server.server().Get("/hangarix/a.txt", [&](const httplib::Request&, httplib::Response& res) {
+        res.set_content("Blue&&" + server.url("/blue.zip") + ";;!!\r\nGreen&&" +
+                            server.url("/green.zip") + ";;!!\r\n",
+                        "text/plain");
+    });
+    server.server().Get("/hangarix/b.txt", [&](const httplib::Request&, httplib::Response& res) {
+        res.set_content("Red&&" + server.url("/red.zip") + ";;!!\r\n", "text/plain");
+    });
+    server.server().Get("/green.zip", [&](const httplib::Request&, httplib::Response& res) {
+        res.set_content(zip, "application/zip");
+    });
+    server.start();
+    auto form = startForm();
+    form->setCatalogueBaseUrl(server.url("/"));
+    form->show();
+    dialogs.picker = [](const QString&, QString& folder) {
+        folder = "/chosen";
+        return true;
+    };
+
+    TForm1& f = *form;
+    const auto lastBox = [&] { return boxes.empty() ? std::string() : boxes.back().text; };
+    const auto workPanel = [&] {
+        for (const char* name : {"p4", "p1", "p2"})
+            if (shown(child(f, name), f))
+                return std::string(name);
+        return std::string();
+    };
+    const auto text = [&](const char* name) {
+        return [&f, name] { return child<QComboBox>(f, name)->currentText().toStdString(); };
+    };
+    const auto path = [&] { return child<QLineEdit>(f, "e1")->text().toStdString(); };
+    const auto memo = [&] { return child<QPlainTextEdit>(f, "m1")->toPlainText().toStdString(); };
+    // The packages are listed in the order the file system gives.
+    const auto package = [&](int index) {
+        return child<QComboBox>(f, "cb1")->itemText(index).toStdString();
+    };
+    const std::string first = package(0), second = package(1);
+    const auto archive = [&] { return f.catalogue()->selectedArchiveUrl(); };
+    const auto faqOpened = [&] { return std::to_string(urls.size()) + " " + urls.back(); };
+    const auto visible = [&] { return std::string(f.isVisible() ? "open" : "closed"); };
+    constexpr int click = 0;
+    const struct {
+        const char* control;
+        int key; // pressed in the control, or a mouse click
+        std::function<std::string()> observe;
+        std::string expected;
+    } steps[] = {
+        {"cb1", Qt::Key_Down, memo, "Information:\nA320 " + second + "\n" + second},
+        {"cb1", Qt::Key_Up, memo, "Information:\nA320 " + first + "\n" + first},
+        {"BitBtn3", click, lastBox, "Installation completed"},
+        {"cb2", Qt::Key_Up, text("cb2"), "FS9"},
+        {"cb2", Qt::Key_Up, text("cb2"), "None"},
+        {"BitBtn12", click, lastBox, "Please select FS"},
+        {"cb2", Qt::Key_End, path, root},
+        {"BitBtn12", click, workPanel, "p1"},
+        {"cb3", Qt::Key_Down, text("cb4"), "House"},
+        {"cb4", Qt::Key_Down, text("cb4"), first},
+        {"BitBtn6", click, lastBox, "Removed succesfully"},
+        {"BitBtn11", click, workPanel, "p2"},
+        {"cb5", Qt::Key_Down, archive, server.url("/red.zip")},
+        {"cb5", Qt::Key_Up, archive, server.url("/blue.zip")},
+        {"cb6", Qt::Key_Down, archive, server.url("/green.zip")},
+        {"BitBtn8", click, lastBox, "Downloading and Installing completed"},
+        {"BitBtn10", Qt::Key_Space, workPanel, "p4"},
+        {"BitBtn1", click, path, "/chosen"},
+        {"BitBtn5", click, faqOpened, "1 http://www.kzq-aircraft.example/FAQ"},
+        {"BitBtn4", click, visible, "closed"},
+    };
+    for (const auto& step : steps) {
+        QWidget* control = child(f, step.control);
+        ASSERT_NE(control, nullptr);
+        if (step.key == click)
+            QTest::mouseClick(control, Qt::LeftButton);
+        else
+            QTest::keyClick(control, Qt::Key(step.key));
+        EXPECT_EQ(step.observe(), step.expected) << step.control;
+    }
+    EXPECT_NE(readFile(root + "/SimObjects/Airplanes/KZQ_A320/aircraft.cfg").find("A320 Green"),
+              std::string::npos);
+}
+
+// The three phases as the user sees them: each phase text is drawn before its work starts (the
+// archive fetched, the archive unpacked, the entry written), and the window handles its events
+// between the files of the installation, with the marquee bar on show and running.
+TEST_F(Form1Test, EachPhaseIsDrawnBeforeItsWorkAndTheInstallationKeepsTheWindowResponsive)
+{
+    const std::string root = installFsx();
+    const std::string cfg = root + "/SimObjects/Airplanes/KZQ_A320/aircraft.cfg";
+    const std::string zip = greenArchive(8);
+    LoopbackServer server;
+    serveCatalogue(server, zip);
+    server.start();
+    auto form = startForm();
+    form->setCatalogueBaseUrl(server.url("/"));
+    form->show();
+    ASSERT_TRUE(QTest::qWaitForWindowExposed(form.get()));
+    form->BitBtn11Click();
+
+    const auto archived = [&] { return exists(start / "tempzip/green.zip"); };
+    const auto unpacked = [&] { return exists(start / "templiv/Green"); };
+    const auto installed = [&] { return readFile(cfg).find("A320 Green") != std::string::npos; };
+    std::set<std::string> drawnBeforeWork; // first words of the phase texts
+    struct PaintWatch : QObject {
+        std::function<void()> onPaint;
+        bool eventFilter(QObject*, QEvent* e) override
+        {
+            if (e->type() == QEvent::Paint)
+                onPaint();
+            return false;
+        }
+    } watch;
+    auto* label8 = child<QLabel>(*form, "Label8");
+    watch.onPaint = [&] {
+        const std::string text = label8->text().toStdString();
+        if (text.empty())
+            return;
+        const std::string word = text.substr(0, text.find(' '));
+        const bool workDone = word == "Downloading" ? archived()
+                              : word == "Unzipping" ? unpacked()
+                                                    : installed();
+        if (!workDone)
+            drawnBeforeWork.insert(word);
+    };
+    label8->installEventFilter(&watch);
+    // Events handled while the texture files are copied: the entry is written, no box yet.
+    int eventsWhileCopying = 0;
+    bool marqueeRunning = true;
+    QTimer pump;
+    QObject::connect(&pump, &QTimer::timeout, [&] {
+        if (!boxes.empty() || !installed())
+            return;
+        ++eventsWhileCopying;
+        auto* mb1 = child<hx::TMarqueeBar>(*form, "mb1");
+        marqueeRunning = marqueeRunning && mb1->isVisibleTo(form.get()) && mb1->timerRunning();
+    });
+    pump.start(0);
+    form->BitBtn8Click();
+    pump.stop();
+    EXPECT_EQ(texts(), std::vector<std::string>{"Downloading and Installing completed"});
+    EXPECT_EQ(drawnBeforeWork, (std::set<std::string>{"Downloading", "Unzipping", "Installing"}));
+    EXPECT_GE(eventsWhileCopying, 9); // after each of the nine texture files
+    EXPECT_TRUE(marqueeRunning);
+}
+
+// The unpacking meter: its fill is the bar colour inside a light frame, so that even a full
+// meter reads as a bar on the dark panel.
+TEST_F(Form1Test, TheUnpackMeterShowsItsFillInsideALightFrameAtEveryPercentage)
+{
+    TForm1 form(dialogs);
+    form.enterPhase(hx::FlowPhase::Download, hx::kDownloadPhaseText);
+    form.enterPhase(hx::FlowPhase::Unpack, hx::kUnpackPhaseText);
+    const QColor light = hx::app::lightColor(), dark = hx::app::darkColor();
+    const struct {
+        int percent;
+        QColor left, right; // inside the frame, at its two ends
+    } table[] = {{0, light, light}, {50, dark, light}, {100, dark, dark}};
+    for (const auto& row : table) {
+        form.setUnpackMeter(row.percent);
+        const QImage panel = child(form, "p3")->grab().toImage();
+        const QRect meter = child(form, "AbMeter1")->geometry();
+        const int middle = meter.center().y();
+        EXPECT_EQ(panel.pixelColor(meter.left() + 5, middle), row.left) << row.percent;
+        EXPECT_EQ(panel.pixelColor(meter.right() - 5, middle), row.right) << row.percent;
+        for (const QPoint frame :
+             {QPoint(meter.left() + 1, middle), QPoint(meter.right() - 1, middle),
+              QPoint(meter.center().x(), meter.top() + 1),
+              QPoint(meter.center().x(), meter.bottom() - 1)})
+            EXPECT_EQ(panel.pixelColor(frame), light) << row.percent;
+        EXPECT_EQ(panel.pixelColor(meter.center().x(), meter.bottom() + 3), dark); // the panel
+    }
+}
+
+// Keyboard: Enter and keypad Enter press the focused button as Space does; every Tab stop shows
+// its focus; the tab of the panel on show looks pressed.
+TEST_F(Form1Test, EnterPressesTheFocusedButtonEveryTabStopShowsItAndTheActiveTabIsMarked)
+{
+    installFsx();
+    auto form = startForm();
+    form->show();
+    form->activateWindow();
+    ASSERT_TRUE(QTest::qWaitForWindowActive(form.get()));
+    const auto marked = [&] {
+        std::string tabs;
+        for (const char* name : {"BitBtn10", "BitBtn11", "BitBtn12"})
+            tabs += child<Button>(*form, name)->isMarked() ? "x" : "-";
+        return tabs;
+    };
+    EXPECT_EQ(marked(), "x--");
+    const QImage markedFace = child<Button>(*form, "BitBtn10")->grab().toImage();
+    const struct {
+        const char* button;
+        Qt::Key key;
+        std::function<std::string()> observe;
+        std::string expected;
+    } presses[] = {
+        {"BitBtn12", Qt::Key_Return, marked, "--x"},
+        {"BitBtn10", Qt::Key_Enter, marked, "x--"},
+        {"BitBtn12", Qt::Key_Space, marked, "--x"},
+        {"BitBtn5", Qt::Key_Enter, [&] { return urls.empty() ? "" : urls.back(); },
+         "http://www.kzq-aircraft.example/FAQ"},
+    };
+    for (const auto& press : presses) {
+        child<Button>(*form, press.button)->setFocus(Qt::TabFocusReason);
+        ASSERT_EQ(QApplication::focusWidget(), child<Button>(*form, press.button));
+        QTest::keyClick(QApplication::focusWidget(), press.key);
+        EXPECT_EQ(press.observe(), press.expected) << press.button << " " << press.key;
+    }
+    EXPECT_NE(child<Button>(*form, "BitBtn10")->grab().toImage(), markedFace);
+
+    // Every control that Tab reaches looks different while it has the focus.
+    int stops = 0;
+    for (QWidget* w = form->nextInFocusChain(); w != form.get(); w = w->nextInFocusChain()) {
+        if (!(w->focusPolicy() & Qt::TabFocus) || !w->isVisible() || !w->isEnabled() ||
+            w->window() != form.get())
+            continue;
+        ++stops;
+        form->setFocus();
+        const QImage plain = w->grab().toImage();
+        w->setFocus(Qt::TabFocusReason);
+        EXPECT_NE(w->grab().toImage(), plain) << w->objectName().toStdString();
+    }
+    EXPECT_GE(stops, 8);
+}
+
+// Every control tells a screen reader what it is and what it does; lists name their label.
+TEST_F(Form1Test, EveryControlHasAnAccessibleNameAndDescription)
+{
+    TForm1 form(dialogs);
+    int controls = 0;
+    for (QWidget* w : form.findChildren<QWidget*>()) {
+        const bool control = qobject_cast<QAbstractButton*>(w) || qobject_cast<QComboBox*>(w) ||
+                             qobject_cast<QLineEdit*>(w) || qobject_cast<QPlainTextEdit*>(w) ||
+                             qobject_cast<QProgressBar*>(w) || qobject_cast<Picture*>(w) ||
+                             qobject_cast<hx::app::Meter*>(w) || qobject_cast<hx::TMarqueeBar*>(w);
+        if (!control || w->objectName().isEmpty())
+            continue;
+        ++controls;
+        QAccessibleInterface* a = QAccessible::queryAccessibleInterface(w);
+        ASSERT_NE(a, nullptr) << w->objectName().toStdString();
+        EXPECT_FALSE(a->text(QAccessible::Name).isEmpty()) << w->objectName().toStdString();
+        EXPECT_FALSE(a->text(QAccessible::Description).isEmpty()) << w->objectName().toStdString();
+    }
+    EXPECT_GE(controls, 25);
+    const struct {
+        const char* control;
+        const char* label;
+        const char* name;
+    } named[] = {
+        {"cb1", "Label1", "Select livery"}, {"cb3", "Label4", "Product"},
+        {"cb4", "Label5", "Livery"},        {"cb5", "Label6", "Product"},
+        {"cb6", "Label7", "Livery"},        {"cb2", "Label2", "Select FS"},
+        {"e1", "Label3", "Path"},           {"BitBtn3", nullptr, "Install"},
+        {"BitBtn4", nullptr, "Close"},      {"BitBtn11", nullptr, "Search liveries online"},
+    };
+    for (const auto& row : named) {
+        EXPECT_EQ(child(form, row.control)->accessibleName().toStdString(), row.name);
+        if (row.label) {
+            EXPECT_EQ(child<QLabel>(form, row.label)->buddy(), child(form, row.control));
+        }
+    }
+}
+
+// Messages a user can act on: the system's text first, letter for letter, and below it which
+// file, which package, what was installed.
+TEST_F(Form1Test, MessagesNameTheFileThePackageThatStoppedARunAndWhatWasInstalled)
+{
+    const std::string root = installFsx();
+    const std::string zip = greenArchive();
+    LoopbackServer server;
+    serveCatalogue(server, zip);
+    server.start();
+    package("Blue");
+    package("Red");
+    writeFile(start / "downloads/Odd/installerinfo.txt", "[fltsim.XX]\r\ntitle=Odd\r\n"
+                                                         "productfolder=B747\r\n");
+    makeFolders(start / "downloads/Odd/texture.Odd");
+    auto form = startForm();
+    ASSERT_TRUE(boxes.empty());
+    const auto items = [&] {
+        std::vector<std::string> names;
+        for (int i = 0; i < child<Combo>(*form, "cb1")->count(); ++i)
+            names.push_back(child<Combo>(*form, "cb1")->itemText(i).toStdString());
+        return names;
+    }();
+    const auto odd = std::find(items.begin(), items.end(), "Odd") - items.begin();
+    const std::string before = odd == 0   ? "no package was"
+                               : odd == 1 ? "1 package was"
+                                          : std::to_string(odd) + " packages were";
+    form->setCatalogueBaseUrl(server.url("/"));
+    const struct {
+        std::function<void()> action;
+        std::string text, detail;
+    } table[] = {
+        {[&] {
+             std::filesystem::remove(start / "downloads/Red/installerinfo.txt");
+             child<Combo>(*form, "cb1")
+                 ->setCurrentIndex(
+                     int(std::find(items.begin(), items.end(), "Red") - items.begin()));
+             emit child<Combo>(*form, "cb1")->activated(child<Combo>(*form, "cb1")->currentIndex());
+         },
+         "File not found.", "File: " + (start / "downloads/Red/installerinfo.txt")},
+        {[&] {
+             writeFile(start / "downloads/Red/installerinfo.txt", "productfolder=A320\r\n");
+             child<QCheckBox>(*form, "sl1")->setChecked(true);
+             form->BitBtn3Click();
+         },
+         "Cannot find aircraft.cfg file, please recheck pathes",
+         "Stopped at the package \"Odd\"; " + before + " installed before it."},
+        {[&] {
+             form->BitBtn11Click();
+             form->BitBtn8Click();
+         },
+         "Downloading and Installing completed", "Installed:\nA320 Green (KZQ_A320)"},
+    };
+    for (const auto& row : table) {
+        boxes.clear();
+        row.action();
+        ASSERT_EQ(boxes.size(), 1u) << row.text;
+        EXPECT_EQ(boxes[0].text, row.text);
+        EXPECT_EQ(boxes[0].detail, row.detail);
+    }
+}
+
+TEST(MessageDetails, SayWhereARunStoppedAndWhatALoadInstalled)
+{
+    const struct {
+        std::string detail, expected;
+    } table[] = {
+        {hx::stoppedRunDetail("Red", 0), "Stopped at the package \"Red\"; no package was installed "
+                                         "before it."},
+        {hx::stoppedRunDetail("Red", 1), "Stopped at the package \"Red\"; 1 package was installed "
+                                         "before it."},
+        {hx::stoppedRunDetail("Red", 3), "Stopped at the package \"Red\"; 3 packages were "
+                                         "installed before it."},
+        {hx::installedDetail({}), "The archive held no livery package: nothing was installed."},
+        {hx::installedDetail({"A (KZQ_A320)", "B (KZQ_A320)"}),
+         "Installed:\nA (KZQ_A320)\nB (KZQ_A320)"},
+    };
+    for (const auto& row : table)
+        EXPECT_EQ(row.detail, row.expected);
 }
 
 } // namespace

@@ -57,6 +57,43 @@ TEST(CliUnpack, ExtractsGoodArchivesAndRefusesBadOnesWithExitTwo)
         << junk.err;
 }
 
+// The shapes of archives that the extractor judges, through the executable: what it prints and
+// how it ends.
+TEST(CliUnpack, JudgesArchivesByWhatTheyCostAndByTheirNames)
+{
+    test::TempDir dir;
+    const std::string black(4u << 20, '\0'); // a black light map deflates over 1000:1
+    struct Case {
+        const char* what;
+        std::string bytes;
+        int exitCode;
+        std::string said;
+    };
+    const std::vector<Case> cases = {
+        {"black texture", ZipMaker().file("P/texture.N/light.bmp", black).bytes(), 0, "1 files"},
+        {"overlap bomb", test::sharedDataZip(1000, std::string(4096, 'x')), 2,
+         "a.zip was refused: its entry \"f"},
+        {"device name", ZipMaker().file("P/ok.bmp", "ok").file("P/aux.bmp", "x").bytes(), 2,
+         "its entry \"P/aux.bmp\" has a name Windows cannot hold"},
+        {"case twins", ZipMaker().file("P/\xC3\x89.bmp", "1").file("P/\xC3\xA9.bmp", "2").bytes(),
+         2, "has the same name as the entry"},
+    };
+    for (const Case& c : cases) {
+        SCOPED_TRACE(c.what);
+        fs::remove_all(dir / "out");
+        writeFile(dir / "a.zip", c.bytes);
+        const auto result =
+            test::runCli("unpack " + shellQuote(dir / "a.zip") + " " + shellQuote(dir / "out"));
+        EXPECT_EQ(result.exitCode, c.exitCode) << result.err;
+        EXPECT_NE((result.out + result.err).find(c.said), std::string::npos)
+            << result.out << result.err;
+        if (c.exitCode == 0)
+            EXPECT_TRUE(readFile(dir / "out/P/texture.N/light.bmp") == black);
+        else
+            EXPECT_FALSE(test::exists(dir / "out"));
+    }
+}
+
 class CliDownload : public ::testing::Test {
 protected:
     void SetUp() override
@@ -109,15 +146,36 @@ TEST_F(CliDownload, RefusalsAndFailuresEndWithExitOne)
     EXPECT_EQ(none.exitCode, 1);
     EXPECT_EQ(none.out, "Please select FS\n");
 
-    // The first livery's archive is not on the server: the panel closes without a message.
+    // The first livery's archive is not on the server: the download's error is told.
     const auto missing = download("fs9", "1 0");
     EXPECT_EQ(missing.exitCode, 1);
-    EXPECT_EQ(missing.out, "");
+    EXPECT_EQ(missing.out, "<<< HTTP 404 - The server refused the request with this status. >>>\n");
 
     const auto wrongIndex = download("fs9", "1 2");
     EXPECT_EQ(wrongIndex.exitCode, 2);
     EXPECT_NE(wrongIndex.err.find("has no livery 2"), std::string::npos) << wrongIndex.err;
     EXPECT_EQ(readFile(product + "/aircraft.cfg"), "[fltsim.0]\r\ntitle=Base\r\n\r\n[General]\r\n");
+}
+
+} // namespace
+} // namespace hx
+
+namespace hx {
+namespace {
+
+TEST_F(CliDownload, AnArchiveUrlWithASpaceIsFetched)
+{
+    // Catalogues are written by hand, and livery names have spaces.
+    server.setRoute("/hangarix/o.txt", "O&&" + server.url("/zip/my livery.zip") + ";;!!\r\n");
+    server.setRoute("/zip/my livery.zip", ZipMaker()
+                                              .file("Sp/installerinfo.txt", information("Sp"))
+                                              .file("Sp/texture.Sp/a.bmp", "s")
+                                              .bytes());
+    const auto run = download("fs9", "0 0");
+    EXPECT_EQ(run.exitCode, 0) << run.out << run.err;
+    EXPECT_EQ(run.out, "Downloading and Installing completed\n");
+    EXPECT_EQ(readFile(product + "/texture.Sp/a.bmp"), "s");
+    EXPECT_TRUE(fs::is_empty(dir / "start/tempzip"));
 }
 
 } // namespace

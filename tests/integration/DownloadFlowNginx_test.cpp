@@ -107,7 +107,10 @@ TEST_F(DownloadFlowNginx, HostileArchivesAndMissingOnesChangeNothing)
     feedback.messages.clear();
     const int hiddenBefore = feedback.hidden;
     EXPECT_EQ(click("absent.zip"), Outcome::Stopped);
-    EXPECT_TRUE(feedback.messages.empty());
+    // The missing archive is told with the download's own error text.
+    EXPECT_EQ(feedback.messages,
+              std::vector<std::string>{
+                  "<<< HTTP 404 - The server refused the request with this status. >>>"});
     EXPECT_EQ(feedback.hidden, hiddenBefore + 1);
     EXPECT_EQ(readFile(product + "/aircraft.cfg"), kConfig);
 }

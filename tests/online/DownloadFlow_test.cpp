@@ -1,6 +1,7 @@
 #include "online/DownloadFlow.h"
 
 #include "online/MHttpGetResume.h"
+#include "online/WinInetErrors.h"
 #include "packages/WorkingFolders.h"
 #include "support/LoopbackServer.h"
 #include "support/TempDir.h"
@@ -30,8 +31,18 @@ struct Recorder : DownloadFlowFeedback {
     std::vector<std::string> titles; // "caption|title"
     std::function<void()> onPump;
 
-    void showMessage(const std::string& text) override { messages.push_back(text); }
-    void hideProgressPanel() override { events.push_back("hide"); }
+    std::vector<std::string> endings; // messages and "hide", in the order they came
+
+    void showMessage(const std::string& text) override
+    {
+        messages.push_back(text);
+        endings.push_back(text);
+    }
+    void hideProgressPanel() override
+    {
+        events.push_back("hide");
+        endings.push_back("hide");
+    }
     void processEvents() override
     {
         if (onPump)
@@ -76,6 +87,7 @@ protected:
                                                   httplib::Response& res) { serve(req, res); });
         server.start();
         httpget.setReportInterval(std::chrono::milliseconds(0));
+        httpget.setPauseUnit(std::chrono::milliseconds(1));
     }
 
     void serve(const httplib::Request& req, httplib::Response& res)
@@ -220,14 +232,38 @@ TEST_F(DownloadFlowTest, RefusalsBeforeTheDownloadStartsNothing)
     EXPECT_TRUE(tempzipEmpty());
 }
 
-TEST_F(DownloadFlowTest, RefusedDownloadHidesThePanelWithoutAMessage)
+TEST_F(DownloadFlowTest, FailedDownloadShowsTheComponentsErrorThenHidesThePanel)
 {
-    EXPECT_EQ(click("missing.zip"), Outcome::Stopped);
-    EXPECT_TRUE(feedback.messages.empty());
-    const std::vector<std::string> events = {"download", "unpack", "hide"};
-    EXPECT_EQ(feedback.events, events);
-    EXPECT_EQ(feedback.titles.back(), "Hangarix|KZQ HX");
-    EXPECT_TRUE(tempzipEmpty());
+    const std::string closed =
+        "http://127.0.0.1:" + std::to_string(test::LoopbackServer::closedPort()) + "/files/a.zip";
+    struct Case {
+        std::string url;
+        bool pause; // the window closes during the download: no failure, no message
+        std::vector<std::string> endings;
+    };
+    const std::vector<Case> cases = {
+        {server.url("/files/missing.zip"),
+         false,
+         {"<<< HTTP 404 - The server refused the request with this status. >>>", "hide"}},
+        {closed, false, {wininetStatusText(12029), "hide"}},
+        {server.url("/files/a.zip"), true, {"hide"}},
+    };
+    publish("a.zip", ZipMaker().file("A/installerinfo.txt", information("A")).bytes());
+    for (const Case& c : cases) {
+        SCOPED_TRACE(c.url);
+        feedback.events.clear();
+        feedback.endings.clear();
+        feedback.onPump = [&] {
+            if (c.pause)
+                httpget.MBaixando = false;
+        };
+        EXPECT_EQ(flow.BitBtn8Click(c.url, sim, feedback), Outcome::Stopped);
+        EXPECT_EQ(feedback.endings, c.endings);
+        EXPECT_EQ(feedback.events, (std::vector<std::string>{"download", "unpack", "hide"}));
+        EXPECT_EQ(feedback.titles.back(), "Hangarix|KZQ HX");
+        EXPECT_EQ(config(), kConfig);
+    }
+    EXPECT_FALSE(exists(start + "/tempzip/missing.zip"));
 }
 
 TEST_F(DownloadFlowTest, TruncatedDownloadIsNotUnpackedAndTheNextClickResumesIt)
@@ -240,7 +276,10 @@ TEST_F(DownloadFlowTest, TruncatedDownloadIsNotUnpackedAndTheNextClickResumesIt)
     publish("big.zip", archive);
     dropAfter = archive.size() / 2;
     EXPECT_EQ(click("big.zip"), Outcome::Stopped);
-    EXPECT_TRUE(feedback.messages.empty());
+    // The retry after the drop finds the server down: that failure is told.
+    EXPECT_EQ(feedback.messages,
+              std::vector<std::string>{
+                  "<<< HTTP 503 - The server refused the request with this status. >>>"});
     EXPECT_EQ(feedback.events.back(), "hide");
     EXPECT_EQ(test::readFile(start + "/tempzip/big.zip"), archive.substr(0, dropAfter));
     EXPECT_EQ(config(), kConfig);
@@ -288,10 +327,7 @@ TEST_F(DownloadFlowTest, HostileArchivesAreRemovedAndChangeNothingOutsideTheUnpa
                              .file(dir / "abs.txt", "x")
                              .bytes()},
         {"link.zip", ZipMaker().link("A", product).file("A/aircraft.cfg", "overwritten").bytes()},
-        {"bomb.zip", ZipMaker()
-                         .file("A/installerinfo.txt", information("A"))
-                         .file("A/texture.A/b.bmp", std::string(24u << 20, 'b'))
-                         .bytes()},
+        {"bomb.zip", test::sharedDataZip(1000, std::string(4096, 'b'))},
     };
     for (const auto& [name, bytes] : archives) {
         SCOPED_TRACE(name);
@@ -332,16 +368,27 @@ TEST_F(DownloadFlowTest, ServerDownKeepsAPartialArchiveAndInstallsACompleteOne)
     const std::string partial = archive.substr(0, archive.size() / 2);
     writeFile(start + "/tempzip/a.zip", partial);
     EXPECT_EQ(flow.BitBtn8Click(url, sim, feedback), Outcome::Stopped);
-    EXPECT_TRUE(feedback.messages.empty());
-    EXPECT_EQ(feedback.events.back(), "hide");
+    EXPECT_EQ(feedback.endings, (std::vector<std::string>{wininetStatusText(12029), "hide"}));
     EXPECT_EQ(readFile(start + "/tempzip/a.zip"), partial) << "kept for the resume";
 
-    // Left complete by an earlier click that stopped before installing.
+    // Left complete by an earlier click that stopped before installing, with the side file of
+    // its resume: the clean-up removes both.
     writeFile(start + "/tempzip/a.zip", archive);
+    writeFile(resumeFilePath(start + "/tempzip/a.zip"), "url=" + url + "\nsize=1\nvalidator=\n");
+    feedback.messages.clear();
     EXPECT_EQ(flow.BitBtn8Click(url, sim, feedback), Outcome::Completed);
     EXPECT_EQ(feedback.messages, std::vector<std::string>{kDownloadingAndInstallingCompleted});
     EXPECT_NE(config().find("[fltsim.1]\r\ntitle=A"), std::string::npos);
     EXPECT_TRUE(tempzipEmpty());
+
+    // Refused, but not known to be complete: it stays, since only a download can tell.
+    const std::string bomb = test::sharedDataZip(100, "b");
+    writeFile(start + "/tempzip/a.zip", bomb);
+    feedback.messages.clear();
+    EXPECT_EQ(flow.BitBtn8Click(url, sim, feedback), Outcome::Refused);
+    ASSERT_EQ(feedback.messages.size(), 1u);
+    EXPECT_NE(feedback.messages[0].find("a.zip was refused"), std::string::npos);
+    EXPECT_EQ(readFile(start + "/tempzip/a.zip"), bomb);
 }
 
 TEST_F(DownloadFlowTest, PackageWithoutInformationFileStopsWithItsMessage)

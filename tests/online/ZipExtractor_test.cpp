@@ -1,11 +1,17 @@
 #include "online/ZipExtractor.h"
 
+#include "support/FileSizeLimit.h"
 #include "support/TempDir.h"
 #include "support/ZipMaker.h"
 
 #include <gtest/gtest.h>
+#include <zip.h>
 
 #include <filesystem>
+#include <functional>
+#include <tuple>
+
+#include <sys/resource.h>
 
 namespace hx {
 namespace {
@@ -214,15 +220,21 @@ TEST(ZipExtractor, HostileArchivesAreRefusedBeforeAnythingIsWritten)
 TEST(ZipExtractor, BudgetsRefuseBombsAndOversizedArchives)
 {
     TempDir dir;
-    ZipMaker()
-        .file("ok.txt", "ok")
-        .file("bomb.bmp", std::string(20u << 20, '\0'))
-        .save(dir / "bomb.zip");
+    // Declared sizes are what a bomb costs: three entries of 4 GiB each pass the 8 GiB ceiling.
+    std::string bomb = ZipMaker()
+                           .file("ok.txt", "ok")
+                           .file("a.bmp", "a")
+                           .file("b.bmp", "b")
+                           .file("c.bmp", "c")
+                           .bytes();
+    for (const char* name : {"a.bmp", "b.bmp", "c.bmp"})
+        test::patchZipEntry(bomb, name, test::ZipField::UncompressedSize, 0xF0000000u);
+    writeFile(dir / "bomb.zip", bomb);
     try {
         ZipExtractor().extractAll(dir / "bomb.zip", dir / "out");
         ADD_FAILURE() << "bomb not refused";
     } catch (const ZipRefusal& e) {
-        EXPECT_NE(std::string(e.what()).find("bomb.bmp"), std::string::npos) << e.what();
+        EXPECT_NE(std::string(e.what()).find("c.bmp"), std::string::npos) << e.what();
     }
     EXPECT_FALSE(test::exists(dir / "out"));
 
@@ -257,6 +269,269 @@ TEST(ZipExtractor, NeverWritesThroughALinkFoundInTheBaseFolder)
     EXPECT_THROW(ZipExtractor().extractAll(dir / "one.zip", dir / "out"), IoError);
     EXPECT_THROW(ZipExtractor().extractAll(dir / "two.zip", dir / "out"), IoError);
     EXPECT_EQ(readFile(dir / "outside/victim.txt"), "precious");
+}
+
+// A night light map: a 1024x1024 32-bit BMP, almost all black.
+std::string blackBitmap()
+{
+    std::string bmp(54 + 1024 * 1024 * 4, '\0');
+    bmp.replace(0, 2, "BM");
+    bmp[10] = 54;
+    bmp[14] = 40;
+    bmp[28] = 32;
+    bmp[54 + 4 * 1000] = '\x10'; // one lit pixel
+    return bmp;
+}
+
+// Refusal of a whole archive before anything is written: the message names the archive and
+// `fragment` (the entry, the reason); the output folder is never created.
+void expectRefused(const std::string& bytes, const std::string& fragment,
+                   const ZipLimits& limits = {})
+{
+    TempDir dir;
+    writeFile(dir / "hostile.zip", bytes);
+    try {
+        ZipExtractor(limits).extractAll(dir / "hostile.zip", dir / "out/base");
+        ADD_FAILURE() << "not refused";
+    } catch (const ZipRefusal& e) {
+
+        const std::string what = e.what();
+        EXPECT_NE(what.find("The archive hostile.zip was refused"), std::string::npos) << what;
+        EXPECT_NE(what.find(fragment), std::string::npos) << what;
+        EXPECT_EQ(what.find('\n'), std::string::npos) << "one line: " << what;
+    } catch (const std::exception& e) {
+        ADD_FAILURE() << "not refused: " << e.what();
+    }
+    EXPECT_FALSE(test::exists(dir / "out"));
+}
+
+TEST(ZipExtractor, HonestArchivesOfAnyRatioUnpackByteIdentical)
+{
+    const std::string black = blackBitmap();
+    struct Case {
+        const char* what;
+        int method;
+        bool parallel;
+    };
+    const Case cases[] = {
+        {"deflate, over 1000:1", ZIP_CM_DEFLATE, false},
+        {"deflate, written on a second thread", ZIP_CM_DEFLATE, true},
+        {"bzip2, far over 1000:1", ZIP_CM_BZIP2, false},
+        {"stored", ZIP_CM_STORE, false},
+        {"stored, written on a second thread", ZIP_CM_STORE, true},
+    };
+    for (const Case& c : cases) {
+        SCOPED_TRACE(c.what);
+        TempDir dir;
+        ZipMaker()
+            .file("Pkg/installerinfo.txt", "[fltsim.XX]\r\n")
+            .compressed("Pkg/texture.Night/light_L.bmp", black, c.method)
+            .compressed("Pkg/texture.Night/zeros.bin", std::string(3u << 20, '\0'), c.method)
+            .save(dir / "night.zip");
+        ZipExtractor extractor;
+        extractor.setParallelWrites(c.parallel);
+        const ZipSummary summary = extractor.extractAll(dir / "night.zip", dir / "out");
+        EXPECT_EQ(summary.files, 3u);
+        EXPECT_TRUE(readFile(dir / "out/Pkg/texture.Night/light_L.bmp") == black);
+        EXPECT_EQ(fs::file_size(dir / "out/Pkg/texture.Night/zeros.bin"), 3u << 20);
+    }
+}
+
+TEST(ZipExtractor, OverlappingEntriesAreRefused)
+{
+    const std::string good = ZipMaker()
+                                 .file("a.bmp", test::textureLikeData(50000, 7))
+                                 .file("b.bmp", test::textureLikeData(50000, 8))
+                                 .file("c.bmp", "c", true)
+                                 .bytes();
+    std::string same = good;
+    test::patchZipEntry(same, "b.bmp", test::ZipField::LocalHeaderOffset, 0);
+    std::string nested = good;
+    test::patchZipEntry(nested, "a.bmp", test::ZipField::CompressedSize,
+                        test::localHeaderOffset(good, "b.bmp") + 10);
+    std::string intoDirectory = good;
+    test::patchZipEntry(intoDirectory, "c.bmp", test::ZipField::CompressedSize, 60);
+
+    const std::vector<std::pair<std::string, std::string>> cases = {
+        {test::sharedDataZip(1000, std::string(4096, 'x')), "overlaps the entry \"f"},
+        {same, "its entry \"b.bmp\" overlaps the entry \"a.bmp\""},
+        {nested, "its entry \"b.bmp\" overlaps the entry \"a.bmp\""},
+        {intoDirectory, "its entry \"c.bmp\" overlaps the central directory"},
+    };
+    for (const auto& [bytes, fragment] : cases) {
+        SCOPED_TRACE(fragment);
+        expectRefused(bytes, fragment);
+    }
+}
+
+TEST(ZipExtractor, CountsAndSizesAreTheBudgets)
+{
+    const std::string three = ZipMaker()
+                                  .file("a.bmp", test::textureLikeData(60000, 5))
+                                  .file("b.bmp", test::textureLikeData(60000, 6))
+                                  .file("c.bmp", "c")
+                                  .bytes();
+    ZipLimits total;
+    total.maxTotalSize = 100000;
+    ZipLimits entries;
+    entries.maxEntries = 2;
+    ZipLimits directory;
+    directory.maxDirectorySize = 100;
+    const std::vector<std::tuple<const char*, ZipLimits, std::string>> cases = {
+        {"total", total, "its entry \"b.bmp\" brings the unpacked size over the 100000 bytes"},
+        {"entries", entries, "it holds 3 entries, more than the 2 allowed"},
+        {"directory", directory, "its directory takes"},
+    };
+    for (const auto& [what, limits, fragment] : cases) {
+        SCOPED_TRACE(what);
+        expectRefused(three, fragment, limits);
+    }
+}
+
+TEST(ZipExtractor, NamesWindowsCannotHoldAreRefused)
+{
+    const std::string longPart(256, 'n');
+    std::string deep;
+    while (deep.size() < 4100)
+        deep += "d/";
+    const std::vector<std::pair<std::string, std::string>> cases = {
+        {"Pkg/a*b.bmp", "\"a*b.bmp\" holds one of"},
+        {"Pkg/a?.bmp", "\"a?.bmp\" holds one of"},
+        {"a|b.bmp", "holds one of"},
+        {"a<b.bmp", "holds one of"},
+        {"a>b.bmp", "holds one of"},
+        {"a\"b.bmp", "holds one of"},
+        {"bad\x01name.bmp", "\"bad\\x01name.bmp\" holds a control character"},
+        {"two\nlines.bmp", "its entry \"two\\nlines.bmp\""},
+        {"CON", "\"CON\" is a device name on Windows"},
+        {"Pkg/con.txt", "\"con.txt\" is a device name"},
+        {"nul.tar.gz", "is a device name"},
+        {"COM1.dds", "is a device name"},
+        {"lpt9/a.bmp", "\"lpt9\" is a device name"},
+        {"aux .bmp", "is a device name"},
+        {"texture./a.bmp", "ends in a dot or a space"},
+        {"Pkg/" + longPart, "is longer than 255 bytes"},
+        {deep + "a.bmp", "has too long a path"},
+    };
+    for (const auto& [name, fragment] : cases) {
+        SCOPED_TRACE(name.substr(0, 40));
+        expectRefused(ZipMaker().file("ok.txt", "ok").file(name, "x").bytes(), fragment);
+    }
+}
+
+TEST(ZipExtractor, NamesThatWindowsTakesForOneAreRefused)
+{
+    const std::vector<std::tuple<std::string, std::string, std::string>> cases = {
+        {"Pkg/\xC3\x89t\xC3\xA9.bmp", "Pkg/\xC3\xA9t\xC3\xA9.bmp", "the same name as the entry"},
+        {"\xCE\xA3\xCE\xB1/a.bmp", "\xCF\x83\xCE\x91/b.bmp", ""},
+        {"Pkg/\xC3\x89t\xC3\xA9", "pkg/\xC3\xA9T\xC3\x89/a.bmp", "is a file and a folder at once"},
+    };
+    for (const auto& [first, second, fragment] : cases) {
+        SCOPED_TRACE(first + " / " + second);
+        const std::string bytes = ZipMaker().file(first, "1").file(second, "2").bytes();
+        if (fragment.empty()) { // folders of one name are one folder, as on Windows
+            TempDir dir;
+            writeFile(dir / "a.zip", bytes);
+            ZipExtractor().extractAll(dir / "a.zip", dir / "out");
+            EXPECT_EQ(countEntries(dir / "out"), 3u);
+            continue;
+        }
+        expectRefused(bytes, fragment);
+    }
+}
+
+TEST(ZipExtractor, DeepNamesAreRefusedInLittleMemory)
+{
+    std::string deep;
+    while (deep.size() < 64000)
+        deep += "d/";
+    ZipMaker maker;
+    for (int i = 0; i < 3; ++i)
+        maker.file(deep + "f" + std::to_string(i), "x");
+    const std::string bytes = maker.bytes();
+    rusage before{};
+    getrusage(RUSAGE_SELF, &before);
+    expectRefused(bytes, "has too long a path");
+    rusage after{};
+    getrusage(RUSAGE_SELF, &after);
+    EXPECT_LT(after.ru_maxrss - before.ru_maxrss, 64 * 1024) << "kilobytes";
+
+    // Deep but within the limits: unpacked.
+    std::string ok;
+    while (ok.size() < 1500)
+        ok += "d/";
+    TempDir dir;
+    ZipMaker().file(ok + "a.bmp", "a").file(ok + "b.bmp", "b").save(dir / "a.zip");
+    EXPECT_EQ(ZipExtractor().extractAll(dir / "a.zip", dir / "out").files, 2u);
+    EXPECT_EQ(readFile(dir / "out" + std::string("/") + ok + "b.bmp"), "b");
+}
+
+TEST(ZipExtractor, UnsupportedMethodsAreNamed)
+{
+    const std::string good = ZipMaker().file("ok.txt", "ok").file("a.bmp", "aaaa").bytes();
+    const std::vector<std::tuple<std::uint32_t, std::uint32_t, std::string>> cases = {
+        {9, 0, "its entry \"a.bmp\" uses the compression method Deflate64"},
+        {98, 0, "its entry \"a.bmp\" uses the compression method PPMd"},
+        {14, 0, "its entry \"a.bmp\" uses the compression method LZMA"},
+        {99, 1, "its entry \"a.bmp\" uses AES encryption"},
+        {8, 1, "its entry \"a.bmp\" is encrypted"},
+    };
+    for (const auto& [method, flags, fragment] : cases) {
+        SCOPED_TRACE(fragment);
+        if (flags == 0 && zip_compression_method_supported(static_cast<zip_int32_t>(method), 0))
+            continue; // this libzip reads it
+        std::string bytes = good;
+        test::patchZipEntry(bytes, "a.bmp", test::ZipField::Method, method);
+        test::patchZipEntry(bytes, "a.bmp", test::ZipField::Flags, flags);
+        expectRefused(bytes, fragment);
+    }
+}
+
+// A write that fails once writing has begun takes away what this extraction created, and only
+// that, and says in words what failed and where.
+TEST(ZipExtractor, FailedWritesLeaveNoPartialTree)
+{
+    const std::string big = test::textureLikeData(400000, 9);
+    const std::string archive = ZipMaker()
+                                    .file("Pkg/installerinfo.txt", "info")
+                                    .file("Pkg/texture.A/a.bmp", "a")
+                                    .file("kept.txt", "new")
+                                    .file("Pkg/texture.B/big.bmp", big)
+                                    .file("Blocked/c.bmp", "c")
+                                    .bytes();
+    struct Case {
+        const char* what;
+        std::function<void(const std::string& out)> before;
+        rlim_t fileSizeLimit;
+        std::string error;
+    };
+    const std::vector<Case> cases = {
+        {"file too large", [](const std::string&) {}, 100000, "big.bmp: the file is larger than"},
+        {"folder blocked by a file",
+         [](const std::string& out) { writeFile(out + "/Blocked", "mine"); }, RLIM_INFINITY,
+         "Blocked: something else is in its place"},
+        {"existing file replaced whole",
+         [](const std::string& out) { writeFile(out + "/kept.txt", "old"); }, 100000, "big.bmp"},
+    };
+    for (const Case& c : cases) {
+        SCOPED_TRACE(c.what);
+        TempDir dir;
+        writeFile(dir / "a.zip", archive);
+        fs::create_directories(dir / "out");
+        c.before(dir / "out");
+        const std::size_t existing = countEntries(dir / "out");
+        try {
+            test::FileSizeLimit limit(c.fileSizeLimit);
+            ZipExtractor().extractAll(dir / "a.zip", dir / "out");
+            ADD_FAILURE() << "no error";
+        } catch (const IoError& e) {
+            EXPECT_NE(std::string(e.what()).find(c.error), std::string::npos) << e.what();
+        }
+        EXPECT_EQ(countEntries(dir / "out"), existing) << "only what was there before";
+        if (test::exists(dir / "out/kept.txt")) {
+            EXPECT_EQ(readFile(dir / "out/kept.txt"), "new") << "replaced whole or not at all";
+        }
+    }
 }
 
 } // namespace
