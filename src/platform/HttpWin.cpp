@@ -4,15 +4,20 @@
 // waits in short steps.
 
 #include "platform/Http.h"
+#include "platform/HttpShared.h"
 #include "platform/WinApi.h"
 
 #include <wininet.h>
 
 #include <algorithm>
 #include <atomic>
+#include <cctype>
+#include <chrono>
 #include <condition_variable>
 #include <cstdlib>
 #include <deque>
+#include <exception>
+#include <memory>
 #include <mutex>
 #include <thread>
 
@@ -22,9 +27,6 @@ namespace {
 
 constexpr const wchar_t* kAgent = L"MHttpGetResume";
 constexpr auto kWaitStep = std::chrono::milliseconds(40);
-
-std::atomic<long> gConnectSeconds{30};
-std::atomic<long> gStallSeconds{60};
 
 struct InternetHandle {
     HINTERNET h = nullptr;
@@ -68,14 +70,6 @@ HttpError transportError(DWORD code, const std::string& url)
     throw transportError(::GetLastError(), url);
 }
 
-std::string statusText(int status, const std::string& reason)
-{
-    std::string s = "HTTP status " + std::to_string(status);
-    if (!reason.empty())
-        s += " (" + reason + ")";
-    return s;
-}
-
 // One request: session, connection and request handles, made ready to send.
 struct Request {
     InternetHandle session, connection, request;
@@ -84,11 +78,31 @@ struct Request {
 
 void setTimeouts(HINTERNET session)
 {
-    DWORD connect = static_cast<DWORD>(gConnectSeconds.load() * 1000);
-    DWORD stall = static_cast<DWORD>(gStallSeconds.load() * 1000);
+    const HttpTimeouts timeouts = httpTimeouts();
+    DWORD connect = static_cast<DWORD>(timeouts.connectSeconds * 1000);
+    DWORD stall = static_cast<DWORD>(timeouts.stallSeconds * 1000);
     ::InternetSetOptionW(session, INTERNET_OPTION_CONNECT_TIMEOUT, &connect, sizeof connect);
     ::InternetSetOptionW(session, INTERNET_OPTION_RECEIVE_TIMEOUT, &stall, sizeof stall);
     ::InternetSetOptionW(session, INTERNET_OPTION_SEND_TIMEOUT, &stall, sizeof stall);
+}
+
+// Splits a URL: 0, or 12006 for a scheme other than http and https, 12005 for anything else
+// that cannot be split or names no host.
+int crackUrl(const std::wstring& url, URL_COMPONENTSW& parts)
+{
+    if (!::InternetCrackUrlW(url.c_str(), static_cast<DWORD>(url.size()), 0, &parts))
+        return ::GetLastError() == ERROR_INTERNET_UNRECOGNIZED_SCHEME ? 12006 : 12005;
+    if (parts.nScheme != INTERNET_SCHEME_HTTP && parts.nScheme != INTERNET_SCHEME_HTTPS)
+        return 12006;
+    return parts.dwHostNameLength == 0 ? 12005 : 0;
+}
+
+void addHeader(const Request& r, const std::string& header)
+{
+    const std::wstring line = win::widen(header + "\r\n");
+    if (!::HttpAddRequestHeadersW(r.request.h, line.c_str(), static_cast<DWORD>(line.size()),
+                                  HTTP_ADDREQ_FLAG_ADD | HTTP_ADDREQ_FLAG_REPLACE))
+        throwLast(r.url);
 }
 
 // Opens the handles of a request with `verb`, never answered from the cache, redirects
@@ -96,7 +110,7 @@ void setTimeouts(HINTERNET session)
 void openRequest(Request& r, const std::string& url, const wchar_t* verb, const wchar_t* agent)
 {
     r.url = url;
-    const std::wstring wide = win::widen(url);
+    const std::wstring wide = win::widen(escapeUrl(url));
     URL_COMPONENTSW parts{};
     parts.dwStructSize = sizeof parts;
     wchar_t host[256], path[2048], extra[1024];
@@ -106,10 +120,9 @@ void openRequest(Request& r, const std::string& url, const wchar_t* verb, const 
     parts.dwUrlPathLength = 2048;
     parts.lpszExtraInfo = extra;
     parts.dwExtraInfoLength = 1024;
-    if (!::InternetCrackUrlW(wide.c_str(), static_cast<DWORD>(wide.size()), 0, &parts))
-        throwLast(url);
-    if (parts.nScheme != INTERNET_SCHEME_HTTP && parts.nScheme != INTERNET_SCHEME_HTTPS)
-        throw transportError(ERROR_INTERNET_UNRECOGNIZED_SCHEME, url);
+    const int urlError = crackUrl(wide, parts);
+    if (urlError)
+        throw transportError(static_cast<DWORD>(urlError), url);
     r.session.h = ::InternetOpenW(agent, INTERNET_OPEN_TYPE_PRECONFIG, nullptr, nullptr, 0);
     if (!r.session.h)
         throwLast(url);
@@ -128,14 +141,8 @@ void openRequest(Request& r, const std::string& url, const wchar_t* verb, const 
                                      nullptr, nullptr, nullptr, flags, 0);
     if (!r.request.h)
         throwLast(url);
-}
-
-void addHeader(const Request& r, const std::string& header)
-{
-    const std::wstring line = win::widen(header + "\r\n");
-    if (!::HttpAddRequestHeadersW(r.request.h, line.c_str(), static_cast<DWORD>(line.size()),
-                                  HTTP_ADDREQ_FLAG_ADD | HTTP_ADDREQ_FLAG_REPLACE))
-        throwLast(r.url);
+    // One request per connection: nothing lingers in a pool once the request is done.
+    addHeader(r, "Connection: close");
 }
 
 // A header of the answer as text; empty when absent.
@@ -165,7 +172,16 @@ struct Answer {
     int status = 0;
     std::string reason, contentRange, etag, lastModified;
     std::int64_t contentLength = -1;
+    bool chunked = false;
+    bool encoded = false;
 };
+
+bool containsNoCase(std::string text, std::string_view word)
+{
+    for (char& c : text)
+        c = static_cast<char>(std::tolower(static_cast<unsigned char>(c)));
+    return text.find(word) != std::string::npos;
+}
 
 Answer readAnswer(HINTERNET request)
 {
@@ -176,6 +192,9 @@ Answer readAnswer(HINTERNET request)
     a.etag = queryHeader(request, HTTP_QUERY_ETAG);
     a.lastModified = queryHeader(request, HTTP_QUERY_LAST_MODIFIED);
     a.contentLength = parseLength(queryHeader(request, HTTP_QUERY_CONTENT_LENGTH));
+    a.chunked = containsNoCase(queryHeader(request, HTTP_QUERY_TRANSFER_ENCODING), "chunked");
+    const std::string encoding = queryHeader(request, HTTP_QUERY_CONTENT_ENCODING);
+    a.encoded = !encoding.empty() && !containsNoCase(encoding, "identity");
     return a;
 }
 
@@ -212,29 +231,11 @@ bool sendRequest(const Request& r)
 
 int httpUrlErrorCode(const std::string& url)
 {
-    const std::wstring wide = win::widen(url);
     URL_COMPONENTSW parts{};
     parts.dwStructSize = sizeof parts;
     parts.dwSchemeLength = 1;
     parts.dwHostNameLength = 1;
-    if (!::InternetCrackUrlW(wide.c_str(), static_cast<DWORD>(wide.size()), 0, &parts)) {
-        const DWORD e = ::GetLastError();
-        return e == ERROR_INTERNET_UNRECOGNIZED_SCHEME ? 12006 : 12005;
-    }
-    if (parts.nScheme != INTERNET_SCHEME_HTTP && parts.nScheme != INTERNET_SCHEME_HTTPS)
-        return 12006;
-    return parts.dwHostNameLength == 0 ? 12005 : 0;
-}
-
-void setHttpTimeouts(const HttpTimeouts& timeouts)
-{
-    gConnectSeconds = timeouts.connectSeconds;
-    gStallSeconds = timeouts.stallSeconds;
-}
-
-HttpTimeouts httpTimeouts()
-{
-    return {gConnectSeconds.load(), gStallSeconds.load()};
+    return crackUrl(win::widen(escapeUrl(url)), parts);
 }
 
 std::string httpGetText(const std::string& url)
@@ -245,7 +246,8 @@ std::string httpGetText(const std::string& url)
         throwLast(url);
     const Answer answer = readAnswer(r.request.h);
     if (answer.status >= 300)
-        throw HttpError(statusText(answer.status, answer.reason) + " for " + url, 0, answer.status);
+        throw HttpError(httpStatusText(answer.status, answer.reason) + " for " + url, 0,
+                        answer.status);
     std::string body;
     char buffer[16 * 1024];
     for (;;) {
@@ -271,6 +273,8 @@ void httpGetToFile(const std::string& url, const std::string& path)
     Request r;
     try {
         openRequest(r, url, L"GET", agent.empty() ? kAgent : agent.c_str());
+        // Always the picture as the server has it now, never a cache's copy.
+        addHeader(r, "Cache-Control: no-cache");
         if (!sendRequest(r))
             return; // transport failures are not reported: the file stays as it is
     } catch (const HttpError&) {
@@ -308,10 +312,9 @@ HttpFileInfo httpQueryFileInfo(const std::string& url, const std::function<void(
     if (!sent)
         throw transportError(error, url);
     const Answer answer = readAnswer(r.request.h);
-    if (answer.status >= 400)
-        throw HttpError(statusText(answer.status, answer.reason), 0, answer.status);
-    if (answer.contentLength < 0)
-        throw HttpError("The answer has no Content-Length (" + url + ")", 12150, answer.status);
+    // HEAD refused, or answered without a length (or with the length of an encoded body).
+    if (answer.status >= 400 || answer.contentLength < 0 || answer.encoded)
+        return httpProbeFileInfo(url, pump);
     HttpFileInfo info;
     info.status = answer.status;
     info.contentLength = answer.contentLength;
@@ -322,53 +325,70 @@ HttpFileInfo httpQueryFileInfo(const std::string& url, const std::function<void(
 
 namespace {
 
-// What the worker of a ranged GET hands to the caller.
-struct Stream {
+// A ranged GET shared by the caller and its worker thread. The worker sends the request,
+// publishes the head, waits for the caller's verdict on it, then reads the body a few pieces
+// ahead of the caller. A caller that stops leaves the worker to end on its own (a blocking
+// read returns at the latest when the stall limit passes); the shared state outlives both.
+struct RangeTransfer {
+    Request r;
+    std::mutex mutex;
+    std::condition_variable changed;
+    bool cancel = false;
     bool headReady = false;
     bool headTaken = false; // the caller looked at the head: the body may be read
-    bool bodyWanted = true;
     Answer answer;
     std::deque<std::string> chunks;
     std::int64_t received = 0;
     bool ended = false;
     DWORD error = 0;
+
+    void finish(DWORD e)
+    {
+        const std::lock_guard lock(mutex);
+        error = e;
+        ended = true;
+        changed.notify_all();
+    }
 };
 
-// The worker's side: send, publish the head, wait for the caller's verdict, then read the body
-// in pieces of `bufferSize`, a few pieces ahead of the caller at most.
-void receive(Request& r, Worker& w, Stream& s, std::size_t bufferSize)
+// What is ready to be read: at least one byte, at most `limit`; 0 at the end of the body.
+// Reading only that much returns as soon as bytes arrive, where a larger read could wait for
+// the buffer to fill.
+bool readSome(HINTERNET request, std::string& buffer, std::size_t limit, DWORD& read)
 {
-    const HINTERNET request = r.request.h; // the caller may close it to stop a blocking read
-    const auto finish = [&](DWORD error) {
-        const std::lock_guard lock(w.mutex);
-        s.error = error;
-        s.ended = true;
-        w.changed.notify_all();
-    };
-    if (!sendRequest(r))
-        return finish(::GetLastError());
+    DWORD available = 0;
+    if (!::InternetQueryDataAvailable(request, &available, 0, 0))
+        return false;
+    buffer.resize(std::clamp<std::size_t>(available, 1, limit));
+    return ::InternetReadFile(request, buffer.data(), static_cast<DWORD>(buffer.size()), &read);
+}
+
+void receive(const std::shared_ptr<RangeTransfer>& t, std::size_t bufferSize)
+{
+    if (!sendRequest(t->r))
+        return t->finish(::GetLastError());
     {
-        std::unique_lock lock(w.mutex);
-        s.answer = readAnswer(request);
-        s.headReady = true;
-        w.changed.notify_all();
-        w.changed.wait(lock, [&] { return s.headTaken || w.cancel; });
-        if (!s.bodyWanted || w.cancel)
+        std::unique_lock lock(t->mutex);
+        t->answer = readAnswer(t->r.request.h);
+        t->headReady = true;
+        t->changed.notify_all();
+        t->changed.wait(lock, [&] { return t->headTaken || t->cancel; });
+        if (t->cancel)
             return;
     }
-    std::string buffer(bufferSize, '\0');
+    std::string buffer;
     for (;;) {
         DWORD read = 0;
-        if (!::InternetReadFile(request, buffer.data(), static_cast<DWORD>(buffer.size()), &read))
-            return finish(w.cancel ? 0 : ::GetLastError());
+        if (!readSome(t->r.request.h, buffer, bufferSize, read))
+            return t->finish(::GetLastError());
         if (read == 0)
-            return finish(0);
-        std::unique_lock lock(w.mutex);
-        s.chunks.emplace_back(buffer.data(), read);
-        s.received += read;
-        w.changed.notify_all();
-        w.changed.wait(lock, [&] { return s.chunks.size() < 4 || w.cancel; });
-        if (w.cancel)
+            return t->finish(0);
+        std::unique_lock lock(t->mutex);
+        t->chunks.emplace_back(buffer.data(), read);
+        t->received += read;
+        t->changed.notify_all();
+        t->changed.wait(lock, [&] { return t->chunks.size() < 4 || t->cancel; });
+        if (t->cancel)
             return;
     }
 }
@@ -379,81 +399,112 @@ HttpResponseHead headOf(const Answer& a)
     h.status = a.status;
     h.contentRange = a.contentRange;
     h.contentLength = a.contentLength;
+    h.chunked = a.chunked;
+    h.encoded = a.encoded;
+    h.etag = a.etag;
+    h.lastModified = a.lastModified;
     return h;
+}
+
+void addRangeHeaders(const Request& r, const HttpRangeRequest& request)
+{
+    addHeader(r, "Accept-Encoding: identity");
+    // An encoded answer all the same is decoded to the file's own bytes.
+    BOOL decode = TRUE;
+    ::InternetSetOptionW(r.request.h, INTERNET_OPTION_HTTP_DECODING, &decode, sizeof decode);
+    if (request.firstByteOnly) {
+        addHeader(r, "Range: bytes=0-0");
+    } else if (request.offset > 0) {
+        addHeader(r, "Range: bytes=" + std::to_string(request.offset) + "-");
+        if (!request.ifRange.empty())
+            addHeader(r, "If-Range: " + request.ifRange);
+    }
+}
+
+// The caller's side: hands the head, the chunks and the waits to the callbacks. False when a
+// callback asked to stop or threw (then `failure` holds the exception), or when nothing arrived
+// for the stall limit (then `stalled` is set): the limit is kept here, since a blocking read
+// does not heed WinINet's receive timeout everywhere.
+bool deliver(RangeTransfer& t, const HttpRangeCallbacks& callbacks, std::exception_ptr& failure,
+             bool& stalled)
+{
+    using Clock = std::chrono::steady_clock;
+    const auto stallLimit = std::chrono::seconds(httpTimeouts().stallSeconds);
+    auto lastNews = Clock::now();
+    std::unique_lock lock(t.mutex);
+    // Runs a callback without the lock; false (or an exception) ends the transfer.
+    const auto call = [&](const auto& callback) {
+        lock.unlock();
+        bool goOn = false;
+        try {
+            goOn = callback();
+        } catch (...) {
+            failure = std::current_exception();
+        }
+        lock.lock();
+        return goOn;
+    };
+    for (;;) {
+        if (t.headReady && !t.headTaken) {
+            const bool take =
+                call([&] { return !callbacks.onHead || callbacks.onHead(headOf(t.answer)); });
+            t.headTaken = true;
+            t.cancel = !take;
+            lastNews = Clock::now();
+            t.changed.notify_all();
+            if (!take)
+                return false;
+        }
+        while (!t.chunks.empty()) {
+            const std::string chunk = std::move(t.chunks.front());
+            t.chunks.pop_front();
+            t.changed.notify_all();
+            lastNews = Clock::now();
+            if (!call([&] {
+                    return !callbacks.onChunk || callbacks.onChunk(chunk.data(), chunk.size());
+                }))
+                return false;
+        }
+        if (t.ended)
+            return true;
+        stalled = Clock::now() - lastNews > stallLimit;
+        if (stalled || !call([&] { return !callbacks.onWait || callbacks.onWait(); }))
+            return false;
+        t.changed.wait_for(lock, kWaitStep);
+    }
 }
 
 } // namespace
 
 HttpRangeEnd httpGetRange(const HttpRangeRequest& request, const HttpRangeCallbacks& callbacks)
 {
-    Request r;
-    openRequest(r, request.url, L"GET", kAgent);
-    addHeader(r, "Accept-Encoding: identity");
-    if (request.offset > 0) {
-        addHeader(r, "Range: bytes=" + std::to_string(request.offset) + "-");
-        if (!request.ifRange.empty())
-            addHeader(r, "If-Range: " + request.ifRange);
-    }
-    Stream s;
-    bool stopped = false;
-    const std::size_t bufferSize = std::max<std::size_t>(request.bufferSize, 1024);
-    {
-        Worker w([&] { receive(r, w, s, bufferSize); });
-        std::unique_lock lock(w.mutex);
-        const auto stop = [&] {
-            stopped = true;
-            w.cancel = true;
-            w.changed.notify_all();
-            lock.unlock();
-            ::InternetCloseHandle(r.request.h); // ends a read that blocks
-            r.request.h = nullptr;
-            lock.lock();
-        };
-        while (!w.finished) {
-            if (s.headReady && !s.headTaken) {
-                lock.unlock();
-                const bool take = !callbacks.onHead || callbacks.onHead(headOf(s.answer));
-                lock.lock();
-                s.headTaken = true;
-                s.bodyWanted = take;
-                w.changed.notify_all();
-                if (!take) {
-                    stopped = true;
-                    break;
-                }
-            }
-            while (!s.chunks.empty()) {
-                std::string chunk = std::move(s.chunks.front());
-                s.chunks.pop_front();
-                w.changed.notify_all();
-                lock.unlock();
-                const bool more =
-                    !callbacks.onChunk || callbacks.onChunk(chunk.data(), chunk.size());
-                lock.lock();
-                if (!more) {
-                    stop();
-                    break;
-                }
-            }
-            if (stopped || (s.ended && s.chunks.empty()))
-                break;
-            lock.unlock();
-            const bool goOn = !callbacks.onWait || callbacks.onWait();
-            lock.lock();
-            if (!goOn) {
-                stop();
-                break;
-            }
-            w.changed.wait_for(lock, kWaitStep);
+    const auto t = std::make_shared<RangeTransfer>();
+    openRequest(t->r, request.url, L"GET", kAgent);
+    addRangeHeaders(t->r, request);
+    std::thread worker(
+        [t, size = std::max<std::size_t>(request.bufferSize, 1024)] { receive(t, size); });
+    std::exception_ptr failure;
+    bool stalled = false;
+    const bool whole = deliver(*t, callbacks, failure, stalled);
+    if (!whole) {
+        {
+            const std::lock_guard lock(t->mutex);
+            t->cancel = true;
+            t->changed.notify_all();
         }
-        if (!stopped && !w.finished)
-            w.changed.wait(lock, [&] { return w.finished; });
+        worker.detach();
+    } else {
+        worker.join();
     }
-    if (stopped)
+    if (failure)
+        std::rethrow_exception(failure);
+    if (stalled)
+        throw transportError(ERROR_INTERNET_TIMEOUT, request.url);
+    if (!whole)
         return HttpRangeEnd::Stopped;
-    if (s.error)
-        throw transportError(s.error, request.url);
-    const bool shortBody = s.answer.contentLength >= 0 && s.received < s.answer.contentLength;
+    if (t->error)
+        throw transportError(t->error, request.url);
+    const bool shortBody = t->answer.contentLength >= 0 && t->received < t->answer.contentLength;
     return shortBody ? HttpRangeEnd::Short : HttpRangeEnd::Complete;
 }
 
