@@ -42,7 +42,9 @@ std::string notPlainMessage(const std::string& what, const std::string& name)
 // The texture folder an entry names, as Windows reads the name; empty without a "texture=".
 std::string textureFolderOf(const EntrySpan& span)
 {
-    return span.hasTexture ? windowsFolderName("texture." + span.textureValue) : std::string();
+    return span.hasTexture
+               ? windowsFolderName(platform::pathFromText("texture." + span.textureValue))
+               : std::string();
 }
 
 // Where the entry of `header` lies and what it holds.

@@ -46,8 +46,14 @@ public:
     ServeProcess(const ServeProcess&) = delete;
     ServeProcess& operator=(const ServeProcess&) = delete;
 
-    const std::string& url() const { return url_; } // "http://127.0.0.1:PORT/"
-    int port() const { return std::stoi(url_.substr(url_.rfind(':') + 1)); }
+    const std::string& url() const
+    {
+        return url_;
+    } // "http://127.0.0.1:PORT/"
+    int port() const
+    {
+        return std::stoi(url_.substr(url_.rfind(':') + 1));
+    }
 
 private:
     test::TempDir scratch_;

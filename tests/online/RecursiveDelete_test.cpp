@@ -49,8 +49,8 @@ private:
     {
         if (!on)
             return handle_ == INVALID_HANDLE_VALUE || ::CloseHandle(handle_);
-        handle_ = ::CreateFileW(test::fsPath(path_).c_str(), GENERIC_READ, FILE_SHARE_READ,
-                                nullptr, OPEN_EXISTING, FILE_ATTRIBUTE_NORMAL, nullptr);
+        handle_ = ::CreateFileW(test::fsPath(path_).c_str(), GENERIC_READ, FILE_SHARE_READ, nullptr,
+                                OPEN_EXISTING, FILE_ATTRIBUTE_NORMAL, nullptr);
         return handle_ != INVALID_HANDLE_VALUE;
     }
     HANDLE handle_ = INVALID_HANDLE_VALUE;
@@ -106,7 +106,10 @@ TEST(RecursiveDelete, DeletesLinksWithoutFollowingThem)
     writeFile(dir / "outside/sub/keep2.txt", "keep");
     makeReadOnly(dir / "outside/keep.txt");
     writeFile(dir / "templiv/Pkg/a.txt", "x");
-    fs::create_directory_symlink(dir / "outside", dir / "templiv/Pkg/folderlink");
+    std::error_code noLinks;
+    fs::create_directory_symlink(dir / "outside", dir / "templiv/Pkg/folderlink", noLinks);
+    if (noLinks)
+        GTEST_SKIP() << "symbolic links cannot be made here: " << noLinks.message();
     fs::create_symlink(dir / "outside/keep.txt", dir / "templiv/filelink");
     fs::create_symlink(dir / "nowhere", dir / "templiv/dangling");
 

@@ -465,9 +465,14 @@ TEST(ZipExtractor, DeepNamesAreRefusedInLittleMemory)
     EXPECT_LT(after.ru_maxrss - before.ru_maxrss, 64 * 1024) << "kilobytes";
 #endif
 
-    // Deep but within the limits: unpacked.
+    // Deep but within the limits (Windows allows 259 characters for a whole path): unpacked.
+#ifdef _WIN32
+    constexpr std::size_t kDeep = 150;
+#else
+    constexpr std::size_t kDeep = 1500;
+#endif
     std::string ok;
-    while (ok.size() < 1500)
+    while (ok.size() < kDeep)
         ok += "d/";
     TempDir dir;
     ZipMaker().file(ok + "a.bmp", "a").file(ok + "b.bmp", "b").save(dir / "a.zip");

@@ -2,9 +2,12 @@
 
 #include "packages/Simulator.h"
 #include "platform/Errors.h"
+#include "platform/FileSystem.h"
 #include "support/TempDir.h"
 
 #include <gtest/gtest.h>
+
+#include <algorithm>
 
 namespace hx {
 namespace {
@@ -115,10 +118,16 @@ TEST_F(SimulatorTest, ChoosingASimulatorFollowsTheRegistryOrKeepsTheFolder)
 
 TEST(AircraftBaseFolder, JoinsTheRootUnchanged)
 {
-    EXPECT_EQ(aircraftBaseFolder({SimKind::FS9, "R"}), "R/Aircraft/");
-    EXPECT_EQ(aircraftBaseFolder({SimKind::FSX, "R"}), "R/SimObjects/Airplanes/");
-    EXPECT_EQ(aircraftBaseFolder({SimKind::FS9, "R/"}), "R//Aircraft/");
-    EXPECT_EQ(aircraftBaseFolder({SimKind::FSX, "/x/FSX/"}), "/x/FSX//SimObjects/Airplanes/");
+    // The root stays as given; the rest is joined with the system's separator.
+    const auto joined = [](std::string root, std::string rest) {
+        std::replace(rest.begin(), rest.end(), '/', platform::kSeparator);
+        return root + rest;
+    };
+    EXPECT_EQ(aircraftBaseFolder({SimKind::FS9, "R"}), joined("R", "/Aircraft/"));
+    EXPECT_EQ(aircraftBaseFolder({SimKind::FSX, "R"}), joined("R", "/SimObjects/Airplanes/"));
+    EXPECT_EQ(aircraftBaseFolder({SimKind::FS9, "R/"}), joined("R/", "/Aircraft/"));
+    EXPECT_EQ(aircraftBaseFolder({SimKind::FSX, "/x/FSX/"}),
+              joined("/x/FSX/", "/SimObjects/Airplanes/"));
     EXPECT_EQ(aircraftBaseFolder({SimKind::None, "R"}), std::nullopt);
     EXPECT_STREQ(simKindName(SimKind::None), "None");
     EXPECT_STREQ(simKindName(SimKind::FS9), "FS9");

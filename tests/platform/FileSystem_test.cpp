@@ -42,13 +42,6 @@ template <typename Keep> std::vector<std::string> osOrder(const std::string& fol
     return out;
 }
 
-// Whether `folder` holds an entry spelt exactly `name` (a case-insensitive file system finds
-// "OLD.BMP" when "old.bmp" exists).
-bool listedExactly(const std::string& folder, const std::string& name)
-{
-    return !osOrder(folder, [&](const std::string& n) { return n == name; }).empty();
-}
-
 std::string joined(std::initializer_list<const char*> parts)
 {
     std::string out;
@@ -204,7 +197,7 @@ TEST(CopyFile, CopiesContentModeAndTimeButNeverOverwrites)
     EXPECT_FALSE(copyFileNoOverwrite(dir / "Source.BMP", dir / "old.bmp"));
     EXPECT_FALSE(copyFileNoOverwrite(dir / "Source.BMP", dir / "OLD.BMP"));
     EXPECT_EQ(readFile(dir / "old.bmp"), "old");
-    EXPECT_FALSE(listedExactly(dir.path(), "OLD.BMP"));
+    EXPECT_FALSE(hx::test::hasEntrySpelt(dir.path(), "OLD.BMP"));
 
     // An empty file copies as an empty file.
     writeFile(dir / "empty", "");
@@ -247,7 +240,7 @@ TEST(Folders, CreateOneLevelDeleteFilesRemoveEmptyFolders)
     EXPECT_TRUE(createFolder(dir / "Texture.Blue"));
     EXPECT_FALSE(createFolder(dir / "Texture.Blue"));
     EXPECT_FALSE(createFolder(dir / "TEXTURE.BLUE")); // exists in another case
-    EXPECT_FALSE(listedExactly(dir.path(), "TEXTURE.BLUE"));
+    EXPECT_FALSE(hx::test::hasEntrySpelt(dir.path(), "TEXTURE.BLUE"));
     EXPECT_FALSE(createFolder(dir / "a/b")); // one level only
     EXPECT_FALSE(hx::test::exists(dir / "a"));
 

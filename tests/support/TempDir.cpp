@@ -1,5 +1,6 @@
 #include "support/TempDir.h"
 
+#include <algorithm>
 #include <array>
 #include <cstdio>
 #include <cstdlib>
@@ -89,6 +90,15 @@ bool exists(const std::string& path)
     return fs::exists(fs::symlink_status(fsPath(path), ec));
 }
 
+bool hasEntrySpelt(const std::string& folder, const std::string& name)
+{
+    const fs::path wanted = fsPath(name);
+    for (const auto& entry : fs::directory_iterator(fsPath(folder)))
+        if (entry.path().filename() == wanted)
+            return true;
+    return false;
+}
+
 #ifdef _WIN32
 
 // cmd.exe: double quotes around the argument, inner double quotes doubled.
@@ -107,10 +117,18 @@ ProcessResult runProcess(const std::string& commandLine)
     // cmd.exe /c drops the first and the last quote of the line: one more pair keeps ours.
     const std::string line =
         "\"" + commandLine + " >" + shellQuote(outPath) + " 2>" + shellQuote(errPath) + " <NUL\"";
+    // A Windows program ends its text lines with CR LF; the tests compare lines.
+    const auto lines = [](std::string text) {
+        std::string out;
+        for (std::size_t i = 0; i < text.size(); ++i)
+            if (!(text[i] == '\r' && i + 1 < text.size() && text[i + 1] == '\n'))
+                out += text[i];
+        return out;
+    };
     ProcessResult result;
     result.exitCode = std::system(line.c_str());
-    result.out = exists(outPath) ? readFile(outPath) : "";
-    result.err = exists(errPath) ? readFile(errPath) : "";
+    result.out = exists(outPath) ? lines(readFile(outPath)) : "";
+    result.err = exists(errPath) ? lines(readFile(errPath)) : "";
     return result;
 }
 
@@ -144,9 +162,38 @@ ProcessResult runProcess(const std::string& commandLine)
 
 #endif
 
+namespace {
+
+// The command line's program. A Windows build made on Linux knows it by its POSIX path, which
+// Wine offers as drive Z:.
+std::string cliPath()
+{
+    std::string path = HX_CLI_PATH;
+#ifdef _WIN32
+    if (!path.empty() && path[0] == '/') {
+        std::replace(path.begin(), path.end(), '/', '\\');
+        path = "Z:" + path;
+    }
+#endif
+    return path;
+}
+
+} // namespace
+
 ProcessResult runCli(const std::string& arguments)
 {
-    return runProcess(shellQuote(HX_CLI_PATH) + " " + arguments);
+    return runProcess(shellQuote(cliPath()) + " " + arguments);
+}
+
+ProcessResult runCliWithoutRegistry(const std::string& emptyPrefix, const std::string& arguments)
+{
+#ifdef _WIN32
+    (void)emptyPrefix;
+    return runCli(arguments);
+#else
+    return runProcess("WINEPREFIX=" + shellQuote(emptyPrefix) + " " + shellQuote(cliPath()) + " " +
+                      arguments);
+#endif
 }
 
 bool runningUnderWine()

@@ -35,6 +35,9 @@ void writeFile(const std::string& path, std::string_view bytes);
 std::string readFile(const std::string& path);
 void makeFolders(const std::string& path);
 bool exists(const std::string& path);
+// Whether `folder` holds an entry spelt exactly `name`: exists() on a file system that ignores
+// case also finds "OLD.BMP" when "old.bmp" is there.
+bool hasEntrySpelt(const std::string& folder, const std::string& name);
 
 // Runs a command line through the shell, capturing stdout and stderr separately.
 struct ProcessResult {
@@ -47,6 +50,10 @@ ProcessResult runProcess(const std::string& commandLine);
 std::string shellQuote(std::string_view arg);
 // Runs hangarix-cli with the given (already quoted) arguments.
 ProcessResult runCli(const std::string& arguments);
+// The same, with the machine's registry kept out: outside Windows the registry is read from the
+// Wine prefix `emptyPrefix` (a folder without a registry file); on Windows the arguments must
+// name the simulator and its folder, so that no look-up is made.
+ProcessResult runCliWithoutRegistry(const std::string& emptyPrefix, const std::string& arguments);
 
 // Mode bits as the system keeps them: Windows has only the read-only attribute, which shows as
 // the lack of every write bit.
