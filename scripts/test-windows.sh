@@ -19,7 +19,7 @@ log() { printf '== %s\n' "$*"; }
 
 install_packages() {
     local wanted=(g++-mingw-w64-x86-64-posix libz-mingw-w64-dev wine wine64 dpkg-dev cmake
-        ninja-build pkgconf googletest)
+        ninja-build pkgconf googletest python3)
     local missing=()
     for pkg in "${wanted[@]}"; do
         dpkg-query -W -f='${Status}' "$pkg" 2>/dev/null | grep -q 'ok installed' ||
@@ -110,17 +110,100 @@ EOF
 prepare_wine() {
     export WINEPREFIX=$build/wine WINEDEBUG=-all WINEDLLOVERRIDES="mscoree,mshtml="
     export DISPLAY=
+    mkdir -p "$WINEPREFIX"
+    # One server for the whole run, so each test does not pay for starting it.
+    wineserver -p
+    wine_server_started=1
     if [[ ! -f $WINEPREFIX/system.reg ]]; then
         log "creating the Wine prefix"
         wineboot --init >/dev/null 2>&1
     fi
-    # One server for the whole run, so each test does not pay for starting it.
-    wineserver -p
-    wine_server_started=1
 }
 
 stop_wine() {
     [[ -n ${wine_server_started:-} ]] && WINEPREFIX=$build/wine wineserver -k 2>/dev/null || true
+}
+
+# End to end under Wine: hangarix-cli.exe finds FS9 and FSX from keys in the registry's 32-bit
+# view, installs a package into a sandbox and removes it, and downloads and unpacks a livery
+# from a catalogue it serves itself on 127.0.0.1.
+e2e_failures=0
+check() {
+    local what=$1
+    shift
+    if "$@"; then
+        log "end to end: $what"
+    else
+        log "end to end FAILED: $what"
+        e2e_failures=$((e2e_failures + 1))
+    fi
+}
+
+cli() { wine "$build/src/hangarix-cli.exe" "$@" 2>&1 | tr -d '\r'; }
+
+winpath() { printf 'Z:%s' "${1//\//\\}"; }
+
+registry_keys() {
+    local key='HKLM\Software\Microsoft\Microsoft Games\Flight Simulator'
+    wine reg add "$key\\10.0" /v SetupPath /t REG_SZ /d "$(winpath "$box/FSX")\\" /f /reg:32 >/dev/null
+    check "FSX found from its key" [ "$(cli -C "$(winpath "$box/start")" sim)" = "FSX	$(winpath "$box/FSX")\\" ]
+    wine reg add "$key\\9.0" /v "EXE Path" /t REG_SZ /d "$(winpath "$box/FS9")" /f /reg:32 >/dev/null
+    check "FS9 found first when both are there" [ "$(cli -C "$(winpath "$box/start")" sim)" = "FS9	$(winpath "$box/FS9")" ]
+}
+
+install_and_remove() {
+    local product=$box/FSX/SimObjects/Airplanes/KZQ_A320 config
+    config=$'[fltsim.0]\r\ntitle=Base\r\ntexture=Base\r\nui_variation=Base\r\n\r\n[General]\r\n'
+    mkdir -p "$product/texbase" "$box/start/downloads/Blue/texture.Blue"
+    printf '%s' "$config" >"$product/aircraft.cfg"
+    printf 'BM' >"$product/texbase/a.bmp"
+    printf 'not a bitmap' >"$product/texbase/a.bmpx"
+    printf '[fltsim.XX]\r\ntitle=KZQ A320 Blue\r\ntexture=Blue\r\nui_variation=Blue\r\nproductfolder=A320\r\n' \
+        >"$box/start/downloads/Blue/installerinfo.txt"
+    printf 'BM' >"$box/start/downloads/Blue/texture.Blue/Жук.bmp"
+    check "package installed" [ "$(cli -C "$(winpath "$box/start")" --sim fsx install Blue)" = "Installation completed" ]
+    check "Жук.bmp copied" [ -f "$product/texture.Blue/Жук.bmp" ]
+    check "a.bmp of texbase copied" [ -f "$product/texture.Blue/a.bmp" ]
+    check "a.bmpx not taken by *.bmp" [ ! -e "$product/texture.Blue/a.bmpx" ]
+    check "livery removed" [ "$(cli -C "$(winpath "$box/start")" --sim fsx remove KZQ_A320 1)" = "Removed succesfully" ]
+    check "its texture folder deleted" [ ! -e "$product/texture.Blue" ]
+    check "its entry cut from aircraft.cfg" [ "$(grep -c 'fltsim\.' "$product/aircraft.cfg")" = 1 ]
+}
+
+download() {
+    local served=$box/served product=$box/FS9/Aircraft/KZQ_B738 url
+    mkdir -p "$served/hangarix" "$product"
+    printf '[fltsim.0]\r\ntitle=Base\r\n\r\n[General]\r\n' >"$product/aircraft.cfg"
+    python3 - "$served/b738.zip" <<'EOF'
+import sys, zipfile
+with zipfile.ZipFile(sys.argv[1], "w", zipfile.ZIP_DEFLATED) as z:
+    z.writestr("Red/installerinfo.txt",
+               "[fltsim.XX]\r\ntitle=KZQ B738 Red\r\ntexture=Red\r\nproductfolder=B738\r\n")
+    z.writestr("Red/texture.Red/Жук.bmp", "BM" * 5000)
+EOF
+    wine "$build/src/hangarix-cli.exe" serve "$(winpath "$served")" >"$box/serve.out" 2>/dev/null &
+    local server=$!
+    for _ in $(seq 100); do
+        url=$(tr -d '\r' <"$box/serve.out" | head -1)
+        [[ -n $url ]] && break
+        sleep 0.1
+    done
+    printf 'B738&&b738.txt;;\r\n' >"$served/hangarix/prod.txt"
+    printf 'Red&&%sb738.zip;;!!\r\n' "$url" >"$served/hangarix/b738.txt"
+    check "downloaded and installed" [ "$(cli -C "$(winpath "$box/start")" --sim fs9 --catalogue-url "$url" download 0 0)" = "Downloading and Installing completed" ]
+    check "the archive's texture unpacked and copied" [ -f "$product/texture.Red/Жук.bmp" ]
+    kill "$server" 2>/dev/null || true
+    wait "$server" 2>/dev/null || true
+}
+
+end_to_end() {
+    box=$build/e2e
+    rm -rf "$box" && mkdir -p "$box/start"
+    registry_keys
+    install_and_remove
+    download
+    wine reg delete 'HKLM\Software\Microsoft\Microsoft Games' /f /reg:32 >/dev/null 2>&1 || true
+    return $((e2e_failures > 0))
 }
 
 install_packages
@@ -137,6 +220,8 @@ log "built after $((SECONDS - started)) s"
 prepare_wine
 trap stop_wine EXIT
 status=0
+end_to_end || status=$?
+log "end to end checked after $((SECONDS - started)) s"
 ctest --preset mingw || status=$?
 log "finished after $((SECONDS - started)) s"
 exit $status

@@ -46,7 +46,10 @@ std::uint32_t crc32Of(std::uint32_t crc, const char* data, std::size_t size)
 constexpr int kCreateFlags = _O_WRONLY | _O_CREAT | _O_EXCL | _O_BINARY;
 int createNew(const std::string& path)
 {
-    return _open(path.c_str(), kCreateFlags, 0666);
+    // Names are UTF-8 here: the wide call keeps every letter (the narrow one would read them in
+    // the ANSI code page).
+    const fs::path name(std::u8string(path.begin(), path.end()));
+    return _wopen(name.c_str(), kCreateFlags, 0666);
 }
 long long writeSome(int fd, const char* data, std::size_t n)
 {

@@ -35,11 +35,23 @@ std::size_t rootLength(const std::string& path)
     return 0;
 }
 
+// The path as FindFirstFile takes it: a doubled separator inside it (a simulator folder given
+// with a trailing backslash, then joined) is made single, as not every implementation accepts it.
+std::wstring searchPath(const std::string& path)
+{
+    std::string out;
+    out.reserve(path.size());
+    for (std::size_t i = 0; i < path.size(); ++i)
+        if (!(i > 1 && isSeparator(path[i]) && isSeparator(out.back())))
+            out.push_back(path[i]);
+    return widen(out);
+}
+
 // The on-disk spelling of the last component of `path`, or nothing when it does not exist.
 bool onDiskName(const std::string& path, std::string& name)
 {
     WIN32_FIND_DATAW data;
-    const HANDLE find = ::FindFirstFileW(widen(path).c_str(), &data);
+    const HANDLE find = ::FindFirstFileW(searchPath(path).c_str(), &data);
     if (find == INVALID_HANDLE_VALUE)
         return false;
     ::FindClose(find);
@@ -55,7 +67,7 @@ std::vector<DirEntry> listFolder(const std::string& folder, std::string_view pat
     // match the 8.3 short names ("*.bmp" takes "a.bmpx", whose short name is "A~1.BMP").
     std::vector<DirEntry> entries;
     WIN32_FIND_DATAW data;
-    const HANDLE find = ::FindFirstFileW(widen(joinPath(folder, "*")).c_str(), &data);
+    const HANDLE find = ::FindFirstFileW(searchPath(joinPath(folder, "*")).c_str(), &data);
     if (find == INVALID_HANDLE_VALUE)
         return entries;
     do {
