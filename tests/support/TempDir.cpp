@@ -9,9 +9,7 @@
 #include <random>
 #include <sstream>
 #include <stdexcept>
-#ifdef _WIN32
-#include <windows.h>
-#else
+#ifndef _WIN32
 #include <sys/wait.h>
 #include <unistd.h>
 #endif
@@ -193,16 +191,6 @@ ProcessResult runCliWithoutRegistry(const std::string& emptyPrefix, const std::s
 #else
     return runProcess("WINEPREFIX=" + shellQuote(emptyPrefix) + " " + shellQuote(cliPath()) + " " +
                       arguments);
-#endif
-}
-
-bool runningUnderWine()
-{
-#ifdef _WIN32
-    const HMODULE ntdll = ::GetModuleHandleW(L"ntdll.dll");
-    return ntdll && ::GetProcAddress(ntdll, "wine_get_version");
-#else
-    return false;
 #endif
 }
 

@@ -66,18 +66,7 @@ inline unsigned modeAsKept(unsigned mode)
 #endif
 }
 
-// True in a Windows program that runs under Wine (its ntdll exports wine_get_version).
-bool runningUnderWine();
-
 } // namespace hx::test
-
-// Skips a test under Wine where Wine 8.0 behaves unlike Windows; on Windows itself the test
-// runs as written.
-#define HX_SKIP_KNOWN_WINE_DEVIATION(what)                                                         \
-    do {                                                                                           \
-        if (hx::test::runningUnderWine())                                                          \
-            GTEST_SKIP() << "known Wine 8.0 deviation: " << (what);                                \
-    } while (0)
 
 #ifdef _WIN32
 // Skips a test that needs a POSIX system, with the reason.
