@@ -127,7 +127,10 @@ void removeTextureFolder(const std::string& folder, PendingChange& change)
 
 std::string textureFolderOf(const EntrySpan& span)
 {
-    return span.hasTexture ? windowsFolderName("texture." + span.textureValue) : std::string();
+    // On Windows the value is read in the ANSI code page, as the simulator reads it.
+    return span.hasTexture
+               ? windowsFolderName(platform::pathFromText("texture." + span.textureValue))
+               : std::string();
 }
 
 bool findEntry(std::string_view text, int index, EntrySpan& span)

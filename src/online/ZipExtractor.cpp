@@ -36,6 +36,12 @@ namespace fs = std::filesystem;
 // long stretches; two of them whatever the archive's size.
 constexpr std::size_t kBufferSize = 1024 * 1024;
 
+// A UTF-8 path for std::filesystem, whose narrow strings are in the ANSI code page on Windows.
+fs::path fsPath(const std::string& utf8)
+{
+    return fs::path(std::u8string(utf8.begin(), utf8.end()));
+}
+
 std::uint32_t crc32Of(std::uint32_t crc, const char* data, std::size_t size)
 {
     return static_cast<std::uint32_t>(
@@ -46,7 +52,9 @@ std::uint32_t crc32Of(std::uint32_t crc, const char* data, std::size_t size)
 constexpr int kCreateFlags = _O_WRONLY | _O_CREAT | _O_EXCL | _O_BINARY;
 int createNew(const std::string& path)
 {
-    return _open(path.c_str(), kCreateFlags, 0666);
+    // Names are UTF-8 here: the wide call keeps every letter (the narrow one would read them in
+    // the ANSI code page).
+    return _wopen(fsPath(path).c_str(), kCreateFlags, 0666);
 }
 long long writeSome(int fd, const char* data, std::size_t n)
 {
@@ -153,9 +161,9 @@ public:
     {
         std::error_code ec;
         for (const std::string& path : files_)
-            fs::remove(path, ec);
+            fs::remove(fsPath(path), ec);
         for (auto it = folders_.rbegin(); it != folders_.rend(); ++it)
-            fs::remove(*it, ec); // only when empty: a folder is never emptied here
+            fs::remove(fsPath(*it), ec); // only when empty: a folder is never emptied here
     }
 
 private:
@@ -175,13 +183,13 @@ std::string diskProblem(const std::error_code& ec)
 void makeFolder(const std::string& path, CreatedPaths& created)
 {
     std::error_code createError;
-    if (fs::create_directory(path, createError)) {
+    if (fs::create_directory(fsPath(path), createError)) {
         created.folder(path);
         return;
     }
     // An existing folder is fine; a link or a file in its place is not followed.
     std::error_code ec;
-    const auto status = fs::symlink_status(path, ec);
+    const auto status = fs::symlink_status(fsPath(path), ec);
     if (!ec && fs::is_directory(status))
         return;
     throw IoError("Cannot create the folder " + path + ": " +
@@ -233,7 +241,7 @@ public:
         fd_ = createNew(path);
         if (fd_ < 0 && errno == EEXIST) {
             std::error_code ec;
-            if (!fs::is_regular_file(fs::symlink_status(path, ec)))
+            if (!fs::is_regular_file(fs::symlink_status(fsPath(path), ec)))
                 throw IoError("Cannot create " + path + ": something else is in its place");
             temporary_ = path + ".unpacking";
             fd_ = createNew(temporary_);
@@ -270,7 +278,7 @@ public:
         if (temporary_.empty())
             return;
         std::error_code ec;
-        fs::rename(temporary_, path_, ec);
+        fs::rename(fsPath(temporary_), fsPath(path_), ec);
         if (ec)
             throw IoError("Cannot replace " + path_ + ": " + ec.message());
         created_.forgetLastFile(); // the old file is gone; the new one stays
@@ -383,7 +391,7 @@ ZipSummary writePlan(zip_t* zip, const ZipPlan& plan, const std::string& baseFol
 std::uint64_t freeDiskSpace(const std::string& path)
 {
     std::error_code ec;
-    const auto info = fs::space(path, ec);
+    const auto info = fs::space(fsPath(path), ec);
     if (ec || info.available == static_cast<std::uintmax_t>(-1))
         return UINT64_MAX;
     return info.available;
@@ -396,7 +404,7 @@ ZipSummary ZipExtractor::extractAll(const std::string& archive, const std::strin
     ArchivePtr zip;
     ZipPlan plan;
     try {
-        std::ifstream file(fs::path(archive), std::ios::binary);
+        std::ifstream file(fsPath(archive), std::ios::binary);
         if (!file)
             zip = openArchive(archive, archiveName); // says why it cannot be opened
         const ZipDirectory directory = readDirectory(file, limits_, refuse);

@@ -32,7 +32,7 @@ std::string productFolderName(std::string_view informationText)
     std::string name(kProductFolderPrefix);
     name += keyValue(informationText, kProductFolderKey);
     std::replace(name.begin(), name.end(), '-', '_');
-    return name;
+    return platform::pathFromText(name); // a folder name taken from single-byte text
 }
 
 PackageDescription describePackage(const std::string& packageFolder)

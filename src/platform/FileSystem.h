@@ -1,8 +1,8 @@
 #pragma once
-// Windows file semantics on every platform. Paths are byte strings joined with the native
-// separator; nothing is normalised. On POSIX every look-up resolves a path component that does
-// not exist as written to the entry that matches it ignoring case, as Windows (and Wine) do,
-// because packages and aircraft made on Windows mix letter cases.
+// Windows file semantics on every platform. Paths are byte strings (UTF-8 on Windows) joined
+// with the native separator; nothing is normalised. On POSIX every look-up resolves a path
+// component that does not exist as written to the entry that matches it ignoring case, as Windows
+// (and Wine) do, because packages and aircraft made on Windows mix letter cases.
 
 #include <cstdint>
 #include <string>
@@ -63,5 +63,10 @@ deleteFile(const std::string& path); // files only; false for folders and failur
 
 // The process's current folder, without a trailing separator.
 std::string currentFolder();
+
+// A value of one of the tool's single-byte text files (aircraft.cfg, installerinfo.txt) made
+// part of a path. Paths are UTF-8 on Windows, so the text is converted from the ANSI code page
+// there (a Latin-1 folder name keeps its letters); elsewhere the bytes stand as they are.
+std::string pathFromText(std::string_view text);
 
 } // namespace hx::platform

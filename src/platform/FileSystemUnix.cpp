@@ -286,6 +286,11 @@ bool clearAttributes(const std::string& path)
     return ::chmod(resolved.c_str(), (st.st_mode & 07777) | S_IWUSR) == 0;
 }
 
+std::string pathFromText(std::string_view text)
+{
+    return std::string(text);
+}
+
 std::string currentFolder()
 {
     std::string buffer(PATH_MAX, '\0');

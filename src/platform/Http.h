@@ -1,7 +1,8 @@
 #pragma once
-// HTTP over libcurl for the three uses of the tool: catalogue texts, thumbnails, and the
+// HTTP for the three uses of the tool: catalogue texts, thumbnails, and the
 // resumable download (its transport, further down, is driven by the download component).
-// Failures carry the WinINet error code that means the same thing.
+// WinINet on Windows, libcurl elsewhere; failures carry WinINet error codes either way (on
+// libcurl, the code that means the same thing).
 
 #include "platform/Errors.h"
 
@@ -39,9 +40,11 @@ void httpGetToFile(const std::string& url, const std::string& path);
 
 // ---- Transport of the resumable download -------------------------------------------------
 
+#ifndef _WIN32
 // The WinINet code that means the same as a libcurl result (CURLcode), 0 for success. Unknown
-// failures map to 12004 (internal error).
+// failures map to 12004 (internal error). Windows uses WinINet itself.
 int wininetCodeForCurl(int curlCode);
+#endif
 
 // The URL with every character that cannot stand in a URL percent-encoded, as browsers and
 // WinINet send it: controls, space, '"', '<', '>', '\\', '^', '`', '{', '|', '}' and bytes above

@@ -5,6 +5,7 @@
 #include "platform/AsciiCase.h"
 #include "platform/FileSystem.h"
 #include "platform/Http.h"
+#include "platform/HttpShared.h"
 
 #include <curl/curl.h>
 
@@ -32,9 +33,6 @@ namespace hx::platform {
 namespace {
 
 constexpr const char* kAgent = "MHttpGetResume";
-
-std::atomic<long> gConnectSeconds{30};
-std::atomic<long> gStallSeconds{60};
 
 // The file name of the running program without its folder ("hangarix.exe"); the thumbnail
 // fetch names itself with it.
@@ -163,9 +161,9 @@ Easy makeEasy(const std::string& url, char* errorBuffer, HeadParser* head)
     curl_easy_setopt(e, CURLOPT_MAXREDIRS, 10L);
     curl_easy_setopt(e, CURLOPT_PROTOCOLS_STR, "http,https");
     curl_easy_setopt(e, CURLOPT_REDIR_PROTOCOLS_STR, "http,https");
-    curl_easy_setopt(e, CURLOPT_CONNECTTIMEOUT, gConnectSeconds.load());
+    curl_easy_setopt(e, CURLOPT_CONNECTTIMEOUT, httpTimeouts().connectSeconds);
     curl_easy_setopt(e, CURLOPT_LOW_SPEED_LIMIT, 1L);
-    curl_easy_setopt(e, CURLOPT_LOW_SPEED_TIME, gStallSeconds.load());
+    curl_easy_setopt(e, CURLOPT_LOW_SPEED_TIME, httpTimeouts().stallSeconds);
     curl_easy_setopt(e, CURLOPT_ERRORBUFFER, errorBuffer);
     errorBuffer[0] = '\0';
     if (head) {
@@ -179,14 +177,6 @@ HttpError transportError(CURLcode code, const char* errorBuffer, const std::stri
 {
     std::string what = errorBuffer && errorBuffer[0] ? errorBuffer : curl_easy_strerror(code);
     return HttpError(what + " (" + url + ")", wininetCodeForCurl(code));
-}
-
-std::string statusText(int status, const std::string& reason)
-{
-    std::string s = "HTTP status " + std::to_string(status);
-    if (!reason.empty())
-        s += " (" + reason + ")";
-    return s;
 }
 
 // Runs one request on a multi handle so that `wait` is called at least every 50 ms, also while
@@ -276,26 +266,6 @@ int wininetCodeForCurl(int curlCode)
     }
 }
 
-std::string escapeUrl(const std::string& url)
-{
-    static constexpr char kHex[] = "0123456789ABCDEF";
-    std::string out;
-    out.reserve(url.size());
-    for (const char ch : url) {
-        const auto c = static_cast<unsigned char>(ch);
-        const bool unsafe = c <= 0x20 || c >= 0x7f ||
-                            std::string_view("\"<>\\^`{|}").find(ch) != std::string_view::npos;
-        if (!unsafe) {
-            out += ch;
-            continue;
-        }
-        out += '%';
-        out += kHex[c >> 4];
-        out += kHex[c & 15];
-    }
-    return out;
-}
-
 int httpUrlErrorCode(const std::string& url)
 {
     initCurlOnce();
@@ -325,17 +295,6 @@ int httpUrlErrorCode(const std::string& url)
     return code;
 }
 
-void setHttpTimeouts(const HttpTimeouts& timeouts)
-{
-    gConnectSeconds = timeouts.connectSeconds;
-    gStallSeconds = timeouts.stallSeconds;
-}
-
-HttpTimeouts httpTimeouts()
-{
-    return {gConnectSeconds.load(), gStallSeconds.load()};
-}
-
 std::string httpGetText(const std::string& url)
 {
     char errorBuffer[CURL_ERROR_SIZE];
@@ -355,7 +314,7 @@ std::string httpGetText(const std::string& url)
     long status = 0;
     curl_easy_getinfo(easy.get(), CURLINFO_RESPONSE_CODE, &status);
     if (status >= 300)
-        throw HttpError(statusText(static_cast<int>(status), head.reason) + " for " + url, 0,
+        throw HttpError(httpStatusText(static_cast<int>(status), head.reason) + " for " + url, 0,
                         static_cast<int>(status));
     return body;
 }
@@ -400,56 +359,6 @@ void httpGetToFile(const std::string& url, const std::string& path)
         throw ioErrorFromErrno(errno);
 }
 
-namespace {
-
-// The whole size named by a Content-Range ("bytes 0-0/5000", "bytes */5000"); -1 when it names
-// none ("bytes 0-0/*") or cannot be read.
-std::int64_t contentRangeTotal(const std::string& header)
-{
-    const auto slash = header.rfind('/');
-    if (slash == std::string::npos)
-        return -1;
-    char* end = nullptr;
-    const long long total = std::strtoll(header.c_str() + slash + 1, &end, 10);
-    return end && *end == '\0' && end != header.c_str() + slash + 1 && total >= 0 ? total : -1;
-}
-
-// The size query of a server that answers HEAD badly: a GET of the first byte.
-HttpFileInfo probeFileInfo(const std::string& url, const std::function<void()>& pump)
-{
-    HttpRangeRequest request;
-    request.url = url;
-    request.firstByteOnly = true;
-    HttpResponseHead head;
-    HttpRangeCallbacks callbacks;
-    callbacks.onHead = [&head](const HttpResponseHead& h) {
-        head = h;
-        return false; // the head is all we want
-    };
-    callbacks.onWait = [&pump] {
-        if (pump)
-            pump();
-        return true;
-    };
-    // The head is all the query wants; a transport failure throws.
-    (void)httpGetRange(request, callbacks);
-    HttpFileInfo info;
-    info.status = head.status;
-    info.etag = head.etag;
-    info.lastModified = head.lastModified;
-    if (head.status == 206 || head.status == 416)
-        info.contentLength = contentRangeTotal(head.contentRange);
-    else if (head.status >= 400 || head.status == 0)
-        throw HttpError(statusText(head.status, ""), 0, head.status);
-    else
-        info.contentLength = head.encoded ? -1 : head.contentLength;
-    if (head.status == 416 && info.contentLength < 0)
-        throw HttpError(statusText(head.status, ""), 0, head.status);
-    return info;
-}
-
-} // namespace
-
 HttpFileInfo httpQueryFileInfo(const std::string& url, const std::function<void()>& pump)
 {
     char errorBuffer[CURL_ERROR_SIZE];
@@ -472,7 +381,7 @@ HttpFileInfo httpQueryFileInfo(const std::string& url, const std::function<void(
         throw transportError(code, errorBuffer, url);
     // HEAD refused, or answered without a length (or with the length of an encoded body).
     if (head.status >= 400 || head.contentLength < 0 || head.encoded)
-        return probeFileInfo(url, pump);
+        return httpProbeFileInfo(url, pump);
     HttpFileInfo info;
     info.status = head.status;
     info.contentLength = head.contentLength;

@@ -243,7 +243,9 @@ TEST_F(InstallationTest, HostileNamesAreRefusedAndNothingChanges)
         EXPECT_NE(fb.messages[0].find("productfolder"), std::string::npos);
     }
     // A texture folder name that Windows would turn into the shared "texture" folder, or one
-    // holding a separator, is refused the same way.
+    // holding a separator, is refused the same way. (Windows itself makes no such folders: it
+    // drops the trailing dot and takes the backslashes as separators.)
+#ifndef _WIN32
     for (const std::string& texture : {std::string("texture."), std::string("tex\\..\\..")}) {
         SCOPED_TRACE(texture);
         test::TempDir src;
@@ -254,6 +256,7 @@ TEST_F(InstallationTest, HostileNamesAreRefusedAndNothingChanges)
         ASSERT_EQ(fb.messages.size(), 1u);
         EXPECT_NE(fb.messages[0].find("texture folder"), std::string::npos);
     }
+#endif
     EXPECT_EQ(test::readFile(fsxProduct("aircraft.cfg")), before);
     EXPECT_EQ(test::readFile(dir / "FSX/SimObjects/aircraft.cfg"), kConfig);
     EXPECT_EQ(test::readFile(dir / "FSX/aircraft.cfg"), kConfig);

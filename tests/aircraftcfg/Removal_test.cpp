@@ -324,7 +324,10 @@ TEST_F(RemovalTest, ATextureFolderThatIsALinkLosesOnlyTheLink)
     writeFile(dir / "elsewhere/keep.bmp", "BM");
     writeFile(cfg, entry(0, "A", "Red") + kGeneral);
     makeFolders(product);
-    std::filesystem::create_directory_symlink(dir / "elsewhere", product + "/texture.A");
+    std::error_code noLinks;
+    std::filesystem::create_directory_symlink(dir / "elsewhere", product + "/texture.A", noLinks);
+    if (noLinks)
+        GTEST_SKIP() << "symbolic links cannot be made here: " << noLinks.message();
     choose();
     EXPECT_EQ(removeItem(0), Outcome::Completed);
     EXPECT_FALSE(exists(product + "/texture.A"));
@@ -415,7 +418,7 @@ TEST_F(RemovalTest, LettersCaseIsResolvedLikeWindows)
     choose();
     EXPECT_EQ(removeItem(1), Outcome::Completed);
     EXPECT_EQ(readFile(realCfg), entry(0, "Red", "Red") + kGeneral);
-    EXPECT_FALSE(exists(realProduct + "/aircraft.cfg")); // no second file beside it
+    EXPECT_FALSE(test::hasEntrySpelt(realProduct, "aircraft.cfg")); // no second file beside it
     EXPECT_FALSE(exists(realProduct + "/TEXTURE.Blue"));
     EXPECT_TRUE(exists(realProduct + "/texture.red/red.bmp"));
 }
@@ -446,6 +449,7 @@ TEST_F(RemovalTest, TextureValueThatIsNotAPlainNameIsRefused)
 TEST_F(RemovalTest, ProductNameThatIsNotAPlainNameIsRefused)
 {
     // A name that is one component here but a path on Windows.
+    HX_SKIP_ON_WINDOWS("a backslash separates folders there, so no folder has such a name");
     const std::string hostile = "KZQ_x\\victim";
     writeFile(base + "/" + hostile + "/aircraft.cfg", entry(0, "A", "Red") + kGeneral);
     ASSERT_TRUE(panel.openPanel(sim, feedback));

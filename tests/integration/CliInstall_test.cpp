@@ -52,10 +52,9 @@ protected:
     test::ProcessResult cli(const std::string& sim, const std::string& command)
     {
         // An empty Wine prefix keeps the machine's registry out of the test.
-        return test::runProcess("WINEPREFIX=" + test::shellQuote(dir / "wine") + " " +
-                                test::shellQuote(HX_CLI_PATH) + " -C " +
-                                test::shellQuote(dir / "start") + " --sim " + sim + " --root " +
-                                test::shellQuote(dir / "FSX") + " " + command);
+        return test::runCliWithoutRegistry(
+            dir / "wine", "-C " + test::shellQuote(dir / "start") + " --sim " + sim + " --root " +
+                              test::shellQuote(dir / "FSX") + " " + command);
     }
 
     std::vector<std::string> packageOrder()

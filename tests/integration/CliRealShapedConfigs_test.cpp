@@ -1,6 +1,7 @@
 // hangarix-cli install then remove of the new livery on aircraft.cfg files shaped like those of
 // real add-ons: every other entry and every texture folder must come out as it went in.
 
+#include "platform/FileSystem.h"
 #include "support/TempDir.h"
 
 #include <gtest/gtest.h>
@@ -67,9 +68,11 @@ std::map<std::string, std::string> filesBelow(const std::string& folder)
 {
     std::map<std::string, std::string> files;
     for (const auto& e : fs::recursive_directory_iterator(folder)) {
-        const std::string relative = fs::relative(e.path(), folder).string();
+        const std::u8string name = fs::relative(e.path(), test::fsPath(folder)).u8string();
+        const std::string relative(name.begin(), name.end());
         if (relative != "aircraft.cfg")
-            files[relative] = e.is_directory() ? "(folder)" : test::readFile(e.path().string());
+            files[relative] =
+                e.is_directory() ? "(folder)" : test::readFile(folder + "/" + relative);
     }
     return files;
 }
@@ -139,10 +142,9 @@ protected:
 
     test::ProcessResult cli(const std::string& command)
     {
-        return test::runProcess("WINEPREFIX=" + test::shellQuote(dir / "wine") + " " +
-                                test::shellQuote(HX_CLI_PATH) + " -C " +
-                                test::shellQuote(dir / "start") + " --sim fs9 --root " +
-                                test::shellQuote(dir / "FS9") + " " + command);
+        return test::runCliWithoutRegistry(
+            dir / "wine", "-C " + test::shellQuote(dir / "start") + " --sim fs9 --root " +
+                              test::shellQuote(dir / "FS9") + " " + command);
     }
 };
 
@@ -152,8 +154,12 @@ TEST_F(CliRealShapedConfigsTest, InstallThenRemoveLeavesEveryOtherEntryAndFolder
         SCOPED_TRACE(c.name);
         fs::remove_all(product);
         test::writeFile(product + "/aircraft.cfg", c.config);
+        // Folders named as the system names a value of aircraft.cfg (in the ANSI code page on
+        // Windows, the bytes as they are elsewhere).
         for (const std::string& t : c.textures)
-            test::writeFile(product + "/texture." + t + "/" + t + ".bmp", "BM " + t);
+            test::writeFile(product + "/" + platform::pathFromText("texture." + t + "/" + t) +
+                                ".bmp",
+                            "BM " + t);
         const auto folders = filesBelow(product);
         const std::string listed = cli("liveries KZQ_A320").out;
 

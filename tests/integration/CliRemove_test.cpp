@@ -49,10 +49,9 @@ protected:
 
     ProcessResult cli(const std::string& simKind, const std::string& arguments)
     {
-        return test::runProcess("WINEPREFIX=" + shellQuote(dir / "wine") + " " +
-                                shellQuote(HX_CLI_PATH) + " -C " + shellQuote(dir / "work") +
-                                " --sim " + simKind + " --root " + shellQuote(root) + " " +
-                                arguments);
+        return test::runCliWithoutRegistry(dir / "wine", "-C " + shellQuote(dir / "work") +
+                                                             " --sim " + simKind + " --root " +
+                                                             shellQuote(root) + " " + arguments);
     }
 };
 

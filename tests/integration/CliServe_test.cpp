@@ -38,14 +38,22 @@ public:
     }
     ~ServeProcess()
     {
+#ifndef _WIN32
         if (pid_ > 0)
             ::kill(pid_, SIGTERM);
+#endif
     }
     ServeProcess(const ServeProcess&) = delete;
     ServeProcess& operator=(const ServeProcess&) = delete;
 
-    const std::string& url() const { return url_; } // "http://127.0.0.1:PORT/"
-    int port() const { return std::stoi(url_.substr(url_.rfind(':') + 1)); }
+    const std::string& url() const
+    {
+        return url_;
+    } // "http://127.0.0.1:PORT/"
+    int port() const
+    {
+        return std::stoi(url_.substr(url_.rfind(':') + 1));
+    }
 
 private:
     test::TempDir scratch_;
@@ -56,6 +64,8 @@ private:
 
 TEST(CliServe, RangesWithinTheFileAndResumeByFetch)
 {
+    HX_SKIP_ON_WINDOWS("the server runs in the background of a POSIX shell and is ended by its "
+                       "process id");
     test::TempDir dir;
     std::string body(100000, '\0');
     for (std::size_t i = 0; i < body.size(); ++i)

@@ -29,7 +29,13 @@ protected:
     std::string prefix = dir / "wine";
     std::string work = dir / "work";
 
-    void SetUp() override { test::makeFolders(work); }
+    void SetUp() override
+    {
+        HX_SKIP_ON_WINDOWS("the command line reads the machine's registry there, not a Wine "
+                           "prefix named by WINEPREFIX (scripts/test-windows.sh checks it with "
+                           "real keys)");
+        test::makeFolders(work);
+    }
 
     void registry(const std::string& sections)
     {

@@ -3,6 +3,7 @@
 
 #include "online/Catalogue.h"
 #include "packages/WorkingFolders.h"
+#include "platform/FileSystem.h"
 #include "platform/Http.h"
 #include "support/LoopbackServer.h"
 #include "support/TempDir.h"
@@ -161,7 +162,10 @@ protected:
     }
     Names takeRequests() { return server.takeRequests(); }
     std::string url(const std::string& path) const { return server.url(path); }
-    std::string images(const std::string& name = "") const { return dir / ("images/" + name); }
+    std::string images(const std::string& name = "") const
+    {
+        return platform::joinPath(platform::joinPath(dir.path(), "images"), name);
+    }
 
     test::TempDir dir;
     Names loaded; // path "=" bytes, as the loader saw them
@@ -193,7 +197,7 @@ TEST_F(CatalogueProcedures, OpenChooseLiveryChooseProduct)
     panel->chooseLivery(1);
     EXPECT_EQ(panel->liveries().selected, 1);
     EXPECT_EQ(panel->selectedArchiveUrl(), url("/zip/a2.zip"));
-    EXPECT_EQ(loaded.back(), dir / "thumbnail.jpg=fallback");
+    EXPECT_EQ(loaded.back(), platform::joinPath(dir.path(), "thumbnail.jpg=fallback"));
     EXPECT_TRUE(takeRequests().empty());
 
     panel->chooseProduct(1);
@@ -270,7 +274,13 @@ TEST_F(CatalogueProcedures, HostilePictureNamesAreRefusedBeforeAnythingIsWritten
     for (const std::string& thumbnail : hostile)
         list += "Bad&&" + url("/zip/bad.zip") + ";;" + thumbnail + "!!\r\n";
     serve("/hangarix/a.txt", list + "Good&&" + url("/zip/good.zip") + ";;!!\r\n");
-    const auto before = test::runProcess("ls -aR " + test::shellQuote(dir.path())).out;
+    const auto tree = [&] {
+        std::string names;
+        for (const auto& e : std::filesystem::recursive_directory_iterator(dir.path()))
+            names += e.path().string() + "\n";
+        return names;
+    };
+    const std::string before = tree();
 
     EXPECT_THROW(panel->open(), UnsafeNameError); // the panel does not open
     EXPECT_EQ(panel->liveries().items, (Names{"Bad"}));
@@ -280,7 +290,7 @@ TEST_F(CatalogueProcedures, HostilePictureNamesAreRefusedBeforeAnythingIsWritten
         EXPECT_EQ(panel->selectedArchiveUrl(), "");
     }
     EXPECT_EQ(takeRequests(), (Names{"/hangarix/prod.txt", "/hangarix/a.txt"}));
-    EXPECT_EQ(test::runProcess("ls -aR " + test::shellQuote(dir.path())).out, before);
+    EXPECT_EQ(tree(), before);
     EXPECT_FALSE(test::exists(dir / "../evil.jpg"));
 }
 

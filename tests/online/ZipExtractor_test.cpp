@@ -11,7 +11,9 @@
 #include <functional>
 #include <tuple>
 
+#ifndef _WIN32
 #include <sys/resource.h>
+#endif
 
 namespace hx {
 namespace {
@@ -261,7 +263,10 @@ TEST(ZipExtractor, NeverWritesThroughALinkFoundInTheBaseFolder)
     TempDir dir;
     writeFile(dir / "outside/victim.txt", "precious");
     fs::create_directories(dir / "out");
-    fs::create_symlink(dir / "outside/victim.txt", dir / "out/a.txt");
+    std::error_code noLinks;
+    fs::create_symlink(dir / "outside/victim.txt", dir / "out/a.txt", noLinks);
+    if (noLinks)
+        GTEST_SKIP() << "symbolic links cannot be made here: " << noLinks.message();
     fs::create_directory_symlink(dir / "outside", dir / "out/sub");
     ZipMaker().file("a.txt", "overwritten").save(dir / "one.zip");
     ZipMaker().file("sub/victim.txt", "overwritten").save(dir / "two.zip");
@@ -449,16 +454,25 @@ TEST(ZipExtractor, DeepNamesAreRefusedInLittleMemory)
     for (int i = 0; i < 3; ++i)
         maker.file(deep + "f" + std::to_string(i), "x");
     const std::string bytes = maker.bytes();
+#ifdef _WIN32
+    expectRefused(bytes, "has too long a path"); // the memory it takes is measured on POSIX
+#else
     rusage before{};
     getrusage(RUSAGE_SELF, &before);
     expectRefused(bytes, "has too long a path");
     rusage after{};
     getrusage(RUSAGE_SELF, &after);
     EXPECT_LT(after.ru_maxrss - before.ru_maxrss, 64 * 1024) << "kilobytes";
+#endif
 
-    // Deep but within the limits: unpacked.
+    // Deep but within the limits (Windows allows 259 characters for a whole path): unpacked.
+#ifdef _WIN32
+    constexpr std::size_t kDeep = 150;
+#else
+    constexpr std::size_t kDeep = 1500;
+#endif
     std::string ok;
-    while (ok.size() < 1500)
+    while (ok.size() < kDeep)
         ok += "d/";
     TempDir dir;
     ZipMaker().file(ok + "a.bmp", "a").file(ok + "b.bmp", "b").save(dir / "a.zip");
@@ -491,6 +505,9 @@ TEST(ZipExtractor, UnsupportedMethodsAreNamed)
 // that, and says in words what failed and where.
 TEST(ZipExtractor, FailedWritesLeaveNoPartialTree)
 {
+#ifdef _WIN32
+    HX_SKIP_ON_WINDOWS("no per-process file size limit to make a write fail part way");
+#else
     const std::string big = test::textureLikeData(400000, 9);
     const std::string archive = ZipMaker()
                                     .file("Pkg/installerinfo.txt", "info")
@@ -532,6 +549,7 @@ TEST(ZipExtractor, FailedWritesLeaveNoPartialTree)
             EXPECT_EQ(readFile(dir / "out/kept.txt"), "new") << "replaced whole or not at all";
         }
     }
+#endif
 }
 
 } // namespace

@@ -6,13 +6,16 @@
 
 #include <csignal>
 #include <filesystem>
-#include <sys/resource.h>
 #include <sys/stat.h>
+#ifndef _WIN32
 #include <unistd.h>
+#endif
 
 namespace fs = std::filesystem;
 using namespace hx::platform;
+#ifndef _WIN32
 using hx::test::FileSizeLimit;
+#endif
 using hx::test::readFile;
 using hx::test::TempDir;
 using hx::test::writeFile;
@@ -36,6 +39,14 @@ template <typename Keep> std::vector<std::string> osOrder(const std::string& fol
         if (keep(name))
             out.push_back(name);
     }
+    return out;
+}
+
+std::string joined(std::initializer_list<const char*> parts)
+{
+    std::string out;
+    for (const char* p : parts)
+        out += p == std::string("/") ? std::string(1, kSeparator) : std::string(p);
     return out;
 }
 
@@ -86,11 +97,13 @@ TEST(ListFolder, KeepsOsOrderIncludesHiddenAndTellsFolders)
         writeFile(dir / f, "x");
     for (const char* d : {"KZQ_A320", "KZQ_A320.bak", ".git"})
         fs::create_directory(dir / d);
-    fs::create_directory_symlink(dir / "KZQ_A320", dir / "KZQ_link");
+    // Links to folders need a privilege on Windows; there the listing is checked without one.
+    std::error_code noLinks;
+    fs::create_directory_symlink(dir / "KZQ_A320", dir / "KZQ_link", noLinks);
 
     const auto all = listFolder(dir.path(), "*");
     EXPECT_EQ(names(all), osOrder(dir.path(), [](const std::string&) { return true; }));
-    EXPECT_EQ(all.size(), 10u);
+    EXPECT_EQ(all.size(), noLinks ? 9u : 10u);
     for (const auto& e : all) {
         const bool folder = e.name == "KZQ_A320" || e.name == "KZQ_A320.bak" || e.name == ".git" ||
                             e.name == "KZQ_link";
@@ -139,6 +152,7 @@ TEST(ResolvePath, FindsEntriesIgnoringCaseAndKeepsTheRest)
 
 TEST(ResolvePath, PrefersTheExactNameOverOtherCases)
 {
+    HX_SKIP_ON_WINDOWS("a file system that ignores case cannot hold a.txt and A.TXT side by side");
     TempDir dir;
     writeFile(dir / "a.txt", "lower");
     writeFile(dir / "A.TXT", "upper");
@@ -167,7 +181,7 @@ TEST(CopyFile, CopiesContentModeAndTimeButNeverOverwrites)
     for (std::size_t i = 0; i < big.size(); ++i)
         big[i] = static_cast<char>((i * 7919) >> 3);
     writeFile(dir / "Source.BMP", big);
-    ASSERT_EQ(chmod((dir / "Source.BMP").c_str(), 0640), 0);
+    ASSERT_EQ(chmod((dir / "Source.BMP").c_str(), hx::test::modeAsKept(0640)), 0);
     const auto mtime = fs::last_write_time(dir / "Source.BMP") - std::chrono::hours(30);
     fs::last_write_time(dir / "Source.BMP", mtime);
 
@@ -175,7 +189,7 @@ TEST(CopyFile, CopiesContentModeAndTimeButNeverOverwrites)
     EXPECT_EQ(readFile(dir / "copy.bmp"), big);
     struct stat st {};
     ASSERT_EQ(stat((dir / "copy.bmp").c_str(), &st), 0);
-    EXPECT_EQ(st.st_mode & 07777, 0640u);
+    EXPECT_EQ(st.st_mode & 07777, hx::test::modeAsKept(0640));
     EXPECT_EQ(fs::last_write_time(dir / "copy.bmp"), mtime);
 
     // An existing target, in this case or another, stays as it is.
@@ -183,7 +197,7 @@ TEST(CopyFile, CopiesContentModeAndTimeButNeverOverwrites)
     EXPECT_FALSE(copyFileNoOverwrite(dir / "Source.BMP", dir / "old.bmp"));
     EXPECT_FALSE(copyFileNoOverwrite(dir / "Source.BMP", dir / "OLD.BMP"));
     EXPECT_EQ(readFile(dir / "old.bmp"), "old");
-    EXPECT_FALSE(hx::test::exists(dir / "OLD.BMP"));
+    EXPECT_FALSE(hx::test::hasEntrySpelt(dir.path(), "OLD.BMP"));
 
     // An empty file copies as an empty file.
     writeFile(dir / "empty", "");
@@ -204,6 +218,9 @@ TEST(CopyFile, RefusesFoldersAndMissingSourcesWithoutLeavingATarget)
 
 TEST(CopyFile, AFailedWriteLeavesNoPartialTarget)
 {
+#ifdef _WIN32
+    HX_SKIP_ON_WINDOWS("no per-process file size limit to make a write fail part way");
+#else
     TempDir dir;
     writeFile(dir / "source", std::string(256 * 1024, 'x'));
     {
@@ -214,6 +231,7 @@ TEST(CopyFile, AFailedWriteLeavesNoPartialTarget)
     // With room again, the same copy works: nothing of the failed one is in the way.
     EXPECT_TRUE(copyFileNoOverwrite(dir / "source", dir / "target"));
     EXPECT_EQ(fileSize(dir / "target"), 256u * 1024u);
+#endif
 }
 
 TEST(Folders, CreateOneLevelDeleteFilesRemoveEmptyFolders)
@@ -222,7 +240,7 @@ TEST(Folders, CreateOneLevelDeleteFilesRemoveEmptyFolders)
     EXPECT_TRUE(createFolder(dir / "Texture.Blue"));
     EXPECT_FALSE(createFolder(dir / "Texture.Blue"));
     EXPECT_FALSE(createFolder(dir / "TEXTURE.BLUE")); // exists in another case
-    EXPECT_FALSE(hx::test::exists(dir / "TEXTURE.BLUE"));
+    EXPECT_FALSE(hx::test::hasEntrySpelt(dir.path(), "TEXTURE.BLUE"));
     EXPECT_FALSE(createFolder(dir / "a/b")); // one level only
     EXPECT_FALSE(hx::test::exists(dir / "a"));
 
@@ -246,15 +264,15 @@ TEST(Folders, ClearAttributesMakesEntriesWritableByTheOwner)
     EXPECT_TRUE(clearAttributes(dir / "RO.BMP"));
     struct stat st {};
     ASSERT_EQ(stat((dir / "ro.bmp").c_str(), &st), 0);
-    EXPECT_EQ(st.st_mode & 07777, 0644u);
+    EXPECT_EQ(st.st_mode & 07777, hx::test::modeAsKept(0644));
     EXPECT_FALSE(clearAttributes(dir / "missing"));
 }
 
 TEST(Paths, JoinAsTheyStandAndCurrentFolderHasNoTrailingSeparator)
 {
-    EXPECT_EQ(joinPath("root", "Aircraft"), "root/Aircraft");
-    EXPECT_EQ(joinPath("root/", "Aircraft"), "root//Aircraft");
-    EXPECT_EQ(joinPath("", "x"), "/x");
+    EXPECT_EQ(joinPath("root", "Aircraft"), joined({"root", "/", "Aircraft"}));
+    EXPECT_EQ(joinPath("root/", "Aircraft"), joined({"root/", "/", "Aircraft"}));
+    EXPECT_EQ(joinPath("", "x"), joined({"/", "x"}));
 
     TempDir dir;
     const auto before = fs::current_path();
@@ -262,5 +280,5 @@ TEST(Paths, JoinAsTheyStandAndCurrentFolderHasNoTrailingSeparator)
     const std::string here = currentFolder();
     fs::current_path(before);
     EXPECT_EQ(fs::canonical(here), fs::canonical(dir.path()));
-    EXPECT_NE(here.back(), '/');
+    EXPECT_NE(here.back(), kSeparator);
 }

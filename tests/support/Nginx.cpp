@@ -1,5 +1,38 @@
 #include "support/Nginx.h"
 
+#ifdef _WIN32
+
+#include <stdexcept>
+
+namespace hx::test {
+
+// nginx is a POSIX server here; the Windows build runs its tests as skipped.
+bool Nginx::available()
+{
+    return false;
+}
+
+Nginx::Nginx(const std::string&)
+{
+    throw std::runtime_error("nginx is not available on Windows");
+}
+
+Nginx::~Nginx() = default;
+
+std::string Nginx::url(const std::string& path) const
+{
+    return "http://127.0.0.1:" + std::to_string(port_) + path;
+}
+
+std::string Nginx::accessLog() const
+{
+    return {};
+}
+
+} // namespace hx::test
+
+#else
+
 #include <arpa/inet.h>
 #include <cerrno>
 #include <chrono>
@@ -176,3 +209,5 @@ std::string Nginx::accessLog() const
 }
 
 } // namespace hx::test
+
+#endif

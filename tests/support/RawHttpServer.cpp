@@ -1,10 +1,15 @@
 #include "support/RawHttpServer.h"
 
+#ifdef _WIN32
+#include <winsock2.h>
+#include <ws2tcpip.h>
+#else
 #include <arpa/inet.h>
 #include <netinet/in.h>
 #include <poll.h>
 #include <sys/socket.h>
 #include <unistd.h>
+#endif
 
 #include <cctype>
 #include <sstream>
@@ -13,6 +18,43 @@
 namespace hx::test {
 
 namespace {
+
+// The few socket calls that differ between Winsock and POSIX.
+#ifdef _WIN32
+using Socket = SOCKET;
+constexpr int kNoSignal = 0;
+constexpr int kShutWrite = SD_SEND;
+int closeSocket(int s)
+{
+    return ::closesocket(static_cast<Socket>(s));
+}
+int pollOne(int s, int timeoutMs)
+{
+    WSAPOLLFD p{static_cast<Socket>(s), POLLIN, 0};
+    return ::WSAPoll(&p, 1, timeoutMs);
+}
+void startSockets()
+{
+    WSADATA data;
+    ::WSAStartup(MAKEWORD(2, 2), &data);
+}
+#else
+using Socket = int;
+constexpr int kNoSignal = MSG_NOSIGNAL;
+constexpr int kShutWrite = SHUT_WR;
+int closeSocket(int s)
+{
+    return ::close(s);
+}
+int pollOne(int s, int timeoutMs)
+{
+    pollfd p{s, POLLIN, 0};
+    return ::poll(&p, 1, timeoutMs);
+}
+void startSockets()
+{
+}
+#endif
 
 RawHttpServer::Request parseRequest(const std::string& text)
 {
@@ -43,14 +85,16 @@ RawHttpServer::Request parseRequest(const std::string& text)
 
 RawHttpServer::RawHttpServer(Script script) : script_(std::move(script))
 {
-    listener_ = ::socket(AF_INET, SOCK_STREAM, 0);
+    startSockets();
+    const Socket listener = ::socket(AF_INET, SOCK_STREAM, 0);
+    listener_ = listener == static_cast<Socket>(-1) ? -1 : static_cast<int>(listener);
     sockaddr_in address{};
     address.sin_family = AF_INET;
     address.sin_addr.s_addr = htonl(INADDR_LOOPBACK);
     socklen_t length = sizeof address;
-    if (listener_ < 0 || ::bind(listener_, reinterpret_cast<sockaddr*>(&address), length) != 0 ||
-        ::listen(listener_, 16) != 0 ||
-        ::getsockname(listener_, reinterpret_cast<sockaddr*>(&address), &length) != 0)
+    if (listener_ < 0 || ::bind(listener, reinterpret_cast<sockaddr*>(&address), length) != 0 ||
+        ::listen(listener, 16) != 0 ||
+        ::getsockname(listener, reinterpret_cast<sockaddr*>(&address), &length) != 0)
         throw std::runtime_error("cannot listen on a loopback port");
     port_ = ntohs(address.sin_port);
     thread_ = std::thread([this] { serve(); });
@@ -60,7 +104,7 @@ RawHttpServer::~RawHttpServer()
 {
     stop_ = true;
     thread_.join();
-    ::close(listener_);
+    closeSocket(listener_);
 }
 
 std::string RawHttpServer::url(const std::string& path) const
@@ -86,13 +130,12 @@ int RawHttpServer::count(const std::string& method) const
 void RawHttpServer::serve()
 {
     while (!stop_) {
-        pollfd p{listener_, POLLIN, 0};
-        if (::poll(&p, 1, 20) <= 0)
+        if (pollOne(listener_, 20) <= 0)
             continue;
-        const int connection = ::accept(listener_, nullptr, nullptr);
-        if (connection >= 0) {
-            answer(connection);
-            ::close(connection);
+        const Socket connection = ::accept(static_cast<Socket>(listener_), nullptr, nullptr);
+        if (connection != static_cast<Socket>(-1)) {
+            answer(static_cast<int>(connection));
+            closeSocket(static_cast<int>(connection));
         }
     }
 }
@@ -102,10 +145,9 @@ void RawHttpServer::answer(int connection)
     std::string text;
     char buffer[4096];
     while (text.find("\r\n\r\n") == std::string::npos) {
-        pollfd p{connection, POLLIN, 0};
-        if (::poll(&p, 1, 2000) <= 0)
+        if (pollOne(connection, 2000) <= 0)
             return;
-        const ssize_t n = ::recv(connection, buffer, sizeof buffer, 0);
+        const auto n = ::recv(static_cast<Socket>(connection), buffer, sizeof buffer, 0);
         if (n <= 0)
             return;
         text.append(buffer, static_cast<std::size_t>(n));
@@ -117,13 +159,13 @@ void RawHttpServer::answer(int connection)
     }
     const std::string reply = script_(request);
     for (std::size_t sent = 0; sent < reply.size();) {
-        const ssize_t n =
-            ::send(connection, reply.data() + sent, reply.size() - sent, MSG_NOSIGNAL);
+        const auto n = ::send(static_cast<Socket>(connection), reply.data() + sent,
+                              static_cast<int>(reply.size() - sent), kNoSignal);
         if (n <= 0)
             return;
         sent += static_cast<std::size_t>(n);
     }
-    ::shutdown(connection, SHUT_WR);
+    ::shutdown(static_cast<Socket>(connection), kShutWrite);
 }
 
 std::string rawHead(int status, const std::vector<std::string>& headers)

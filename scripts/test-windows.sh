@@ -1,0 +1,227 @@
+#!/usr/bin/env bash
+# Cross-builds the Qt-free layers, hangarix-cli and their tests for 64-bit Windows with
+# MinGW-w64 and runs every test under Wine, ending with ctest's summary.
+#
+# Installs what is missing (as root, on Debian 12). libzip is not packaged for MinGW: it is
+# built once from Debian's own source package against the MinGW zlib, and GoogleTest from
+# Debian's googletest sources, both cached in build-mingw/deps. The Wine prefix lives in
+# build-mingw/wine, so the user's own prefix is never touched.
+set -euo pipefail
+cd "$(dirname "$0")/.."
+source_dir=$PWD
+build=$source_dir/build-mingw
+deps=$build/deps
+jobs=${JOBS:-2}
+triplet=x86_64-w64-mingw32
+started=$SECONDS
+
+log() { printf '== %s\n' "$*"; }
+
+install_packages() {
+    local wanted=(g++-mingw-w64-x86-64-posix libz-mingw-w64-dev wine wine64 dpkg-dev cmake
+        ninja-build pkgconf googletest python3)
+    local missing=()
+    for pkg in "${wanted[@]}"; do
+        dpkg-query -W -f='${Status}' "$pkg" 2>/dev/null | grep -q 'ok installed' ||
+            missing+=("$pkg")
+    done
+    if ((${#missing[@]})); then
+        log "installing ${missing[*]}"
+        apt-get update -q
+        DEBIAN_FRONTEND=noninteractive apt-get install -y -q --no-install-recommends "${missing[@]}"
+    fi
+}
+
+# A deb-src entry for the archive the machine already uses, so that `apt-get source` works.
+enable_debian_sources() {
+    if apt-get source --print-uris libzip >/dev/null 2>&1; then
+        return
+    fi
+    local uri="http://deb.debian.org/debian"
+    local listed
+    listed=$(grep -h -m1 -E '^URIs:.*debian/?$' /etc/apt/sources.list.d/*.sources 2>/dev/null |
+        awk '{print $2}' || true)
+    [[ -n $listed ]] && uri=$listed
+    local codename
+    codename=$(. /etc/os-release && echo "${VERSION_CODENAME:-bookworm}")
+    log "adding a deb-src entry for $uri $codename"
+    cat >/etc/apt/sources.list.d/hangarix-deb-src.sources <<EOF
+Types: deb-src
+URIs: $uri
+Suites: $codename
+Components: main
+Signed-By: /usr/share/keyrings/debian-archive-keyring.gpg
+EOF
+    apt-get update -q
+}
+
+build_libzip() {
+    [[ -f $deps/lib/libzip.a ]] && return
+    enable_debian_sources
+    log "building libzip for $triplet from Debian's source package"
+    rm -rf "$build/libzip-src" && mkdir -p "$build/libzip-src"
+    (cd "$build/libzip-src" && apt-get source -q libzip)
+    local src
+    src=$(find "$build/libzip-src" -mindepth 1 -maxdepth 1 -type d -name 'libzip-*' | head -1)
+    cmake -S "$src" -B "$build/libzip-build" -G Ninja \
+        -DCMAKE_TOOLCHAIN_FILE="$source_dir/cmake/mingw-w64-x86_64.cmake" \
+        -DHX_WINDOWS_DEPS="$deps" -DCMAKE_BUILD_TYPE=Release -DCMAKE_INSTALL_PREFIX="$deps" \
+        -DBUILD_SHARED_LIBS=OFF -DBUILD_TOOLS=OFF -DBUILD_REGRESS=OFF -DBUILD_EXAMPLES=OFF \
+        -DBUILD_DOC=OFF -DENABLE_BZIP2=OFF -DENABLE_LZMA=OFF -DENABLE_ZSTD=OFF \
+        -DENABLE_COMMONCRYPTO=OFF -DENABLE_GNUTLS=OFF -DENABLE_MBEDTLS=OFF -DENABLE_OPENSSL=OFF \
+        -DENABLE_WINDOWS_CRYPTO=OFF >"$build/libzip-configure.log"
+    cmake --build "$build/libzip-build" -j "$jobs" >"$build/libzip-build.log"
+    cmake --install "$build/libzip-build" >/dev/null
+}
+
+build_googletest() {
+    [[ -f $deps/lib/libgtest.a ]] && return
+    log "building GoogleTest for $triplet from /usr/src/googletest"
+    cmake -S /usr/src/googletest -B "$build/googletest-build" -G Ninja \
+        -DCMAKE_TOOLCHAIN_FILE="$source_dir/cmake/mingw-w64-x86_64.cmake" \
+        -DHX_WINDOWS_DEPS="$deps" -DCMAKE_BUILD_TYPE=Release -DCMAKE_INSTALL_PREFIX="$deps" \
+        -DBUILD_SHARED_LIBS=OFF -Dgtest_disable_pthreads=OFF >"$build/googletest-configure.log"
+    cmake --build "$build/googletest-build" -j "$jobs" >"$build/googletest-build.log"
+    cmake --install "$build/googletest-build" >/dev/null
+}
+
+# cpp-httplib: Debian's package is split into a header and a Linux library, but its source
+# package holds the original header-only httplib.h, which the MinGW build uses as it is.
+provide_httplib() {
+    [[ -f $deps/include/httplib.h ]] && return
+    enable_debian_sources
+    log "taking the header-only httplib.h from Debian's source package"
+    rm -rf "$build/httplib-src" && mkdir -p "$build/httplib-src" "$deps/include" "$deps/lib/pkgconfig"
+    (cd "$build/httplib-src" && apt-get source -q --download-only cpp-httplib >/dev/null 2>&1 &&
+        dpkg-source -x ./*.dsc src >/dev/null 2>&1)
+    cp "$build/httplib-src/src/httplib.h" "$deps/include/"
+    cat >"$deps/lib/pkgconfig/cpp-httplib.pc" <<EOF
+prefix=$deps
+includedir=\${prefix}/include
+Name: cpp-httplib
+Description: header-only HTTP server and client
+Version: $(sed -n 's/^#define CPPHTTPLIB_VERSION "\(.*\)"/\1/p' "$deps/include/httplib.h")
+Cflags: -I\${includedir}
+Libs: -lws2_32
+EOF
+}
+
+# A Wine prefix of our own, made without any window (no display is needed).
+prepare_wine() {
+    export WINEPREFIX=$build/wine WINEDEBUG=-all WINEDLLOVERRIDES="mscoree,mshtml="
+    export DISPLAY=
+    mkdir -p "$WINEPREFIX"
+    # One server for the whole run, so each test does not pay for starting it.
+    wineserver -p
+    wine_server_started=1
+    if [[ ! -f $WINEPREFIX/system.reg ]]; then
+        log "creating the Wine prefix"
+        wineboot --init >/dev/null 2>&1
+    fi
+}
+
+stop_wine() {
+    [[ -n ${wine_server_started:-} ]] && WINEPREFIX=$build/wine wineserver -k 2>/dev/null || true
+}
+
+# End to end under Wine: hangarix-cli.exe finds FS9 and FSX from keys in the registry's 32-bit
+# view, installs a package into a sandbox and removes it, and downloads and unpacks a livery
+# from a catalogue it serves itself on 127.0.0.1.
+e2e_failures=0
+check() {
+    local what=$1
+    shift
+    if "$@"; then
+        log "end to end: $what"
+    else
+        log "end to end FAILED: $what"
+        e2e_failures=$((e2e_failures + 1))
+    fi
+}
+
+cli() { wine "$build/src/hangarix-cli.exe" "$@" 2>&1 | tr -d '\r'; }
+
+winpath() { printf 'Z:%s' "${1//\//\\}"; }
+
+registry_keys() {
+    local key='HKLM\Software\Microsoft\Microsoft Games\Flight Simulator'
+    wine reg add "$key\\10.0" /v SetupPath /t REG_SZ /d "$(winpath "$box/FSX")\\" /f /reg:32 >/dev/null
+    check "FSX found from its key" [ "$(cli -C "$(winpath "$box/start")" sim)" = "FSX	$(winpath "$box/FSX")\\" ]
+    wine reg add "$key\\9.0" /v "EXE Path" /t REG_SZ /d "$(winpath "$box/FS9")" /f /reg:32 >/dev/null
+    check "FS9 found first when both are there" [ "$(cli -C "$(winpath "$box/start")" sim)" = "FS9	$(winpath "$box/FS9")" ]
+}
+
+install_and_remove() {
+    local product=$box/FSX/SimObjects/Airplanes/KZQ_A320 config
+    config=$'[fltsim.0]\r\ntitle=Base\r\ntexture=Base\r\nui_variation=Base\r\n\r\n[General]\r\n'
+    mkdir -p "$product/texbase" "$box/start/downloads/Blue/texture.Blue"
+    printf '%s' "$config" >"$product/aircraft.cfg"
+    printf 'BM' >"$product/texbase/a.bmp"
+    printf 'not a bitmap' >"$product/texbase/a.bmpx"
+    printf '[fltsim.XX]\r\ntitle=KZQ A320 Blue\r\ntexture=Blue\r\nui_variation=Blue\r\nproductfolder=A320\r\n' \
+        >"$box/start/downloads/Blue/installerinfo.txt"
+    printf 'BM' >"$box/start/downloads/Blue/texture.Blue/Жук.bmp"
+    check "package installed" [ "$(cli -C "$(winpath "$box/start")" --sim fsx install Blue)" = "Installation completed" ]
+    check "Жук.bmp copied" [ -f "$product/texture.Blue/Жук.bmp" ]
+    check "a.bmp of texbase copied" [ -f "$product/texture.Blue/a.bmp" ]
+    check "a.bmpx not taken by *.bmp" [ ! -e "$product/texture.Blue/a.bmpx" ]
+    check "livery removed" [ "$(cli -C "$(winpath "$box/start")" --sim fsx remove KZQ_A320 1)" = "Removed succesfully" ]
+    check "its texture folder deleted" [ ! -e "$product/texture.Blue" ]
+    check "its entry cut from aircraft.cfg" [ "$(grep -c 'fltsim\.' "$product/aircraft.cfg")" = 1 ]
+}
+
+download() {
+    local served=$box/served product=$box/FS9/Aircraft/KZQ_B738 url
+    mkdir -p "$served/hangarix" "$product"
+    printf '[fltsim.0]\r\ntitle=Base\r\n\r\n[General]\r\n' >"$product/aircraft.cfg"
+    python3 - "$served/b738.zip" <<'EOF'
+import sys, zipfile
+with zipfile.ZipFile(sys.argv[1], "w", zipfile.ZIP_DEFLATED) as z:
+    z.writestr("Red/installerinfo.txt",
+               "[fltsim.XX]\r\ntitle=KZQ B738 Red\r\ntexture=Red\r\nproductfolder=B738\r\n")
+    z.writestr("Red/texture.Red/Жук.bmp", "BM" * 5000)
+EOF
+    wine "$build/src/hangarix-cli.exe" serve "$(winpath "$served")" >"$box/serve.out" 2>/dev/null &
+    local server=$!
+    for _ in $(seq 100); do
+        url=$(tr -d '\r' <"$box/serve.out" | head -1)
+        [[ -n $url ]] && break
+        sleep 0.1
+    done
+    printf 'B738&&b738.txt;;\r\n' >"$served/hangarix/prod.txt"
+    printf 'Red&&%sb738.zip;;!!\r\n' "$url" >"$served/hangarix/b738.txt"
+    check "downloaded and installed" [ "$(cli -C "$(winpath "$box/start")" --sim fs9 --catalogue-url "$url" download 0 0)" = "Downloading and Installing completed" ]
+    check "the archive's texture unpacked and copied" [ -f "$product/texture.Red/Жук.bmp" ]
+    kill "$server" 2>/dev/null || true
+    wait "$server" 2>/dev/null || true
+}
+
+end_to_end() {
+    box=$build/e2e
+    rm -rf "$box" && mkdir -p "$box/start"
+    registry_keys
+    install_and_remove
+    download
+    wine reg delete 'HKLM\Software\Microsoft\Microsoft Games' /f /reg:32 >/dev/null 2>&1 || true
+    return $((e2e_failures > 0))
+}
+
+install_packages
+mkdir -p "$deps"
+build_libzip
+build_googletest
+provide_httplib
+log "dependencies ready after $((SECONDS - started)) s"
+
+cmake --preset mingw >"$build/configure.log" || { cat "$build/configure.log"; exit 1; }
+cmake --build --preset mingw
+log "built after $((SECONDS - started)) s"
+
+prepare_wine
+trap stop_wine EXIT
+status=0
+end_to_end || status=$?
+log "end to end checked after $((SECONDS - started)) s"
+ctest --preset mingw || status=$?
+log "finished after $((SECONDS - started)) s"
+exit $status
