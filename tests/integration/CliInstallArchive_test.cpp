@@ -56,10 +56,9 @@ protected:
 
     ProcessResult cli(const std::string& sim, const std::string& arguments)
     {
-        return test::runProcess("WINEPREFIX=" + shellQuote(dir / "wine") + " " +
-                                shellQuote(HX_CLI_PATH) + " -C " + shellQuote(dir / "work") +
-                                " --sim " + sim + " --root " + shellQuote(dir / "FSX") +
-                                " install-archive " + arguments);
+        return test::runCliWithoutRegistry(
+            dir / "wine", "-C " + shellQuote(dir / "work") + " --sim " + sim + " --root " +
+                              shellQuote(dir / "FSX") + " install-archive " + arguments);
     }
 };
 

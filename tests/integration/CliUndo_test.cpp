@@ -37,9 +37,9 @@ protected:
 
     ProcessResult cli(const std::string& arguments)
     {
-        return test::runProcess("WINEPREFIX=" + shellQuote(dir / "wine") + " " +
-                                shellQuote(HX_CLI_PATH) + " -C " + shellQuote(dir / "work") +
-                                " --sim fsx --root " + shellQuote(dir / "FSX") + " " + arguments);
+        return test::runCliWithoutRegistry(dir / "wine",
+                                           "-C " + shellQuote(dir / "work") + " --sim fsx --root " +
+                                               shellQuote(dir / "FSX") + " " + arguments);
     }
 };
 
