@@ -130,14 +130,7 @@ void removeTree(const std::string& folder)
 
 std::string readFileBytes(const std::string& path)
 {
-    std::ifstream in(platform::resolvePath(path), std::ios::binary);
-    if (!in)
-        throw ioErrorFromErrno(platform::pathExists(path) ? EACCES : ENOENT);
-    std::ostringstream bytes;
-    bytes << in.rdbuf();
-    if (in.bad())
-        throw ioErrorFromErrno(EIO);
-    return std::move(bytes).str();
+    return platform::readFileBytes(path);
 }
 
 const char* changeActionName(ChangeAction action)

@@ -101,4 +101,17 @@ HttpFileInfo httpProbeFileInfo(const std::string& url, const std::function<void(
     return info;
 }
 
+HttpFileInfo httpFileInfoFromHead(const HttpResponseHead& head, const std::string& url,
+                                  const std::function<void()>& pump)
+{
+    if (head.status >= 400 || head.contentLength < 0 || head.encoded)
+        return httpProbeFileInfo(url, pump);
+    HttpFileInfo info;
+    info.status = head.status;
+    info.contentLength = head.contentLength;
+    info.etag = head.etag;
+    info.lastModified = head.lastModified;
+    return info;
+}
+
 } // namespace hx::platform

@@ -100,6 +100,19 @@ struct HeadParser {
     bool chunked = false;
     bool encoded = false;
 
+    HttpResponseHead responseHead() const
+    {
+        HttpResponseHead h;
+        h.status = status;
+        h.contentRange = contentRange;
+        h.contentLength = contentLength;
+        h.chunked = chunked;
+        h.encoded = encoded;
+        h.etag = etag;
+        h.lastModified = lastModified;
+        return h;
+    }
+
     void line(std::string_view l)
     {
         if (startsWithNoCase(l, "HTTP/")) {
@@ -379,15 +392,7 @@ HttpFileInfo httpQueryFileInfo(const std::string& url, const std::function<void(
         stopped, never);
     if (code != CURLE_OK)
         throw transportError(code, errorBuffer, url);
-    // HEAD refused, or answered without a length (or with the length of an encoded body).
-    if (head.status >= 400 || head.contentLength < 0 || head.encoded)
-        return httpProbeFileInfo(url, pump);
-    HttpFileInfo info;
-    info.status = head.status;
-    info.contentLength = head.contentLength;
-    info.etag = head.etag;
-    info.lastModified = head.lastModified;
-    return info;
+    return httpFileInfoFromHead(head.responseHead(), url, pump);
 }
 
 namespace {
@@ -419,15 +424,7 @@ struct RangeState {
     bool deliverHead()
     {
         headDelivered = true;
-        HttpResponseHead h;
-        h.status = head->status;
-        h.contentRange = head->contentRange;
-        h.contentLength = head->contentLength;
-        h.chunked = head->chunked;
-        h.encoded = head->encoded;
-        h.etag = head->etag;
-        h.lastModified = head->lastModified;
-        return !callbacks->onHead || callbacks->onHead(h);
+        return !callbacks->onHead || callbacks->onHead(head->responseHead());
     }
 
     static size_t write(char* data, size_t size, size_t count, void* user)

@@ -15,4 +15,9 @@ std::string httpStatusText(int status, const std::string& reason);
 // bytes=0-0"), read from its Content-Range or, for a whole answer, its Content-Length.
 HttpFileInfo httpProbeFileInfo(const std::string& url, const std::function<void()>& pump);
 
+// The size query's result from the answer to HEAD; a HEAD refused, answered without a length or
+// with the length of an encoded body is asked again through httpProbeFileInfo.
+HttpFileInfo httpFileInfoFromHead(const HttpResponseHead& head, const std::string& url,
+                                  const std::function<void()>& pump);
+
 } // namespace hx::platform

@@ -227,6 +227,19 @@ bool sendRequest(const Request& r)
     return ::HttpSendRequestW(r.request.h, nullptr, 0, nullptr, 0) != 0;
 }
 
+HttpResponseHead headOf(const Answer& a)
+{
+    HttpResponseHead h;
+    h.status = a.status;
+    h.contentRange = a.contentRange;
+    h.contentLength = a.contentLength;
+    h.chunked = a.chunked;
+    h.encoded = a.encoded;
+    h.etag = a.etag;
+    h.lastModified = a.lastModified;
+    return h;
+}
+
 } // namespace
 
 int httpUrlErrorCode(const std::string& url)
@@ -311,16 +324,7 @@ HttpFileInfo httpQueryFileInfo(const std::string& url, const std::function<void(
     }
     if (!sent)
         throw transportError(error, url);
-    const Answer answer = readAnswer(r.request.h);
-    // HEAD refused, or answered without a length (or with the length of an encoded body).
-    if (answer.status >= 400 || answer.contentLength < 0 || answer.encoded)
-        return httpProbeFileInfo(url, pump);
-    HttpFileInfo info;
-    info.status = answer.status;
-    info.contentLength = answer.contentLength;
-    info.etag = answer.etag;
-    info.lastModified = answer.lastModified;
-    return info;
+    return httpFileInfoFromHead(headOf(readAnswer(r.request.h)), url, pump);
 }
 
 namespace {
@@ -391,19 +395,6 @@ void receive(const std::shared_ptr<RangeTransfer>& t, std::size_t bufferSize)
         if (t->cancel)
             return;
     }
-}
-
-HttpResponseHead headOf(const Answer& a)
-{
-    HttpResponseHead h;
-    h.status = a.status;
-    h.contentRange = a.contentRange;
-    h.contentLength = a.contentLength;
-    h.chunked = a.chunked;
-    h.encoded = a.encoded;
-    h.etag = a.etag;
-    h.lastModified = a.lastModified;
-    return h;
 }
 
 void addRangeHeaders(const Request& r, const HttpRangeRequest& request)

@@ -1,5 +1,7 @@
 #include "platform/TextFile.h"
 
+#include "platform/Errors.h"
+
 namespace hx::platform {
 
 namespace {
@@ -62,6 +64,16 @@ std::string folderNotWritable(const std::string& folder)
 {
     return "File access denied: the folder \"" + folder +
            "\" must be writable, as the file is replaced through a temporary file beside it";
+}
+
+std::string readText(const std::string& path, LoneCr loneCr)
+{
+    try {
+        return joinLines(readFileBytes(path), loneCr);
+    } catch (IoError& e) {
+        e.setPath(path);
+        throw;
+    }
 }
 
 } // namespace hx::platform

@@ -20,6 +20,8 @@ std::string joinLines(std::string_view bytes, LoneCr loneCr = LoneCr::Dropped);
 // Reads a text file by the rules above. Throws IoError, carrying `path`, when it cannot be opened
 // or read.
 std::string readText(const std::string& path, LoneCr loneCr = LoneCr::Dropped);
+// The file's bytes as they lie on disk; throws IoError (without the path) on failure.
+std::string readFileBytes(const std::string& path);
 
 // Replaces the file's content with `text` atomically: a temporary file beside it is written,
 // flushed to disk and renamed over the old one, then the folder is flushed. A failure at any

@@ -89,9 +89,7 @@ int createTemporary(const std::string& folder, const std::string& name, std::str
 
 } // namespace
 
-namespace {
-
-std::string readTextOf(const std::string& path, LoneCr loneCr)
+std::string readFileBytes(const std::string& path)
 {
     const int fd = ::open(resolvePath(path).c_str(), O_RDONLY | O_CLOEXEC);
     if (fd < 0)
@@ -109,19 +107,7 @@ std::string readTextOf(const std::string& path, LoneCr loneCr)
         throw;
     }
     ::close(fd);
-    return joinLines(bytes, loneCr);
-}
-
-} // namespace
-
-std::string readText(const std::string& path, LoneCr loneCr)
-{
-    try {
-        return readTextOf(path, loneCr);
-    } catch (IoError& e) {
-        e.setPath(path);
-        throw;
-    }
+    return bytes;
 }
 
 void writeTextAtomic(const std::string& path, std::string_view text)

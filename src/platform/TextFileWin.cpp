@@ -10,9 +10,7 @@ using win::Handle;
 using win::throwIoError;
 using win::widen;
 
-namespace {
-
-std::string readTextOf(const std::string& path, LoneCr loneCr)
+std::string readFileBytes(const std::string& path)
 {
     Handle file(::CreateFileW(widen(path).c_str(), GENERIC_READ, FILE_SHARE_READ | FILE_SHARE_WRITE,
                               nullptr, OPEN_EXISTING, FILE_ATTRIBUTE_NORMAL, nullptr));
@@ -28,19 +26,7 @@ std::string readTextOf(const std::string& path, LoneCr loneCr)
             break;
         bytes.append(buffer, read);
     }
-    return joinLines(bytes, loneCr);
-}
-
-} // namespace
-
-std::string readText(const std::string& path, LoneCr loneCr)
-{
-    try {
-        return readTextOf(path, loneCr);
-    } catch (IoError& e) {
-        e.setPath(path);
-        throw;
-    }
+    return bytes;
 }
 
 namespace {
