@@ -1,8 +1,8 @@
 // fetch URL FILE: one resumable download on its own, as the window's download button runs it.
 
 #include "cli/Cli.h"
-#include "cli/Terminal.h"
 #include "online/MHttpGetResume.h"
+#include "platform/Console.h"
 
 #include <atomic>
 #include <csignal>
@@ -115,7 +115,7 @@ int runFetch(Context&, const std::vector<std::string>& args)
 
     // The figures go to a terminal only; a script reading stderr gets the errors alone.
     std::optional<ProgressLine> progress;
-    if (stderrIsTerminal())
+    if (platform::stderrIsTerminal())
         progress.emplace(d);
 
     gRunning = &d;

@@ -2,8 +2,8 @@
 // maker can try an archive before publishing it.
 
 #include "cli/Cli.h"
-#include "cli/Terminal.h"
 #include "online/ZipExtractor.h"
+#include "platform/Console.h"
 
 #include <cstdio>
 
@@ -15,7 +15,7 @@ int runUnpack(Context&, const std::vector<std::string>& args)
     if (args.size() != 2)
         throw UsageError("unpack takes ARCHIVE and DIR");
     ZipExtractor extractor;
-    const bool terminal = stderrIsTerminal();
+    const bool terminal = platform::stderrIsTerminal();
     if (terminal)
         extractor.setMeter([](const ZipProgress& p) {
             std::fprintf(stderr, "\runzipping %3d%%", p.percent);

@@ -2,8 +2,8 @@
 // What the download-and-install flow shows, as lines: its messages on stdout, its phases and
 // percentages on stderr when that is a terminal.
 
-#include "cli/Terminal.h"
 #include "online/DownloadFlow.h"
+#include "platform/Console.h"
 
 #include <cstdio>
 #include <iostream>
@@ -13,7 +13,7 @@ namespace hx::cli {
 
 class TerminalFeedback : public DownloadFlowFeedback {
 public:
-    TerminalFeedback() : terminal_(stderrIsTerminal()) {}
+    TerminalFeedback() : terminal_(platform::stderrIsTerminal()) {}
 
     void showMessage(const std::string& text) override
     {

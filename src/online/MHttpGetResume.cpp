@@ -5,6 +5,7 @@
 #include "platform/Errors.h"
 #include "platform/FileSystem.h"
 #include "platform/Http.h"
+#include "platform/StdioFile.h"
 #include "platform/TextFile.h"
 
 #include <algorithm>
@@ -49,7 +50,7 @@ public:
     DownloadFile(const std::string& path, std::string shownPath, std::int64_t offset)
         : shownPath_(std::move(shownPath)), buffer_(kWriteBufferSize)
     {
-        file_ = std::fopen(path.c_str(), offset > 0 ? "r+b" : "wb");
+        file_ = platform::openStdioFile(path, offset > 0 ? "r+b" : "wb");
         if (!file_)
             throw writeError(errno, shownPath_);
         std::setvbuf(file_, buffer_.data(), _IOFBF, buffer_.size());
@@ -83,14 +84,7 @@ public:
     }
 
 private:
-    int seek(std::int64_t offset)
-    {
-#ifdef _WIN32
-        return _fseeki64(file_, offset, SEEK_SET);
-#else
-        return fseeko(file_, static_cast<off_t>(offset), SEEK_SET);
-#endif
-    }
+    int seek(std::int64_t offset) { return platform::seekStdioFile(file_, offset); }
 
     std::FILE* file_ = nullptr;
     std::string shownPath_;

@@ -4,6 +4,7 @@
 #include "online/ZipEntryReader.h"
 #include "online/ZipPlan.h"
 #include "packages/SafeName.h"
+#include "platform/NewFile.h"
 
 #include <zip.h>
 #include <zlib.h>
@@ -17,14 +18,6 @@
 #include <memory>
 #include <new>
 #include <vector>
-
-#include <fcntl.h>
-#include <sys/stat.h>
-#ifdef _WIN32
-#include <io.h>
-#else
-#include <unistd.h>
-#endif
 
 namespace hx {
 
@@ -47,40 +40,6 @@ std::uint32_t crc32Of(std::uint32_t crc, const char* data, std::size_t size)
     return static_cast<std::uint32_t>(
         crc32_z(crc, reinterpret_cast<const unsigned char*>(data), size));
 }
-
-#ifdef _WIN32
-constexpr int kCreateFlags = _O_WRONLY | _O_CREAT | _O_EXCL | _O_BINARY;
-int createNew(const std::string& path)
-{
-    // Names are UTF-8 here: the wide call keeps every letter (the narrow one would read them in
-    // the ANSI code page).
-    return _wopen(fsPath(path).c_str(), kCreateFlags, 0666);
-}
-long long writeSome(int fd, const char* data, std::size_t n)
-{
-    return _write(fd, data, static_cast<unsigned>(n));
-}
-int closeFile(int fd)
-{
-    return _close(fd);
-}
-#else
-// O_EXCL with O_NOFOLLOW: a link planted at the target (in a folder that was not emptied) is
-// never followed; an existing file is replaced through a new one (see FileWriter).
-constexpr int kCreateFlags = O_WRONLY | O_CREAT | O_EXCL | O_NOFOLLOW | O_CLOEXEC;
-int createNew(const std::string& path)
-{
-    return ::open(path.c_str(), kCreateFlags, 0666);
-}
-long long writeSome(int fd, const char* data, std::size_t n)
-{
-    return ::write(fd, data, n);
-}
-int closeFile(int fd)
-{
-    return ::close(fd);
-}
-#endif
 
 std::string fileNameOf(const std::string& path)
 {
@@ -238,42 +197,27 @@ class FileWriter {
 public:
     FileWriter(const std::string& path, CreatedPaths& created) : path_(path), created_(created)
     {
-        fd_ = createNew(path);
-        if (fd_ < 0 && errno == EEXIST) {
+        bool open = file_.create(path);
+        if (!open && errno == EEXIST) {
             std::error_code ec;
             if (!fs::is_regular_file(fs::symlink_status(fsPath(path), ec)))
                 throw IoError("Cannot create " + path + ": something else is in its place");
             temporary_ = path + ".unpacking";
-            fd_ = createNew(temporary_);
+            open = file_.create(temporary_);
         }
-        if (fd_ < 0)
+        if (!open)
             throw IoError("Cannot create " + target() + ": " + diskProblem(errno));
         created_.file(target());
     }
-    ~FileWriter()
-    {
-        if (fd_ >= 0)
-            closeFile(fd_);
-    }
-    FileWriter(const FileWriter&) = delete;
-    FileWriter& operator=(const FileWriter&) = delete;
 
     void write(const char* data, std::size_t size)
     {
-        for (std::size_t written = 0; written < size;) {
-            const long long n = writeSome(fd_, data + written, size - written);
-            if (n < 0 && errno == EINTR)
-                continue;
-            if (n < 0)
-                throw IoError("Cannot write " + path_ + ": " + diskProblem(errno));
-            written += static_cast<std::size_t>(n);
-        }
+        if (!file_.writeAll(data, size))
+            throw IoError("Cannot write " + path_ + ": " + diskProblem(errno));
     }
     void close()
     {
-        const int fd = fd_;
-        fd_ = -1;
-        if (closeFile(fd) != 0)
+        if (!file_.close())
             throw IoError("Cannot write " + path_ + ": " + diskProblem(errno));
         if (temporary_.empty())
             return;
@@ -289,7 +233,7 @@ private:
     const std::string& path_;
     CreatedPaths& created_;
     std::string temporary_;
-    int fd_ = -1;
+    platform::NewFile file_; // closed once, also when the extraction fails
 };
 
 // With `parallelWrites`, inflating runs on this thread while the previous piece is checked and
