@@ -1,15 +1,9 @@
 #include "online/NumberFormat.h"
 
+#include "platform/UserLocale.h"
+
 #include <cmath>
 #include <cstdio>
-#include <ctime>
-
-#ifdef _WIN32
-#include <windows.h>
-#else
-#include <langinfo.h>
-#include <locale.h>
-#endif
 
 namespace hx {
 
@@ -17,39 +11,17 @@ namespace {
 
 constexpr std::string_view kPictureChars = "0#,.";
 
-#ifndef _WIN32
-// The user's locale as the environment names it, without touching the process's global
-// locale (other code parses numbers with the C locale's point).
-locale_t userLocale()
-{
-    static const locale_t loc = [] {
-        locale_t l = newlocale(LC_ALL_MASK, "", static_cast<locale_t>(0));
-        return l ? l : newlocale(LC_ALL_MASK, "C", static_cast<locale_t>(0));
-    }();
-    return loc;
-}
-#endif
-
 } // namespace
 
 const NumberSeparators& userNumberSeparators()
 {
     static const NumberSeparators seps = [] {
         NumberSeparators s;
-#ifdef _WIN32
-        char buf[8] = {};
-        if (GetLocaleInfoA(LOCALE_USER_DEFAULT, LOCALE_STHOUSAND, buf, sizeof buf) > 1)
-            s.grouping = buf;
-        if (GetLocaleInfoA(LOCALE_USER_DEFAULT, LOCALE_SDECIMAL, buf, sizeof buf) > 1)
-            s.decimal = buf;
-#else
-        const char* group = nl_langinfo_l(THOUSEP, userLocale());
-        const char* point = nl_langinfo_l(RADIXCHAR, userLocale());
-        if (group && *group && point && *point) {
-            s.grouping = group;
-            s.decimal = point;
-        }
-#endif
+        const platform::LocaleNumberSigns signs = platform::userNumberSigns();
+        if (!signs.grouping.empty())
+            s.grouping = signs.grouping;
+        if (!signs.decimal.empty())
+            s.decimal = signs.decimal;
         if (s.grouping.empty() || s.grouping == s.decimal)
             s = NumberSeparators{};
         return s;
@@ -150,31 +122,16 @@ std::string formatTimeOfDay(double seconds)
     if (!std::isfinite(seconds) || seconds < 0)
         seconds = 0;
     const long long whole = static_cast<long long>(seconds) % 86400;
-    std::tm tm{};
-    tm.tm_hour = static_cast<int>(whole / 3600);
-    tm.tm_min = static_cast<int>(whole / 60 % 60);
-    tm.tm_sec = static_cast<int>(whole % 60);
-    tm.tm_mday = 1;
-    tm.tm_year = 100;
-    char buf[64];
-#ifdef _WIN32
-    SYSTEMTIME st{};
-    st.wYear = 2000;
-    st.wMonth = 1;
-    st.wDay = 1;
-    st.wHour = static_cast<WORD>(tm.tm_hour);
-    st.wMinute = static_cast<WORD>(tm.tm_min);
-    st.wSecond = static_cast<WORD>(tm.tm_sec);
-    if (GetTimeFormatA(LOCALE_USER_DEFAULT, 0, &st, nullptr, buf, sizeof buf) > 0)
-        return buf;
-    std::snprintf(buf, sizeof buf, "%02d:%02d:%02d", tm.tm_hour, tm.tm_min, tm.tm_sec);
-    return buf;
-#else
-    const std::size_t n = strftime_l(buf, sizeof buf, "%X", &tm, userLocale());
-    if (n == 0)
-        std::snprintf(buf, sizeof buf, "%02d:%02d:%02d", tm.tm_hour, tm.tm_min, tm.tm_sec);
-    return buf;
-#endif
+    const int hour = static_cast<int>(whole / 3600);
+    const int minute = static_cast<int>(whole / 60 % 60);
+    const int second = static_cast<int>(whole % 60);
+    std::string text = platform::userTimeOfDay(hour, minute, second);
+    if (text.empty()) {
+        char buf[16];
+        std::snprintf(buf, sizeof buf, "%02d:%02d:%02d", hour, minute, second);
+        text = buf;
+    }
+    return text;
 }
 
 } // namespace hx

@@ -124,7 +124,13 @@ ProcessResult runProcess(const std::string& commandLine)
         return out;
     };
     ProcessResult result;
-    result.exitCode = std::system(line.c_str());
+    // -1: the command interpreter itself did not start (seen under Wine on a loaded machine),
+    // which says nothing of the program under test: start it again.
+    for (int attempt = 0; attempt < 3; ++attempt) {
+        result.exitCode = std::system(line.c_str());
+        if (result.exitCode != -1)
+            break;
+    }
     result.out = exists(outPath) ? lines(readFile(outPath)) : "";
     result.err = exists(errPath) ? lines(readFile(errPath)) : "";
     return result;
