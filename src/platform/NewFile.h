@@ -23,6 +23,7 @@ public:
     [[nodiscard]] bool close();
 
 private:
+    static int closeDescriptor(int fd); // the system's close: 0 on success
     int fd_ = -1;
 };
 

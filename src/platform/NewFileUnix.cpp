@@ -1,16 +1,10 @@
 #include "platform/NewFile.h"
+#include "platform/WriteAllUnix.h"
 
-#include <cerrno>
 #include <fcntl.h>
 #include <unistd.h>
 
 namespace hx::platform {
-
-NewFile::~NewFile()
-{
-    if (fd_ >= 0)
-        (void)::close(fd_); // the caller is already reporting a failure
-}
 
 bool NewFile::create(const std::string& path)
 {
@@ -21,24 +15,12 @@ bool NewFile::create(const std::string& path)
 
 bool NewFile::writeAll(const char* data, std::size_t size)
 {
-    for (std::size_t written = 0; written < size;) {
-        const ssize_t n = ::write(fd_, data + written, size - written);
-        if (n < 0 && errno == EINTR)
-            continue;
-        if (n < 0)
-            return false;
-        written += static_cast<std::size_t>(n);
-    }
-    return true;
+    return platform::writeAll(fd_, std::string_view(data, size));
 }
 
-bool NewFile::close()
+int NewFile::closeDescriptor(int fd)
 {
-    // The descriptor is given up before the call: after a failed close its number may already
-    // belong to another file, so it is never closed a second time.
-    const int fd = fd_;
-    fd_ = -1;
-    return ::close(fd) == 0;
+    return ::close(fd);
 }
 
 } // namespace hx::platform

@@ -10,12 +10,6 @@
 
 namespace hx::platform {
 
-NewFile::~NewFile()
-{
-    if (fd_ >= 0)
-        (void)_close(fd_); // the caller is already reporting a failure
-}
-
 bool NewFile::create(const std::string& path)
 {
     fd_ = _wopen(win::widen(path).c_str(), _O_WRONLY | _O_CREAT | _O_EXCL | _O_BINARY,
@@ -35,11 +29,9 @@ bool NewFile::writeAll(const char* data, std::size_t size)
     return true;
 }
 
-bool NewFile::close()
+int NewFile::closeDescriptor(int fd)
 {
-    const int fd = fd_;
-    fd_ = -1;
-    return _close(fd) == 0;
+    return _close(fd);
 }
 
 } // namespace hx::platform
