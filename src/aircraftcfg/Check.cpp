@@ -19,59 +19,17 @@ std::string header(std::size_t number)
     return "[fltsim." + std::to_string(number) + "]";
 }
 
-std::string trimBlanks(std::string_view s)
-{
-    const std::size_t first = s.find_first_not_of(" \t");
-    if (first == std::string_view::npos)
-        return {};
-    return std::string(s.substr(first, s.find_last_not_of(" \t") - first + 1));
-}
-
-// The value of `key` in the lines of `entry`, as the simulators read it: the first line whose
-// name before "=" is `key` in any letter case, blanks around either side dropped.
-std::optional<std::string> keyValue(std::string_view entry, std::string_view key)
-{
-    std::size_t pos = 0;
-    while (pos < entry.size()) {
-        std::size_t end = entry.find("\r\n", pos);
-        if (end == std::string_view::npos)
-            end = entry.size();
-        const std::string_view line = entry.substr(pos, end - pos);
-        const std::size_t eq = line.find('=');
-        if (eq != std::string_view::npos &&
-            platform::equalsIgnoringCase(trimBlanks(line.substr(0, eq)), key))
-            return trimBlanks(line.substr(eq + 1));
-        pos = end + 2;
-    }
-    return std::nullopt;
-}
-
-// The text of each entry: from its header to the next line that opens a section.
-std::vector<std::string_view> entryTexts(std::string_view text,
-                                         const std::vector<EntryHeader>& headers)
-{
-    std::vector<std::string_view> entries;
-    for (const EntryHeader& h : headers) {
-        const std::size_t next = text.find("\n[", h.numberEnd);
-        const std::size_t end = next == std::string_view::npos ? text.size() : next + 1;
-        entries.push_back(text.substr(h.begin, end - h.begin));
-    }
-    return entries;
-}
-
 void checkKeys(std::string_view text, std::vector<std::string>& problems)
 {
-    const std::vector<EntryHeader> headers = entryHeaders(text);
-    const std::vector<std::string_view> entries = entryTexts(text, headers);
     std::map<std::string, std::vector<std::size_t>> titles;
-    for (std::size_t i = 0; i < entries.size(); ++i) {
-        const std::optional<std::string> title = keyValue(entries[i], "title");
-        if (!title)
-            problems.push_back(header(headers[i].number) + " has no title=");
+    for (const EntryHeader& h : entryHeaders(text)) {
+        const LineRange keys = entryKeyLines(text, h.begin);
+        if (const std::optional<KeyLine> title = findKey(text, keys, kEntryTitleKey))
+            titles[std::string(title->value)].push_back(h.number);
         else
-            titles[*title].push_back(headers[i].number);
-        if (!keyValue(entries[i], "ui_variation"))
-            problems.push_back(header(headers[i].number) + " has no ui_variation=");
+            problems.push_back(header(h.number) + " has no title=");
+        if (!findKey(text, keys, kUiVariationKey))
+            problems.push_back(header(h.number) + " has no ui_variation=");
     }
     for (const auto& [title, numbers] : titles) {
         if (numbers.size() < 2)

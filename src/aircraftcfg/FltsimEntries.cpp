@@ -4,6 +4,8 @@
 #include "platform/FileSystem.h"
 #include "platform/TextFile.h"
 
+#include <algorithm>
+
 namespace hx {
 
 namespace {
@@ -47,6 +49,48 @@ bool readHeader(std::string_view text, std::size_t pos, EntryHeader& header)
         return false;
     header = {pos, digits, end, number};
     return true;
+}
+
+constexpr std::string_view kBlanks = " \t";
+
+std::string_view trimBlanks(std::string_view s)
+{
+    const std::size_t first = s.find_first_not_of(kBlanks);
+    if (first == std::string_view::npos)
+        return {};
+    return s.substr(first, s.find_last_not_of(kBlanks) - first + 1);
+}
+
+// Reads the line [begin, end) (its line break included) into `line`; false when it is no key
+// line: no "=", nothing before it, or a comment.
+bool readKeyLine(std::string_view text, std::size_t begin, std::size_t end, KeyLine& line)
+{
+    std::string_view content = text.substr(begin, end - begin);
+    content = content.substr(0, content.find_first_of("\r\n"));
+    const std::size_t equals = content.find('=');
+    if (equals == std::string_view::npos)
+        return false;
+    // The name starts at the line's first non-blank, so a comment's "//" or ";" leads it.
+    const std::string_view key = trimBlanks(content.substr(0, equals));
+    if (key.empty() || key.starts_with("//") || key.starts_with(';'))
+        return false;
+    line = {begin, end, static_cast<std::size_t>(key.data() - text.data()), key,
+            trimBlanks(content.substr(equals + 1))};
+    return true;
+}
+
+// Calls `visit(line)` for every key line of `lines` until it returns true.
+template <typename Visit> void forEachKeyLine(std::string_view text, LineRange lines, Visit visit)
+{
+    const std::size_t limit = std::min(lines.end, text.size());
+    for (std::size_t pos = lines.begin; pos < limit;) {
+        const std::size_t lf = text.find('\n', pos);
+        const std::size_t end = lf == std::string_view::npos || lf >= limit ? limit : lf + 1;
+        KeyLine line;
+        if (readKeyLine(text, pos, end, line) && visit(line))
+            return;
+        pos = end;
+    }
 }
 
 } // namespace
@@ -120,18 +164,46 @@ void writeWorkingText(const std::string& path, std::string_view text)
     platform::writeTextAtomic(path, text);
 }
 
+LineRange entryKeyLines(std::string_view text, std::size_t headerBegin)
+{
+    const std::size_t headerEnd = text.find('\n', headerBegin);
+    if (headerEnd == std::string_view::npos)
+        return {text.size(), text.size()};
+    const std::size_t nextSection = text.find("\n[", headerEnd);
+    return {headerEnd + 1, nextSection == std::string_view::npos ? text.size() : nextSection + 1};
+}
+
+std::vector<KeyLine> keyLines(std::string_view text, LineRange lines)
+{
+    std::vector<KeyLine> found;
+    forEachKeyLine(text, lines, [&](const KeyLine& line) {
+        found.push_back(line);
+        return false;
+    });
+    return found;
+}
+
+std::optional<KeyLine> findKey(std::string_view text, LineRange lines, std::string_view key)
+{
+    std::optional<KeyLine> found;
+    forEachKeyLine(text, lines, [&](const KeyLine& line) {
+        if (!platform::equalsIgnoringCase(line.key, key))
+            return false;
+        found = line;
+        return true;
+    });
+    return found;
+}
+
 std::vector<LiveryName> findLiveryNames(std::string_view text)
 {
     std::vector<LiveryName> names;
-    for (std::size_t p = text.find(kUiVariationKey); p != std::string_view::npos;) {
-        const std::size_t start = p + kUiVariationKey.size();
-        // A text read from a file always ends with CR LF; a value without a CR after it runs
-        // to the end of the text.
-        std::size_t end = text.find('\r', start);
-        if (end == std::string_view::npos)
-            end = text.size();
-        names.push_back({p, std::string(text.substr(start, end - start))});
-        p = text.find(kUiVariationKey, start);
+    const std::vector<EntryHeader> headers = entryHeaders(text);
+    for (std::size_t i = 0; i < headers.size(); ++i) {
+        const std::optional<KeyLine> variation =
+            findKey(text, entryKeyLines(text, headers[i].begin), kUiVariationKey);
+        if (variation)
+            names.push_back({variation->keyPos, std::string(variation->value), i});
     }
     return names;
 }

@@ -2,10 +2,11 @@
 // The livery entries of an aircraft.cfg. The file is never parsed into sections: every rule
 // works on the whole file as one string (the working text, every line followed by CR LF).
 // Section headers ("[fltsim.N]", "[General]") are recognised at the start of a line whatever
-// their letter case, as the simulators read them; keys are exact, case-sensitive substrings.
+// their letter case, and an entry's keys are read by findKey, as the simulators read them.
 // All operations run in time linear in the text.
 
 #include <cstddef>
+#include <optional>
 #include <string>
 #include <string_view>
 #include <vector>
@@ -14,7 +15,11 @@ namespace hx {
 
 inline constexpr std::string_view kFltsimHeader = "[fltsim.";
 inline constexpr std::string_view kGeneralHeader = "[General]";
-inline constexpr std::string_view kUiVariationKey = "ui_variation=";
+// The entry keys the tool reads (matched by findKey).
+inline constexpr std::string_view kUiVariationKey = "ui_variation";
+inline constexpr std::string_view kTextureKey = "texture";
+inline constexpr std::string_view kDescriptionKey = "description";
+inline constexpr std::string_view kEntryTitleKey = "title";
 inline constexpr const char* kConfigFileName = "aircraft.cfg";
 inline constexpr const char* kCannotFindConfig =
     "Cannot find aircraft.cfg file, please recheck pathes";
@@ -60,18 +65,47 @@ std::string insertEntry(std::string_view workingText, std::string_view numberedE
 // Throws IoError.
 void writeWorkingText(const std::string& path, std::string_view text);
 
-// One "ui_variation=" of the text: where its key starts and its value.
-struct LiveryName {
-    std::size_t keyPos = 0;
-    std::string name;
+// A run of whole lines of a text: [begin, end).
+struct LineRange {
+    std::size_t begin = 0;
+    std::size_t end = 0;
 };
 
-// The "ui_variation=" occurrences in file order, duplicates kept: each value is the rest of its
-// line up to the next CR, untrimmed, possibly empty.
+// The lines that hold the keys of the entry whose header line starts at `headerBegin`: from the
+// line after the header up to the next line that opens a section ("[" first on the line), or to
+// the end of the text. Text behind the header on its own line is no key.
+LineRange entryKeyLines(std::string_view text, std::size_t headerBegin);
+
+// One "key = value" line.
+struct KeyLine {
+    std::size_t lineBegin = 0; // its first character
+    std::size_t lineEnd = 0;   // one past its LF, or the end of its range
+    std::size_t keyPos = 0;    // the key's first character
+    std::string_view key;      // as written, blanks and tabs around it dropped
+    std::string_view value;    // up to the line's CR or LF, blanks and tabs around it dropped
+};
+
+// The key lines of `lines` in order. A line is a key line when it holds "=" and a name before
+// it; a line that starts, after blanks and tabs, with "//" or ";" is a comment and never one.
+std::vector<KeyLine> keyLines(std::string_view text, LineRange lines);
+
+// The first key line of `lines` whose key is `key` in any ASCII letter case, as the simulators
+// read keys: "ui_variation=X", "UI_Variation = X" and "ui_variation\t\t= X" all give X.
+std::optional<KeyLine> findKey(std::string_view text, LineRange lines, std::string_view key);
+
+// One livery of the list: an entry that has a "ui_variation" key.
+struct LiveryName {
+    std::size_t keyPos = 0; // where its first "ui_variation" key starts
+    std::string name;       // that key's value
+    std::size_t entry = 0;  // the entry's place among the entry headers, from 0 in file order
+};
+
+// Every entry with a "ui_variation" key, in file order, duplicate names kept; an entry without
+// one is left out. Keys outside the entries (before the first, in [General]) do not count.
 std::vector<LiveryName> findLiveryNames(std::string_view text);
 
-// The values of findLiveryNames: the livery list. Item k stands for the k-th entry header of the
-// file, in file order, whatever number it carries.
+// The names of findLiveryNames: the livery list. Item k stands for the k-th entry that has a
+// "ui_variation" key, whatever number its header carries.
 std::vector<std::string> listLiveryNames(std::string_view text);
 
 } // namespace hx

@@ -35,12 +35,14 @@ void copyFiles(const std::string& fromFolder, const char* pattern, const std::st
     }
 }
 
-// The livery's name in the history: its "ui_variation=", else the package folder's name.
+// The livery's name in the history: its "ui_variation", read as the livery list will read it
+// once the entry is in aircraft.cfg, else the package folder's name.
 std::string liveryName(const PackageToInstall& package)
 {
-    const std::vector<LiveryName> names = findLiveryNames(package.informationText);
-    if (!names.empty())
-        return names.front().name;
+    const std::string_view entry = package.informationText;
+    if (const std::optional<KeyLine> name =
+            findKey(entry, entryKeyLines(entry, 0), kUiVariationKey))
+        return std::string(name->value);
     const std::size_t slash = package.packageFolder.find_last_of(platform::kSeparator);
     return slash == std::string::npos ? package.packageFolder
                                       : package.packageFolder.substr(slash + 1);

@@ -13,8 +13,6 @@ namespace hx {
 
 namespace {
 
-constexpr std::string_view kTextureKey = "texture=";
-constexpr std::string_view kDescriptionKey = "description=";
 constexpr std::string_view kCrLf = "\r\n";
 
 // One past the CR LF that ends the line holding `pos`, never beyond `limit`.
@@ -47,46 +45,44 @@ EntrySpan entryAt(std::string_view text, const EntryHeader& header)
     EntrySpan span;
     span.begin = header.begin;
     span.number = header.number;
-    const std::size_t afterHeader = header.numberEnd + 1;
 
-    // The entry cannot reach past the next line that opens a section.
-    const std::size_t nextSection = text.find("\n[", afterHeader);
-    const std::size_t limit = nextSection == std::string_view::npos ? text.size() : nextSection + 1;
-    const std::string_view entry = text.substr(0, limit);
+    // The entry's keys run up to the next line that opens a section; the cut never reaches past.
+    const LineRange keys = entryKeyLines(text, header.begin);
+    const std::size_t limit = keys.end;
 
-    // Through the "description=" line (or the header line when there is none), then the lines
+    // Through the "description" line (or the header line when there is none), then the lines
     // that still follow without a break, then one empty line.
-    const std::size_t description = entry.find(kDescriptionKey, afterHeader);
-    std::size_t end =
-        lineEnd(entry, description == std::string_view::npos ? header.begin : description, limit);
-    while (end < limit && entry.compare(end, 2, kCrLf) != 0)
-        end = lineEnd(entry, end, limit);
-    if (end < limit && entry.compare(end, 2, kCrLf) == 0)
+    const std::optional<KeyLine> description = findKey(text, keys, kDescriptionKey);
+    std::size_t end = description ? description->lineEnd : keys.begin;
+    while (end < limit && text.compare(end, 2, kCrLf) != 0)
+        end = lineEnd(text, end, limit);
+    if (end < limit && text.compare(end, 2, kCrLf) == 0)
         end += 2;
     span.end = end;
+    // Keys behind that empty line still belong to the entry; cutting without them would hand
+    // them to the section in front of the cut.
+    span.keysAfterCut = !keyLines(text, {end, limit}).empty();
 
-    const std::string_view cut = text.substr(0, end);
-    span.variationPos = cut.find(kUiVariationKey, afterHeader);
-    const std::size_t texture = cut.find(kTextureKey, afterHeader);
-    span.hasTexture = texture != std::string_view::npos;
-    if (span.hasTexture) {
-        const std::size_t valueStart = texture + kTextureKey.size();
-        const std::size_t valueEnd = std::min(cut.find('\r', valueStart), end);
-        span.textureValue = std::string(cut.substr(valueStart, valueEnd - valueStart));
-    }
+    if (const std::optional<KeyLine> variation = findKey(text, keys, kUiVariationKey))
+        span.variationPos = variation->keyPos;
+    const std::optional<KeyLine> texture = findKey(text, keys, kTextureKey);
+    span.hasTexture = texture.has_value();
+    if (texture)
+        span.textureValue = std::string(texture->value);
     return span;
 }
 
-// Whether the selected list item still stands for the entry: the entry's first "ui_variation="
-// is the item-th of the file and reads as the item does. Otherwise the file changed since the
-// list was filled, or an entry holds no or several "ui_variation=" lines, and the entry cannot
-// be told for sure.
-bool entryShowsItem(std::string_view text, const EntrySpan& span, const ChoiceList& list)
+// The entry that the selected list item stands for: the item-th entry with a "ui_variation"
+// key, provided that key still reads as the item does (otherwise the file changed since the list
+// was filled) and the cut would take all of the entry's keys.
+bool findSelectedEntry(std::string_view text, const ChoiceList& list, EntrySpan& span)
 {
     const std::vector<LiveryName> names = findLiveryNames(text);
     const auto index = static_cast<std::size_t>(list.selected);
-    return index < names.size() && names[index].keyPos == span.variationPos &&
-           names[index].name == list.selectedText();
+    if (index >= names.size() || names[index].name != list.selectedText())
+        return false;
+    span = entryAt(text, entryHeaders(text)[names[index].entry]);
+    return !span.keysAfterCut;
 }
 
 std::string noEntryMessage(const ChoiceList& list)
@@ -276,11 +272,11 @@ Outcome RemovalPanel::removeSelectedLivery(const Simulator& sim, Feedback& feedb
         feedback.showMessage("No livery is selected; nothing was removed");
         return Outcome::Refused;
     }
-    if (!findEntry(text, liveries_.selected, span) || !entryShowsItem(text, span, liveries_)) {
+    if (!findSelectedEntry(text, liveries_, span)) {
         feedback.showMessage(noEntryMessage(liveries_));
         return Outcome::Refused;
     }
-    // The folder name as Windows reads it, trailing dots and blanks dropped: "texture=Blue "
+    // The folder name as Windows reads it, trailing dots and blanks dropped: "texture=Blue ."
     // names texture.Blue, while an empty value (or one of dots and blanks alone) names the
     // aircraft's shared "texture" folder. Then the entry goes and every folder stays.
     const std::string textureFolderName = textureFolderOf(span);

@@ -1,12 +1,11 @@
 #pragma once
 // The removal panel without its widgets: the product list (the maker's aircraft installed in
-// the simulator), the livery list (the "ui_variation=" names of the chosen aircraft's
+// the simulator), the livery list (the "ui_variation" names of the chosen aircraft's
 // aircraft.cfg) and the three actions the window's handlers and hangarix-cli run on them.
 //
 // An item's position in the livery list is what identifies a livery: item i stands for the i-th
-// entry header of the file in file order, whatever number it carries. Before removing, the removal
-// checks that this entry's "ui_variation=" is the i-th of the file and still reads as the item
-// does.
+// entry, in file order, that has a "ui_variation" key, whatever number its header carries.
+// Before removing, the removal checks that this entry's name still reads as the item does.
 
 #include "packages/ChoiceList.h"
 #include "packages/Feedback.h"
@@ -75,18 +74,20 @@ private:
 
 // Where the entry of one livery lies in a working text.
 struct EntrySpan {
-    std::size_t begin = 0;    // the "[" of its header
-    std::size_t end = 0;      // one past the last character to cut
-    std::size_t number = 0;   // the number its header carries
-    bool hasTexture = false;  // its own "texture=" line lies inside [begin, end)
-    std::string textureValue; // the rest of that line, untrimmed
-    std::size_t variationPos = std::string_view::npos; // its first "ui_variation=" in the cut
+    std::size_t begin = 0;                             // the "[" of its header
+    std::size_t end = 0;                               // one past the last character to cut
+    std::size_t number = 0;                            // the number its header carries
+    bool hasTexture = false;                           // the entry has a "texture" key
+    std::string textureValue;                          // its value
+    std::size_t variationPos = std::string_view::npos; // where its "ui_variation" key starts
+    bool keysAfterCut = false; // a key of the entry lies behind the cut, so it is not cut whole
 };
 
 // Finds the `index`-th entry header of the text (from 0, in file order). The cut runs from the
-// header through the "description=" line, the lines that follow it up to the first empty line,
+// header through the "description" line, the lines that follow it up to the first empty line,
 // and that empty line; it never runs past the next line that starts a section ("[") or the end
-// of the text. Returns false when the text holds fewer headers.
+// of the text. The entry's keys are read up to that section line. Returns false when the text
+// holds fewer headers.
 bool findEntry(std::string_view workingText, int index, EntrySpan& span);
 
 // After the entry numbered `removed` is gone: every header numbered above it goes down by one,
@@ -99,7 +100,7 @@ std::string renumberEntries(std::string_view workingText, std::size_t removed);
 bool textureFolderInUse(std::string_view workingText, std::string_view folderName);
 
 // The texture folder an entry names, as Windows reads the name ("texture." + the value, trailing
-// dots and blanks dropped); empty when the entry has no "texture=" line.
+// dots and blanks dropped); empty when the entry has no "texture" key.
 std::string textureFolderOf(const EntrySpan& span);
 
 // The working text without the entry, renumbered.

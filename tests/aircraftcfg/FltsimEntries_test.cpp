@@ -165,16 +165,20 @@ TEST(FltsimEntries, InstallingTwiceGivesTwoEntriesOfTheSameName)
                          "\r\n\r\n" + numbered(2, "Blue") + "\r\n[General]\r\n");
 }
 
-TEST(FltsimEntries, ListsVariationsInFileOrderUntrimmed)
+// One name per entry: its first "ui_variation" key, trimmed; keys outside the entries and keys
+// that merely end in the name do not count.
+TEST(FltsimEntries, ListsTheFirstVariationOfEachEntryTrimmed)
 {
-    const std::string text = "[fltsim.0]\r\nui_variation=Blue  \r\n\r\n[fltsim.1]\r\n"
-                             "ui_variation=\r\nx_ui_variation=Inner\r\nui_variation=Blue  \r\n";
-    EXPECT_EQ(listLiveryNames(text), (std::vector<std::string>{"Blue  ", "", "Inner", "Blue  "}));
+    const std::string text = "ui_variation=Loose\r\n[fltsim.0]\r\nui_variation=Blue  \r\n\r\n"
+                             "[fltsim.1]\r\nx_ui_variation=Inner\r\nui_variation=\r\n"
+                             "ui_variation=Blue\r\n[fltsim.2]\r\n[General]\r\nui_variation=G\r\n";
+    EXPECT_EQ(listLiveryNames(text), (std::vector<std::string>{"Blue", ""}));
     EXPECT_TRUE(listLiveryNames("").empty());
     EXPECT_TRUE(listLiveryNames("UI_VARIATION=a\r\n").empty());
-    EXPECT_EQ(listLiveryNames("ui_variation=last"), (std::vector<std::string>{"last"}));
-    EXPECT_EQ(listLiveryNames("ui_variation=ui_variation=x\r\n"),
-              (std::vector<std::string>{"ui_variation=x", "x"}));
+    EXPECT_EQ(listLiveryNames("[fltsim.0]\r\nui_variation=last"),
+              (std::vector<std::string>{"last"}));
+    EXPECT_EQ(listLiveryNames("[fltsim.0]\r\nui_variation=ui_variation=x\r\n"),
+              (std::vector<std::string>{"ui_variation=x"}));
 }
 
 TEST(FltsimEntries, ReadsAnyLineEndsAndWritesCrLfBackByteForByte)

@@ -1,3 +1,4 @@
+#include "aircraftcfg/Check.h"
 #include "aircraftcfg/Removal.h"
 #include "support/RecordingFeedback.h"
 #include "support/TempDir.h"
@@ -6,6 +7,7 @@
 #include <gtest/gtest.h>
 
 #include <algorithm>
+#include <cctype>
 #include <filesystem>
 #include <string>
 #include <vector>
@@ -148,26 +150,52 @@ TEST_F(RemovalTest, RemovesTheEntryTheListShowsAndRenumbersAboveIt)
     EXPECT_EQ(readFile(cfg), configOf({{"[fltsim.0]", "Own"}}, "[general]\r\n"));
 }
 
-// When the entry at the item's place does not carry the item's "ui_variation=" as the item-th of
-// the file, nothing changes.
-TEST_F(RemovalTest, RefusesWhenTheEntryAtTheItemsPlaceIsNotTheListedOne)
+// The list shows the entries that have a "ui_variation" key, and an item removes the entry it
+// shows: an entry without one, a commented-out key and keys outside the entries are passed over.
+TEST_F(RemovalTest, TheItemRemovesTheEntryItShows)
 {
+    const std::string noVariation = "[fltsim.0]\r\ntexture=A\r\ndescription=a\r\n\r\n";
+    const std::string commented = "[fltsim.0]\r\ntexture=A\r\n//"
+                                  "ui_variation=Old\r\nui_variation=Red\r\ndescription=a\r\n\r\n";
     struct Case {
         const char* name;
         std::string text;
+        std::vector<std::string> items;
         int item;
+        std::string after;
+        const char* gone; // the texture folder removed with the entry
     };
     const std::vector<Case> cases = {
         {"an entry without ui_variation before it",
-         "[fltsim.0]\r\ntexture=A\r\ndescription=a\r\n\r\n" + entry(1, "B", "Blue") + kGeneral, 0},
-        {"a commented second ui_variation in the first entry",
-         "[fltsim.0]\r\ntexture=A\r\n//"
-         "ui_variation=Old\r\nui_variation=Red\r\ndescription=a\r\n\r\n" +
-             entry(1, "B", "Blue") + kGeneral,
-         2},
-        {"a ui_variation outside any entry",
-         entry(0, "A", "Red") + "[General]\r\nui_variation=Stray\r\n", 1},
-        {"more items than headers", "ui_variation=Loose\r\n" + entry(0, "A", "Red") + kGeneral, 1},
+         noVariation + entry(1, "B", "Blue") + kGeneral,
+         {"Blue"},
+         0,
+         noVariation + kGeneral,
+         "B"},
+        {"nothing but the header before it",
+         "[fltsim.0]\r\n" + entry(1, "B", "Blue") + kGeneral,
+         {"Blue"},
+         0,
+         "[fltsim.0]\r\n" + kGeneral,
+         "B"},
+        {"a commented-out ui_variation",
+         commented + entry(1, "B", "Blue") + kGeneral,
+         {"Red", "Blue"},
+         1,
+         commented + kGeneral,
+         "B"},
+        {"a ui_variation in [General]",
+         entry(0, "A", "Red") + "[General]\r\nui_variation=Stray\r\n",
+         {"Red"},
+         0,
+         "[General]\r\nui_variation=Stray\r\n",
+         "A"},
+        {"a ui_variation before the first entry",
+         "ui_variation=Loose\r\n" + entry(0, "A", "Red") + kGeneral,
+         {"Red"},
+         0,
+         "ui_variation=Loose\r\n" + kGeneral,
+         "A"},
     };
     for (const Case& c : cases) {
         SCOPED_TRACE(c.name);
@@ -176,11 +204,85 @@ TEST_F(RemovalTest, RefusesWhenTheEntryAtTheItemsPlaceIsNotTheListedOne)
         writeTexture("B");
         feedback.messages.clear();
         choose();
-        EXPECT_EQ(removeItem(c.item), Outcome::Refused);
-        EXPECT_THAT(feedback.messages, ElementsAre(::testing::HasSubstr("nothing was removed")));
-        EXPECT_EQ(readFile(cfg), c.text);
-        EXPECT_TRUE(exists(product + "/texture.A/A_t.bmp"));
-        EXPECT_TRUE(exists(product + "/texture.B/B_t.bmp"));
+        EXPECT_EQ(panel.liveries().items, c.items);
+        EXPECT_EQ(removeItem(c.item), Outcome::Completed);
+        EXPECT_EQ(readFile(cfg), c.after);
+        EXPECT_THAT(feedback.messages, ElementsAre(kRemovedSuccesfully));
+        EXPECT_FALSE(exists(product + "/texture." + c.gone));
+        EXPECT_EQ(exists(product + "/texture.A/A_t.bmp"), std::string(c.gone) != "A");
+    }
+}
+
+using Spell = std::string (*)(const std::string& key, const std::string& value);
+
+// aircraft.cfg as real files are written: a comment on top, entries of many keys with comments
+// between them, the aircraft's own sections after. Liveries are {name, texture}.
+std::string realShaped(const std::vector<Listed>& liveries, const std::string& eol, Spell spell)
+{
+    const auto key = [&](const char* k, const std::string& v) { return spell(k, v) + eol; };
+    std::string t = "// KZQ Airbus A320" + eol + eol;
+    for (std::size_t i = 0; i < liveries.size(); ++i) {
+        const auto& [name, texture] = liveries[i];
+        t += "[fltsim." + std::to_string(i) + "]" + eol + key("title", "KZQ A320 " + name) +
+             key("sim", "KZQ_A320") + key("texture", texture) + key("atc_airline", "KZQ") +
+             key("ui_variation", name) + key("ui_typerole", "Airliner") +
+             key("description", name + " livery") + eol + "// ---" + eol;
+    }
+    return t + "[General]" + eol + "atc_type=AIRBUS" + eol + eol + "[contact_points]" + eol +
+           "point.0=1, 43.5, 0, -4, 1500" + eol;
+}
+
+// Every spelling the simulators accept is listed, checked and removed alike; a folder another
+// entry still names is kept until that entry goes too.
+TEST_F(RemovalTest, KeysAreReadWhateverTheirSpelling)
+{
+    using S = const std::string&;
+    const struct {
+        const char* name;
+        Spell spell;
+        std::string eol = "\r\n";
+        bool finalBreak = true;
+    } rows[] = {
+        {"key=value", [](S k, S v) { return k + "=" + v; }},
+        {"blanks around =", [](S k, S v) { return " " + k + " = " + v + " "; }},
+        {"tabs", [](S k, S v) { return k + "\t\t\t= " + v + "\t"; }},
+        {"capitals",
+         [](S k, S v) {
+             std::string upper = k;
+             for (char& c : upper)
+                 c = static_cast<char>(std::toupper(static_cast<unsigned char>(c)));
+             return upper + "=" + v;
+         }},
+        {"commented-out with //", [](S k, S v) { return "//" + k + "=Old\r\n" + k + "=" + v; }},
+        {"commented-out with ;", [](S k, S v) { return " ;" + k + " = Old\r\n" + k + " = " + v; }},
+        {"CR only", [](S k, S v) { return k + "\t= " + v; }, "\r"},
+        {"LF only", [](S k, S v) { return k + " =" + v; }, "\n"},
+        {"no final line break", [](S k, S v) { return k + "=" + v; }, "\r\n", false},
+    };
+    const Listed red{"Red", "Red"}, blue{"Blue", "Shared"}, green{"Green", "Shared"};
+    for (const auto& row : rows) {
+        SCOPED_TRACE(row.name);
+        std::filesystem::remove_all(product);
+        const std::string text = realShaped({red, blue, green}, row.eol, row.spell);
+        writeFile(cfg, row.finalBreak ? text : text.substr(0, text.size() - row.eol.size()));
+        writeTexture("Red");
+        writeTexture("Shared");
+        feedback.messages.clear();
+        choose();
+        EXPECT_THAT(panel.liveries().items, ElementsAre("Red", "Blue", "Green"));
+        EXPECT_EQ(checkProduct(sim, "KZQ_A320", feedback), Outcome::Completed);
+
+        EXPECT_EQ(removeItem(1), Outcome::Completed);
+        std::string after = realShaped({red, green}, "\r\n", row.spell);
+        after.insert(after.find("[fltsim.1]"), "// ---\r\n"); // the comment behind Blue stays
+        EXPECT_EQ(readFile(cfg), after);
+        EXPECT_TRUE(exists(product + "/texture.Shared/Shared_t.bmp"));
+        EXPECT_EQ(removeItem(1), Outcome::Completed);
+        EXPECT_FALSE(exists(product + "/texture.Shared"));
+        EXPECT_THAT(panel.liveries().items, ElementsAre("Red"));
+        EXPECT_THAT(
+            feedback.messages,
+            ElementsAre(::testing::HasSubstr("still used by another livery"), kRemovedSuccesfully));
     }
 }
 
@@ -244,13 +346,13 @@ TEST_F(RemovalTest, WorkedExampleByteForByte)
     EXPECT_EQ(feedback.hidden, 0);
 }
 
-TEST_F(RemovalTest, LiveryListKeepsDuplicatesAndTakesTheBareKeyOnly)
+TEST_F(RemovalTest, LiveryListKeepsDuplicatesAndReadsTheFirstKeyOfEachEntry)
 {
     writeFile(cfg, "[fltsim.0]\nui_variation=Red\n\n[fltsim.1]\nui_variation=Blue\n\n"
-                   "[fltsim.2]\nui_variation=Red\n\n[fltsim.3]\nui_variation = Green\n"
-                   "ui_variation=\n//ui_variation=Old \n\n[General]\n");
+                   "[fltsim.2]\nui_variation=Red\n\n[fltsim.3]\n//ui_variation=Old \n"
+                   "ui_variation = Green\nui_variation=\n\n[General]\n");
     choose();
-    EXPECT_THAT(panel.liveries().items, ElementsAre("Red", "Blue", "Red", "", "Old "));
+    EXPECT_THAT(panel.liveries().items, ElementsAre("Red", "Blue", "Red", "Green"));
     EXPECT_EQ(panel.liveries().selected, 0);
     EXPECT_TRUE(feedback.messages.empty());
 }
@@ -530,7 +632,7 @@ TEST_F(RemovalTest, OddLayoutsAreCutInsideTheirEntry)
         const char* name;
         std::string odd;     // entry 0 as written
         bool ownTexture;     // its texture folder "texture.O" is deleted
-        bool removed = true; // false: refused, as the list's item 0 is not surely entry 0
+        bool removed = true; // false: refused, as a key of the entry lies behind the cut
     };
     const std::vector<Case> cases = {
         {"no description", "[fltsim.0]\r\ntexture=O\r\nui_variation=Odd\r\n\r\n", true},
@@ -541,10 +643,11 @@ TEST_F(RemovalTest, OddLayoutsAreCutInsideTheirEntry)
          "[fltsim.0]\r\ntexture=O\r\nui_variation=Odd\r\ndescription=odd\r\n", true},
         {"lines after description",
          "[fltsim.0]\r\ntexture=O\r\ndescription=odd\r\nui_variation=Odd\r\n\r\n", true},
-        // The list's item 0 is "Next", but the first entry is the bare header: refused.
-        {"nothing but the header", "[fltsim.0]\r\n", false, false},
         {"ui_variation after the empty line",
          "[fltsim.0]\r\ndescription=odd\r\n\r\nui_variation=Odd\r\n", false, false},
+        {"texture after the empty line",
+         "[fltsim.0]\r\nui_variation=Odd\r\ndescription=odd\r\n\r\n// x\r\ntexture=O\r\n", false,
+         false},
     };
     for (const Case& c : cases) {
         SCOPED_TRACE(c.name);

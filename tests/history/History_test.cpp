@@ -79,18 +79,26 @@ protected:
 TEST_F(HistoryTest, InstallRemoveUndoUndoRestoresTheAircraftByteForByte)
 {
     const std::string original = readFile(product + "/aircraft.cfg");
+    const std::string info = dir / "downloads/A320_Lusitania/installerinfo.txt";
+    const std::string shipped = readFile(info);
+    const std::string key = "ui_variation=Lusitania Air";
     struct Row {
         const char* name;
         std::string config; // as the file stands before the install
+        std::string variation = "ui_variation=Lusitania Air"; // the package's key as written
     };
     const Row rows[] = {
         {"CR LF as shipped", original},
         {"LF only", lfOnly(original)},
         {"last line without a line end", original.substr(0, original.size() - 2)},
+        {"the package's key in capitals and tabs", original, "UI_Variation\t= Lusitania Air "},
     };
     for (const Row& row : rows) {
         SCOPED_TRACE(row.name);
         writeFile(product + "/aircraft.cfg", row.config);
+        std::string package = shipped;
+        package.replace(package.find(key), key.size(), row.variation);
+        writeFile(info, package);
         const auto before = tree(product);
         install("A320_Lusitania");
         remove(1); // Grey primer: its folder moves into the history
