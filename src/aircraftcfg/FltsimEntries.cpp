@@ -74,7 +74,7 @@ bool readKeyLine(std::string_view text, std::size_t begin, std::size_t end, KeyL
     const std::string_view key = trimBlanks(content.substr(0, equals));
     if (key.empty() || key.starts_with("//") || key.starts_with(';'))
         return false;
-    line = {begin, end, static_cast<std::size_t>(key.data() - text.data()), key,
+    line = {end, static_cast<std::size_t>(key.data() - text.data()), key,
             trimBlanks(content.substr(equals + 1))};
     return true;
 }

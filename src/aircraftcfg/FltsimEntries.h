@@ -18,7 +18,6 @@ inline constexpr std::string_view kGeneralHeader = "[General]";
 // The entry keys the tool reads (matched by findKey).
 inline constexpr std::string_view kUiVariationKey = "ui_variation";
 inline constexpr std::string_view kTextureKey = "texture";
-inline constexpr std::string_view kDescriptionKey = "description";
 inline constexpr std::string_view kEntryTitleKey = "title";
 inline constexpr const char* kConfigFileName = "aircraft.cfg";
 inline constexpr const char* kCannotFindConfig =
@@ -78,11 +77,10 @@ LineRange entryKeyLines(std::string_view text, std::size_t headerBegin);
 
 // One "key = value" line.
 struct KeyLine {
-    std::size_t lineBegin = 0; // its first character
-    std::size_t lineEnd = 0;   // one past its LF, or the end of its range
-    std::size_t keyPos = 0;    // the key's first character
-    std::string_view key;      // as written, blanks and tabs around it dropped
-    std::string_view value;    // up to the line's CR or LF, blanks and tabs around it dropped
+    std::size_t lineEnd = 0; // one past its LF, or the end of its range
+    std::size_t keyPos = 0;  // the key's first character
+    std::string_view key;    // as written, blanks and tabs around it dropped
+    std::string_view value;  // up to the line's CR or LF, blanks and tabs around it dropped
 };
 
 // The key lines of `lines` in order. A line is a key line when it holds "=" and a name before

@@ -50,18 +50,17 @@ EntrySpan entryAt(std::string_view text, const EntryHeader& header)
     const LineRange keys = entryKeyLines(text, header.begin);
     const std::size_t limit = keys.end;
 
-    // Through the "description" line (or the header line when there is none), then the lines
-    // that still follow without a break, then one empty line.
-    const std::optional<KeyLine> description = findKey(text, keys, kDescriptionKey);
-    std::size_t end = description ? description->lineEnd : keys.begin;
+    // Through the entry's last key line (its "description" line, as packages lay it out; the
+    // header line when it has no keys), then the lines that still follow without a break, then
+    // one empty line. Keys behind an empty line are still the entry's, as the simulators read
+    // them: left in the file, they would join the section in front of the cut.
+    const std::vector<KeyLine> all = keyLines(text, keys);
+    std::size_t end = all.empty() ? keys.begin : all.back().lineEnd;
     while (end < limit && text.compare(end, 2, kCrLf) != 0)
         end = lineEnd(text, end, limit);
     if (end < limit && text.compare(end, 2, kCrLf) == 0)
         end += 2;
     span.end = end;
-    // Keys behind that empty line still belong to the entry; cutting without them would hand
-    // them to the section in front of the cut.
-    span.keysAfterCut = !keyLines(text, {end, limit}).empty();
 
     if (const std::optional<KeyLine> variation = findKey(text, keys, kUiVariationKey))
         span.variationPos = variation->keyPos;
@@ -74,7 +73,7 @@ EntrySpan entryAt(std::string_view text, const EntryHeader& header)
 
 // The entry that the selected list item stands for: the item-th entry with a "ui_variation"
 // key, provided that key still reads as the item does (otherwise the file changed since the list
-// was filled) and the cut would take all of the entry's keys.
+// was filled).
 bool findSelectedEntry(std::string_view text, const ChoiceList& list, EntrySpan& span)
 {
     const std::vector<LiveryName> names = findLiveryNames(text);
@@ -82,7 +81,7 @@ bool findSelectedEntry(std::string_view text, const ChoiceList& list, EntrySpan&
     if (index >= names.size() || names[index].name != list.selectedText())
         return false;
     span = entryAt(text, entryHeaders(text)[names[index].entry]);
-    return !span.keysAfterCut;
+    return true;
 }
 
 std::string noEntryMessage(const ChoiceList& list)

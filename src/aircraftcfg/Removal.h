@@ -80,14 +80,13 @@ struct EntrySpan {
     bool hasTexture = false;                           // the entry has a "texture" key
     std::string textureValue;                          // its value
     std::size_t variationPos = std::string_view::npos; // where its "ui_variation" key starts
-    bool keysAfterCut = false; // a key of the entry lies behind the cut, so it is not cut whole
 };
 
-// Finds the `index`-th entry header of the text (from 0, in file order). The cut runs from the
-// header through the "description" line, the lines that follow it up to the first empty line,
-// and that empty line; it never runs past the next line that starts a section ("[") or the end
-// of the text. The entry's keys are read up to that section line. Returns false when the text
-// holds fewer headers.
+// Finds the `index`-th entry header of the text (from 0, in file order). The entry's keys are
+// read up to the next line that starts a section ("[") or the end of the text. The cut runs
+// from the header through the entry's last key line (the "description" line, as packages lay
+// entries out), the lines that follow it up to the first empty line, and that empty line; it
+// never runs past that section line. Returns false when the text holds fewer headers.
 bool findEntry(std::string_view workingText, int index, EntrySpan& span);
 
 // After the entry numbered `removed` is gone: every header numbered above it goes down by one,

@@ -630,9 +630,8 @@ TEST_F(RemovalTest, OddLayoutsAreCutInsideTheirEntry)
     const std::string next = entry(1, "N", "Next");
     struct Case {
         const char* name;
-        std::string odd;     // entry 0 as written
-        bool ownTexture;     // its texture folder "texture.O" is deleted
-        bool removed = true; // false: refused, as a key of the entry lies behind the cut
+        std::string odd; // entry 0 as written
+        bool ownTexture; // its texture folder "texture.O" is deleted
     };
     const std::vector<Case> cases = {
         {"no description", "[fltsim.0]\r\ntexture=O\r\nui_variation=Odd\r\n\r\n", true},
@@ -643,24 +642,27 @@ TEST_F(RemovalTest, OddLayoutsAreCutInsideTheirEntry)
          "[fltsim.0]\r\ntexture=O\r\nui_variation=Odd\r\ndescription=odd\r\n", true},
         {"lines after description",
          "[fltsim.0]\r\ntexture=O\r\ndescription=odd\r\nui_variation=Odd\r\n\r\n", true},
+        // Keys behind an empty line are still the entry's: they go with it.
         {"ui_variation after the empty line",
-         "[fltsim.0]\r\ndescription=odd\r\n\r\nui_variation=Odd\r\n", false, false},
-        {"texture after the empty line",
-         "[fltsim.0]\r\nui_variation=Odd\r\ndescription=odd\r\n\r\n// x\r\ntexture=O\r\n", false,
-         false},
+         "[fltsim.0]\r\ndescription=odd\r\n\r\nui_variation=Odd\r\n", false},
+        {"texture after the empty line and a comment",
+         "[fltsim.0]\r\nui_variation=Odd\r\ndescription=odd\r\n\r\n// x\r\ntexture=O\r\n", true},
+        {"productfolder after the empty line",
+         "[fltsim.0]\r\ntexture=O\r\nui_variation=Odd\r\ndescription=odd\r\n\r\n"
+         "productfolder=A320\r\n\r\n",
+         true},
     };
     for (const Case& c : cases) {
         SCOPED_TRACE(c.name);
-        const std::string text = c.odd + next + kGeneral;
-        writeFile(cfg, text);
+        writeFile(cfg, c.odd + next + kGeneral);
         writeTexture("O");
         writeTexture("N");
         feedback.messages.clear();
         ASSERT_TRUE(panel.openPanel(sim, feedback));
         ASSERT_EQ(panel.productChosen(sim, 0, feedback), Outcome::Completed);
-        EXPECT_EQ(removeItem(0), c.removed ? Outcome::Completed : Outcome::Refused);
-        EXPECT_EQ(readFile(cfg), c.removed ? entry(0, "N", "Next") + kGeneral : text);
-        EXPECT_EQ(exists(product + "/texture.O"), !(c.removed && c.ownTexture));
+        EXPECT_EQ(removeItem(0), Outcome::Completed);
+        EXPECT_EQ(readFile(cfg), entry(0, "N", "Next") + kGeneral);
+        EXPECT_EQ(exists(product + "/texture.O"), !c.ownTexture);
         EXPECT_TRUE(exists(product + "/texture.N/N_t.bmp"));
     }
 
