@@ -154,62 +154,39 @@ TEST_F(RemovalTest, RemovesTheEntryTheListShowsAndRenumbersAboveIt)
 // shows: an entry without one, a commented-out key and keys outside the entries are passed over.
 TEST_F(RemovalTest, TheItemRemovesTheEntryItShows)
 {
-    const std::string noVariation = "[fltsim.0]\r\ntexture=A\r\ndescription=a\r\n\r\n";
     const std::string commented = "[fltsim.0]\r\ntexture=A\r\n//"
                                   "ui_variation=Old\r\nui_variation=Red\r\ndescription=a\r\n\r\n";
     struct Case {
         const char* name;
-        std::string text;
+        std::string before; // the text in front of the entry of Blue, the last item
+        int number;         // Blue's entry number
+        std::string after;  // the text behind it
         std::vector<std::string> items;
-        int item;
-        std::string after;
-        const char* gone; // the texture folder removed with the entry
     };
     const std::vector<Case> cases = {
         {"an entry without ui_variation before it",
-         noVariation + entry(1, "B", "Blue") + kGeneral,
-         {"Blue"},
-         0,
-         noVariation + kGeneral,
-         "B"},
-        {"nothing but the header before it",
-         "[fltsim.0]\r\n" + entry(1, "B", "Blue") + kGeneral,
-         {"Blue"},
-         0,
-         "[fltsim.0]\r\n" + kGeneral,
-         "B"},
-        {"a commented-out ui_variation",
-         commented + entry(1, "B", "Blue") + kGeneral,
-         {"Red", "Blue"},
+         "[fltsim.0]\r\ntexture=A\r\ndescription=a\r\n\r\n",
          1,
-         commented + kGeneral,
-         "B"},
-        {"a ui_variation in [General]",
-         entry(0, "A", "Red") + "[General]\r\nui_variation=Stray\r\n",
-         {"Red"},
-         0,
-         "[General]\r\nui_variation=Stray\r\n",
-         "A"},
-        {"a ui_variation before the first entry",
-         "ui_variation=Loose\r\n" + entry(0, "A", "Red") + kGeneral,
-         {"Red"},
-         0,
-         "ui_variation=Loose\r\n" + kGeneral,
-         "A"},
+         kGeneral,
+         {"Blue"}},
+        {"nothing but the header before it", "[fltsim.0]\r\n", 1, kGeneral, {"Blue"}},
+        {"a commented-out ui_variation", commented, 1, kGeneral, {"Red", "Blue"}},
+        {"a ui_variation in [General]", "", 0, "[General]\r\nui_variation=Stray\r\n", {"Blue"}},
+        {"a ui_variation before the first entry", "ui_variation=Loose\r\n", 0, kGeneral, {"Blue"}},
     };
     for (const Case& c : cases) {
         SCOPED_TRACE(c.name);
-        writeFile(cfg, c.text);
+        writeFile(cfg, c.before + entry(c.number, "B", "Blue") + c.after);
         writeTexture("A");
         writeTexture("B");
         feedback.messages.clear();
         choose();
         EXPECT_EQ(panel.liveries().items, c.items);
-        EXPECT_EQ(removeItem(c.item), Outcome::Completed);
-        EXPECT_EQ(readFile(cfg), c.after);
+        EXPECT_EQ(removeItem(static_cast<int>(c.items.size()) - 1), Outcome::Completed);
+        EXPECT_EQ(readFile(cfg), c.before + c.after);
         EXPECT_THAT(feedback.messages, ElementsAre(kRemovedSuccesfully));
-        EXPECT_FALSE(exists(product + "/texture." + c.gone));
-        EXPECT_EQ(exists(product + "/texture.A/A_t.bmp"), std::string(c.gone) != "A");
+        EXPECT_FALSE(exists(product + "/texture.B"));
+        EXPECT_TRUE(exists(product + "/texture.A/A_t.bmp"));
     }
 }
 
