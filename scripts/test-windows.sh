@@ -1,13 +1,18 @@
 #!/usr/bin/env bash
-# Cross-builds the Qt-free layers, hangarix-cli and their tests for 64-bit Windows with
-# MinGW-w64 and runs every test under Wine, ending with ctest's summary.
+# Cross-builds Hangarix for 64-bit Windows with MinGW-w64, the window included, and runs every
+# test under Wine, ending with ctest's summary.
 #
-# Installs what is missing (as root, on Debian 12). libzip is not packaged for MinGW: it is
-# built once from Debian's own source package against the MinGW zlib, and GoogleTest from
+# Installs what is missing (as root, on Debian 12). Qt for Windows is built once by
+# scripts/qt-windows.sh into a cache outside the checkout. libzip is not packaged for MinGW: it
+# is built once from Debian's own source package against the MinGW zlib, and GoogleTest from
 # Debian's googletest sources, both cached in build-mingw/deps. The Wine prefix lives in
 # build-mingw/wine, so the user's own prefix is never touched.
+#
+#   bash scripts/test-windows.sh                # build and test
+#   bash scripts/test-windows.sh --build-only   # build hangarix.exe and hangarix-cli.exe only
 set -euo pipefail
 cd "$(dirname "$0")/.."
+source scripts/lib/debian-sources.sh
 source_dir=$PWD
 build=$source_dir/build-mingw
 deps=$build/deps
@@ -19,7 +24,7 @@ log() { printf '== %s\n' "$*"; }
 
 install_packages() {
     local wanted=(g++-mingw-w64-x86-64-posix libz-mingw-w64-dev wine wine64 dpkg-dev cmake
-        ninja-build pkgconf googletest python3)
+        ninja-build pkgconf googletest python3 xvfb xauth fonts-dejavu-core fonts-urw-base35)
     local missing=()
     for pkg in "${wanted[@]}"; do
         dpkg-query -W -f='${Status}' "$pkg" 2>/dev/null | grep -q 'ok installed' ||
@@ -30,29 +35,6 @@ install_packages() {
         apt-get update -q
         DEBIAN_FRONTEND=noninteractive apt-get install -y -q --no-install-recommends "${missing[@]}"
     fi
-}
-
-# A deb-src entry for the archive the machine already uses, so that `apt-get source` works.
-enable_debian_sources() {
-    if apt-get source --print-uris libzip >/dev/null 2>&1; then
-        return
-    fi
-    local uri="http://deb.debian.org/debian"
-    local listed
-    listed=$(grep -h -m1 -E '^URIs:.*debian/?$' /etc/apt/sources.list.d/*.sources 2>/dev/null |
-        awk '{print $2}' || true)
-    [[ -n $listed ]] && uri=$listed
-    local codename
-    codename=$(. /etc/os-release && echo "${VERSION_CODENAME:-bookworm}")
-    log "adding a deb-src entry for $uri $codename"
-    cat >/etc/apt/sources.list.d/hangarix-deb-src.sources <<EOF
-Types: deb-src
-URIs: $uri
-Suites: $codename
-Components: main
-Signed-By: /usr/share/keyrings/debian-archive-keyring.gpg
-EOF
-    apt-get update -q
 }
 
 build_libzip() {
@@ -111,6 +93,7 @@ prepare_wine() {
     export WINEPREFIX=$build/wine WINEDEBUG=-all WINEDLLOVERRIDES="mscoree,mshtml="
     export DISPLAY=
     mkdir -p "$WINEPREFIX"
+    [[ -n ${wine_server_started:-} ]] && return
     # One server for the whole run, so each test does not pay for starting it.
     wineserver -p
     wine_server_started=1
@@ -139,7 +122,9 @@ check() {
     fi
 }
 
-cli() { wine "$build/src/hangarix-cli.exe" "$@" 2>&1 | tr -d '\r'; }
+# Programs of the build run through its wrapper, which puts their DLLs on Wine's path.
+wine_run() { "$build/wine-run.sh" "$@"; }
+cli() { wine_run "$build/src/hangarix-cli.exe" "$@" 2>&1 | tr -d '\r'; }
 
 winpath() { printf 'Z:%s' "${1//\//\\}"; }
 
@@ -181,7 +166,7 @@ with zipfile.ZipFile(sys.argv[1], "w", zipfile.ZIP_DEFLATED) as z:
                "[fltsim.XX]\r\ntitle=KZQ B738 Red\r\ntexture=Red\r\nproductfolder=B738\r\n")
     z.writestr("Red/texture.Red/Жук.bmp", "BM" * 5000)
 EOF
-    wine "$build/src/hangarix-cli.exe" serve "$(winpath "$served")" >"$box/serve.out" 2>/dev/null &
+    wine_run "$build/src/hangarix-cli.exe" serve "$(winpath "$served")" >"$box/serve.out" 2>/dev/null &
     local server=$!
     for _ in $(seq 100); do
         url=$(tr -d '\r' <"$box/serve.out" | head -1)
@@ -206,22 +191,53 @@ end_to_end() {
     return $((e2e_failures > 0))
 }
 
+# What Windows users see: the window on Wine's real "windows" platform under Xvfb, each panel of
+# the demo rendered to a PNG in build-mingw/screenshots (with --screenshots, also into
+# docs/screenshots/windows). A panel that does not render is a failure.
+screenshots() {
+    local shots=$build/screenshots demo=$build/screenshot-demo failures=0
+    rm -rf "$shots" "$demo" && mkdir -p "$shots"
+    for panel in local catalogue removal progress installing; do
+        if xvfb-run -a -s '-screen 0 1280x1024x24' env QT_QPA_PLATFORM=windows \
+            "$build/wine-run.sh" "$build/src/app/hangarix.exe" --demo "$(winpath "$demo")" \
+            --screenshot "$(winpath "$shots/$panel.png")" --panel "$panel" \
+            >"$shots/$panel.log" 2>&1 && [[ -s $shots/$panel.png ]]; then
+            log "screenshot: $panel"
+        else
+            log "screenshot FAILED: $panel"
+            cat "$shots/$panel.log"
+            failures=$((failures + 1))
+        fi
+    done
+    if [[ ${1:-} == --screenshots ]] && ((failures == 0)); then
+        mkdir -p docs/screenshots/windows
+        cp "$shots"/*.png docs/screenshots/windows/
+    fi
+    return $((failures > 0))
+}
+
 install_packages
 mkdir -p "$deps"
 build_libzip
 build_googletest
 provide_httplib
+HX_WINDOWS_QT=$(bash scripts/qt-windows.sh | tail -1)
+export HX_WINDOWS_QT
 log "dependencies ready after $((SECONDS - started)) s"
 
+# The build runs the icon tool under Wine, so the prefix is made first.
+prepare_wine
+trap stop_wine EXIT
 cmake --preset mingw >"$build/configure.log" || { cat "$build/configure.log"; exit 1; }
 cmake --build --preset mingw
 log "built after $((SECONDS - started)) s"
+[[ ${1:-} == --build-only ]] && exit 0
 
-prepare_wine
-trap stop_wine EXIT
 status=0
 end_to_end || status=$?
 log "end to end checked after $((SECONDS - started)) s"
+screenshots "${1:-}" || status=$?
+log "screenshots taken after $((SECONDS - started)) s"
 ctest --preset mingw || status=$?
 log "finished after $((SECONDS - started)) s"
 exit $status

@@ -216,7 +216,7 @@ void TForm1::FormCreate()
         packages_ = std::make_unique<LocalPackageList>(
             startupFolder_, [this](const std::string& path) { ui_.p4->loadPicture(path); });
         // 5. The simulator the registry proposes.
-        const Simulator sim = startupLookup(*platform::openMachineRegistry());
+        const Simulator sim = startupLookup(*openRegistry_());
         ui_.p5->showSimulator(sim.kind, sim.root);
         // 6. The local packages, the first one shown.
         fillLocalPackages();
@@ -367,8 +367,7 @@ void TForm1::cb2Change()
         // The registry is read afresh at every choice: a simulator installed while the window
         // is open is found as well.
         const Simulator current = currentSimulator();
-        const Simulator sim =
-            simulatorChosen(*platform::openMachineRegistry(), current.kind, current);
+        const Simulator sim = simulatorChosen(*openRegistry_(), current.kind, current);
         ui_.p5->showSimulator(sim.kind, sim.root);
     });
 }

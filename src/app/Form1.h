@@ -15,12 +15,14 @@
 #include "packages/Feedback.h"
 #include "packages/LocalPackageList.h"
 #include "packages/Simulator.h"
+#include "platform/Registry.h"
 
 #include <QMessageBox>
 #include <QString>
 #include <QWidget>
 
 #include <cstdint>
+#include <functional>
 #include <memory>
 #include <string>
 #include <vector>
@@ -38,6 +40,10 @@ public:
 
     // The catalogue server's base URL; the built-in one unless set before the catalogue opens.
     void setCatalogueBaseUrl(const std::string& url);
+    // Opens the registry that the simulator look-ups read, afresh at each; the machine's unless
+    // set before FormCreate (tests give the window a registry of their own).
+    using RegistryOpener = std::function<std::unique_ptr<platform::Registry>()>;
+    void setRegistryOpener(RegistryOpener open) { openRegistry_ = std::move(open); }
     const std::string& startupFolder() const { return startupFolder_; }
     const QString& caption() const { return caption_; }
     // The simulator as the list cb2 and the path box e1 say now.
@@ -121,6 +127,7 @@ private:
     Dialogs& dialogs_;
     std::string startupFolder_;
     std::string catalogueBaseUrl_;
+    RegistryOpener openRegistry_ = platform::openMachineRegistry;
     QString caption_;
     Form1Layout ui_;
     // The logic behind them.

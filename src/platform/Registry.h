@@ -43,13 +43,12 @@ public:
 // elsewhere.
 std::unique_ptr<Registry> openMachineRegistry();
 
-#ifndef _WIN32
 // HKEY_LOCAL_MACHINE of a Wine prefix, read from <prefix>/system.reg, and HKEY_CURRENT_USER,
-// read from <prefix>/user.reg. Keys are looked up in
+// read from <prefix>/user.reg (on every system: tests give the window a registry of their own
+// through it). Keys are looked up in
 // the 32-bit view first (Software\Wow6432Node\...) and then as given; key and value names are
 // compared ignoring case; string escapes are undone; a "X:\..." value is mapped to the prefix's
 // folder for drive X (dosdevices/x:, normally drive_c) with '/' separators.
 std::unique_ptr<Registry> openWineRegistry(const std::string& prefix);
-#endif
 
 } // namespace hx::platform

@@ -89,7 +89,6 @@ protected:
         oldCwd_ = std::filesystem::current_path();
         std::filesystem::current_path(start.path());
         writeFile(prefix / "system.reg", "WINE REGISTRY Version 2\n\n");
-        setenv("WINEPREFIX", prefix.path().c_str(), 1);
     }
     void TearDown() override { std::filesystem::current_path(oldCwd_); }
     void registry(const std::string& body)
@@ -122,6 +121,7 @@ protected:
     std::unique_ptr<TForm1> startForm()
     {
         auto form = std::make_unique<TForm1>(dialogs);
+        form->setRegistryOpener([p = prefix.path()] { return hx::platform::openWineRegistry(p); });
         form->FormCreate();
         return form;
     }

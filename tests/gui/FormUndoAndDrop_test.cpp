@@ -59,7 +59,6 @@ protected:
         writeFile(prefix / "system.reg",
                   "WINE REGISTRY Version 2\n\n[Software\\\\Microsoft\\\\Microsoft Games\\\\Flight "
                   "Simulator\\\\10.0] 1\n\"SetupPath\"=\"C:\\\\FSX\"\n");
-        setenv("WINEPREFIX", prefix.path().c_str(), 1);
         writeFile(product + "/aircraft.cfg", kConfig);
         writeFile(product + "/texture.House/a.bmp", "BM");
         writeFile(product + "/texture.Red/a.bmp", "BM");
@@ -79,6 +78,7 @@ protected:
 TEST_F(FormUndoTest, CtrlZAsksThenUndoesTheRemovalAndRefreshesTheLists)
 {
     hx::app::TForm1 form(dialogs);
+    form.setRegistryOpener([p = prefix.path()] { return hx::platform::openWineRegistry(p); });
     form.FormCreate();
     form.show();
     form.activateWindow();
@@ -134,6 +134,7 @@ TEST_F(FormUndoTest, DroppedArchivesAreInstalledAndLeftAsTheyWere)
     const std::string archive = readFile(start / "green.ZIP");
     writeFile(start / "notes.txt", "not an archive");
     hx::app::TForm1 form(dialogs);
+    form.setRegistryOpener([p = prefix.path()] { return hx::platform::openWineRegistry(p); });
     form.FormCreate();
 
     struct Row {

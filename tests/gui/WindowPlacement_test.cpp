@@ -14,6 +14,8 @@
 
 #include <gtest/gtest.h>
 
+#include <filesystem>
+
 namespace {
 
 using hx::app::placeInArea;
@@ -68,9 +70,14 @@ int main(int argc, char** argv)
     hx::test::writeFile(config / "screens.json",
                         R"({"screens": [{"name": "laptop", "x": 0, "y": 0, "width": 1280,)"
                         R"( "height": 800, "logicalDpi": 96, "dpr": 1}]})");
-    qputenv("QT_QPA_PLATFORM", ("offscreen:configfile=" + config / "screens.json").c_str());
+    // Qt cuts the platform's arguments at every ':', a drive letter's too: the file is named
+    // relative to the current folder while the application starts and reads it.
+    const std::filesystem::path oldCwd = std::filesystem::current_path();
+    std::filesystem::current_path(hx::test::fsPath(config.path()));
+    qputenv("QT_QPA_PLATFORM", "offscreen:configfile=screens.json");
     qputenv("QT_SCALE_FACTOR", "1.5");
     QApplication app(argc, argv);
+    std::filesystem::current_path(oldCwd);
     ::testing::InitGoogleTest(&argc, argv);
     return RUN_ALL_TESTS();
 }
