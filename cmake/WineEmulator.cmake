@@ -39,10 +39,9 @@ foreach(font ${host_fonts})
   file(CREATE_LINK ${font} ${hx_font_dir}/${font_name} SYMBOLIC)
 endforeach()
 set(HX_WINE_RUN ${CMAKE_BINARY_DIR}/wine-run.sh)
-file(WRITE ${HX_WINE_RUN}
-  "#!/bin/sh\n# Runs a Windows program of this build under Wine, with its DLLs' folders on the path.\n"
-  "export QT_QPA_FONTDIR=\"\${QT_QPA_FONTDIR:-Z:${hx_font_dir}}\"\n"
-  "WINEPATH=\"${hx_winepath}\${WINEPATH:-}\" exec wine \"$@\"\n")
-file(CHMOD ${HX_WINE_RUN} PERMISSIONS OWNER_READ OWNER_WRITE OWNER_EXECUTE GROUP_READ
-     GROUP_EXECUTE WORLD_READ WORLD_EXECUTE)
+set(HX_WINE_FONT_DIR "Z:${hx_font_dir}")
+set(HX_WINEPATH "${hx_winepath}")
+configure_file(${CMAKE_CURRENT_LIST_DIR}/wine-run.sh.in ${HX_WINE_RUN} @ONLY
+               FILE_PERMISSIONS OWNER_READ OWNER_WRITE OWNER_EXECUTE GROUP_READ GROUP_EXECUTE
+                                WORLD_READ WORLD_EXECUTE)
 set(CMAKE_CROSSCOMPILING_EMULATOR ${HX_WINE_RUN})

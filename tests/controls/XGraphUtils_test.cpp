@@ -1,6 +1,7 @@
 #include "controls/XGraphUtils.h"
 
 #include "support/QtTestMain.h"
+#include "support/TempDir.h"
 
 #include <QImage>
 #include <QPainter>
@@ -9,6 +10,10 @@
 #include <gtest/gtest.h>
 
 #include <vector>
+
+#ifdef _WIN32
+#include <windows.h>
+#endif
 
 namespace hx {
 namespace {
@@ -84,6 +89,7 @@ TEST(XGraphUtils, DarkerAndLighterClampEachChannel)
 
 TEST(XGraphUtils, SystemColoursFollowTheApplicationPalette)
 {
+    HX_SKIP_ON_WINDOWS("system colours are the system's own there (SystemColoursAreWindowsOwn)");
     PaletteGuard guard;
     QPalette palette = QGuiApplication::palette();
     palette.setColor(QPalette::Active, QPalette::Button, QColor(200, 100, 50));
@@ -278,8 +284,26 @@ TEST(XGraphUtils, EmptyRectangleDrawsNothingAndThePainterKeepsItsBrush)
     expectUntouchedOutside(untouched, Rect{});
 }
 
+#ifdef _WIN32
+// On Windows a system colour reference is resolved by the system, whatever Qt's palette says.
+TEST(XGraphUtils, SystemColoursAreWindowsOwn)
+{
+    for (int index : {COLOR_BTNFACE, COLOR_ACTIVECAPTION, COLOR_WINDOW, COLOR_HIGHLIGHT, 27}) {
+        const TColor expected = static_cast<TColor>(GetSysColor(index) & 0xFFFFFF);
+        EXPECT_EQ(systemColor(index), expected) << index;
+        EXPECT_EQ(resolveColor(static_cast<TColor>(0xFF000000u | unsigned(index))), expected)
+            << index;
+    }
+    EXPECT_EQ(systemColor(31), 0);
+    const QImage image = gradient(1, 3, Rect{0, 0, 1, 3}, clBtnFace, 0, gdTopToBottom, 3);
+    EXPECT_EQ(pixel(image, 0, 0), static_cast<TColor>(GetSysColor(COLOR_BTNFACE) & 0xFFFFFF));
+    EXPECT_EQ(pixel(image, 0, 2), 0);
+}
+#endif
+
 TEST(XGraphUtils, GradientResolvesSystemColours)
 {
+    HX_SKIP_ON_WINDOWS("system colours are the system's own there (SystemColoursAreWindowsOwn)");
     PaletteGuard guard;
     QPalette palette = QGuiApplication::palette();
     palette.setColor(QPalette::Active, QPalette::Button, QColor(100, 50, 0));

@@ -13,6 +13,7 @@
 #include "controls/MarqueeBar.h"
 #include "support/LoopbackServer.h"
 #include "support/TempDir.h"
+#include "support/ZipMaker.h"
 
 #include <QAbstractItemView>
 #include <QAccessible>
@@ -128,17 +129,16 @@ protected:
     // A real archive with one package of the installed A320.
     static std::string greenArchive(int moreFiles = 0)
     {
-        TempDir made;
-        writeFile(made / "Green/installerinfo.txt",
+        hx::test::ZipMaker zip;
+        zip.folder("Green/")
+            .file("Green/installerinfo.txt",
                   "[fltsim.XX]\r\ntitle=A320 Green\r\ntexture=Green\r\nui_variation=Green\r\n"
-                  "description=d\r\n\r\nproductfolder=A320\r\n");
-        writeFile(made / "Green/texture.Green/t.bmp", std::string(300000, 'g'));
+                  "description=d\r\n\r\nproductfolder=A320\r\n")
+            .folder("Green/texture.Green/")
+            .file("Green/texture.Green/t.bmp", std::string(300000, 'g'));
         for (int i = 0; i < moreFiles; ++i)
-            writeFile(made / ("Green/texture.Green/t" + std::to_string(i) + ".bmp"), "bitmap");
-        EXPECT_EQ(
-            runProcess("cd " + shellQuote(made.path()) + " && zip -qr green.zip Green").exitCode,
-            0);
-        return readFile(made / "green.zip");
+            zip.file("Green/texture.Green/t" + std::to_string(i) + ".bmp", "bitmap");
+        return zip.bytes();
     }
     // A catalogue of one product with one livery, whose archive is `archive` as it reads when
     // it is asked for.
@@ -390,7 +390,12 @@ TEST_F(Form1Test, ChangingTheSimulatorFollowsTheRegistryOrKeepsThePath)
     EXPECT_EQ(started.toStdString(), root);
     EXPECT_EQ(child<QLineEdit>(*form, "e1")->text().toStdString(), "/chosen");
     form->BitBtn1Click();
+    // A path box naming no folder starts the picker at the system drive's root.
+#ifdef _WIN32
+    EXPECT_EQ(started.toStdString(), "c:\\");
+#else
     EXPECT_EQ(started.toStdString(), "/");
+#endif
     EXPECT_EQ(child<Combo>(*form, "cb2")->currentIndex(), 1);
 }
 
@@ -1018,7 +1023,9 @@ TEST_F(Form1Test, MessagesNameTheFileThePackageThatStoppedARunAndWhatWasInstalle
                      int(std::find(items.begin(), items.end(), "Red") - items.begin()));
              emit child<Combo>(*form, "cb1")->activated(child<Combo>(*form, "cb1")->currentIndex());
          },
-         "File not found.", "File: " + (start / "downloads/Red/installerinfo.txt")},
+         "File not found.",
+         "File: " +
+             hx::test::fsPath(start / "downloads/Red/installerinfo.txt").make_preferred().string()},
         {[&] {
              writeFile(start / "downloads/Red/installerinfo.txt", "productfolder=A320\r\n");
              child<QCheckBox>(*form, "sl1")->setChecked(true);
