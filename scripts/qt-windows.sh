@@ -87,7 +87,8 @@ host_qt_version() {
 install_packages
 version=$(host_qt_version)
 key=$( (printf '%s\n' "$version" "${qt_options[@]}"; declare -f patch_sources) | sha256sum | cut -c1-10)
-cache_root=${HANGARIX_CACHE:-${XDG_CACHE_HOME:-$HOME/.cache}/hangarix}
+home=${HOME:-$(getent passwd "$(id -u)" | cut -d: -f6)}
+cache_root=${HANGARIX_CACHE:-${XDG_CACHE_HOME:-$home/.cache}/hangarix}
 prefix=$cache_root/qt-$version-mingw-$key
 if [[ -f $prefix/.complete ]]; then
     log "Qt $version for Windows found in $prefix"

@@ -101,6 +101,9 @@ prepare_wine() {
         log "creating the Wine prefix"
         wineboot --init >/dev/null 2>&1
     fi
+    # Wine's background services start with the first program; started here, they do not hold
+    # the output pipe of a build step (ninja would wait for them to end).
+    wine cmd /c exit </dev/null >/dev/null 2>&1
 }
 
 stop_wine() {
@@ -198,7 +201,7 @@ screenshots() {
     local shots=$build/screenshots demo=$build/screenshot-demo failures=0
     rm -rf "$shots" "$demo" && mkdir -p "$shots"
     for panel in local catalogue removal progress installing; do
-        if xvfb-run -a -s '-screen 0 1280x1024x24' env QT_QPA_PLATFORM=windows \
+        if xvfb-run -a -s '-screen 0 1280x1024x24' env -u QT_QPA_PLATFORM \
             "$build/wine-run.sh" "$build/src/app/hangarix.exe" --demo "$(winpath "$demo")" \
             --screenshot "$(winpath "$shots/$panel.png")" --panel "$panel" \
             >"$shots/$panel.log" 2>&1 && [[ -s $shots/$panel.png ]]; then

@@ -95,6 +95,13 @@ void openPanel(hx::app::TForm1& form, const std::string& panel)
 
 int main(int argc, char** argv)
 {
+#ifdef Q_OS_WIN
+    // Windows: text through DirectWrite (Qt's default from 6.8 on), which picks a stand-in face by
+    // its weight as Linux does; the GDI engine drew the bold labels in URW Bookman's Light face and
+    // the plain texts in its Demi face.
+    if (qEnvironmentVariableIsEmpty("QT_QPA_PLATFORM"))
+        qputenv("QT_QPA_PLATFORM", "windows:fontengine=directwrite");
+#endif
     // 1. The application object.
     QApplication app(argc, argv);
     const std::optional<Options> options = parse(argc, argv);
