@@ -20,19 +20,8 @@ started=$SECONDS
 log() { printf '== %s\n' "$*" >&2; }
 
 install_packages() {
-    local wanted=(g++-mingw-w64-x86-64-posix qt6-base-dev qt6-base-dev-tools dpkg-dev cmake
-        ninja-build perl python3 xz-utils)
-    local missing=()
-    for pkg in "${wanted[@]}"; do
-        dpkg-query -W -f='${Status}' "$pkg" 2>/dev/null | grep -q 'ok installed' ||
-            missing+=("$pkg")
-    done
-    if ((${#missing[@]})); then
-        log "installing ${missing[*]}"
-        apt-get update -q >&2
-        DEBIAN_FRONTEND=noninteractive apt-get install -y -q --no-install-recommends \
-            "${missing[@]}" >&2
-    fi
+    install_missing g++-mingw-w64-x86-64-posix qt6-base-dev qt6-base-dev-tools dpkg-dev cmake \
+        ninja-build perl python3 xz-utils
 }
 
 # Only what the window and its tests use. Network, SQL, XML, D-Bus, printing and OpenGL are off;

@@ -23,18 +23,8 @@ started=$SECONDS
 log() { printf '== %s\n' "$*"; }
 
 install_packages() {
-    local wanted=(g++-mingw-w64-x86-64-posix libz-mingw-w64-dev wine wine64 dpkg-dev cmake
-        ninja-build pkgconf googletest python3 xvfb xauth fonts-dejavu-core fonts-urw-base35)
-    local missing=()
-    for pkg in "${wanted[@]}"; do
-        dpkg-query -W -f='${Status}' "$pkg" 2>/dev/null | grep -q 'ok installed' ||
-            missing+=("$pkg")
-    done
-    if ((${#missing[@]})); then
-        log "installing ${missing[*]}"
-        apt-get update -q
-        DEBIAN_FRONTEND=noninteractive apt-get install -y -q --no-install-recommends "${missing[@]}"
-    fi
+    install_missing g++-mingw-w64-x86-64-posix libz-mingw-w64-dev wine wine64 dpkg-dev cmake \
+        ninja-build pkgconf googletest python3 xvfb xauth fonts-dejavu-core fonts-urw-base35
 }
 
 build_libzip() {

@@ -1,6 +1,21 @@
-# Sourced by the Windows build scripts. enable_debian_sources adds a deb-src entry for the
-# Debian archive the machine already uses, so that `apt-get source` works; libraries that Debian
-# does not package for MinGW are built from Debian's own source packages.
+# Sourced by the Windows build scripts. install_missing installs the Debian packages it is given
+# that are not installed yet (as root). enable_debian_sources adds a deb-src entry for the Debian
+# archive the machine already uses, so that `apt-get source` works; libraries that Debian does
+# not package for MinGW are built from Debian's own source packages.
+
+install_missing() {
+    local missing=()
+    for pkg in "$@"; do
+        dpkg-query -W -f='${Status}' "$pkg" 2>/dev/null | grep -q 'ok installed' ||
+            missing+=("$pkg")
+    done
+    if ((${#missing[@]})); then
+        printf '== installing %s\n' "${missing[*]}" >&2
+        apt-get update -q >&2
+        DEBIAN_FRONTEND=noninteractive apt-get install -y -q --no-install-recommends \
+            "${missing[@]}" >&2
+    fi
+}
 enable_debian_sources() {
     if apt-get source --print-uris libzip >/dev/null 2>&1; then
         return
