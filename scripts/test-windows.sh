@@ -24,7 +24,7 @@ log() { printf '== %s\n' "$*"; }
 
 install_packages() {
     install_missing g++-mingw-w64-x86-64-posix libz-mingw-w64-dev wine wine64 dpkg-dev cmake \
-        ninja-build pkgconf googletest python3 xvfb xauth fonts-dejavu-core fonts-urw-base35
+        ninja-build pkgconf googletest python3 xvfb xauth fonts-dejavu-core fonts-urw-base35 nsis
 }
 
 build_libzip() {
