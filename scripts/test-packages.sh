@@ -73,8 +73,8 @@ unix_path() {
 
 cli_runs() { # $1: hangarix-cli.exe
     local out=$root/cli.out
-    wine "$1" --help </dev/null >"$out" 2>&1 || { cat "$out"; return 1; }
-    grep -q '^usage: hangarix-cli' "$out"
+    wine "$1" --version </dev/null >"$out" 2>&1 || { cat "$out"; return 1; }
+    [[ $(tr -d '\r' <"$out") == "hangarix-cli $version" ]] || { cat "$out"; return 1; }
 }
 
 # The window draws its demo's local panel to a PNG under Xvfb, on Windows' own platform.
@@ -140,7 +140,7 @@ for file in "${installed_files[@]}"; do
     [[ $file == uninstall.exe ]] && continue
     check "zip: holds $file" test -f "$portable/$file"
 done
-check "zip: hangarix-cli.exe --help runs from the unpacked folder" cli_runs "$portable/hangarix-cli.exe"
+check "zip: hangarix-cli.exe --version runs from the unpacked folder" cli_runs "$portable/hangarix-cli.exe"
 check "zip: hangarix.exe renders a screenshot" screenshot "$portable/hangarix.exe" zip
 # The check itself: without a DLL of the release the program must fail here.
 cp -r "$portable" "$root/zip/crippled"

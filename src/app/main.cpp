@@ -1,6 +1,7 @@
 // hangarix: the window.
 //
 //   hangarix                         start on the simulator the registry proposes
+//   hangarix --version               print the version and exit
 //   hangarix --demo [DIR]            build the demo sandbox in DIR (default ./hangarix-demo),
 //                                    serve its catalogue on 127.0.0.1 and open the window on it
 //   hangarix --screenshot FILE [--panel local|catalogue|removal|progress|installing]
@@ -12,11 +13,14 @@
 #include "app/Form1Layout.h"
 #include "app/WindowPlacement.h"
 
+#include <Version.h>
+
 #include <QApplication>
 #include <QComboBox>
 #include <QTimer>
 
 #include <cstdio>
+#include <cstring>
 #include <filesystem>
 #include <iostream>
 #include <optional>
@@ -32,7 +36,8 @@ struct Options {
 
 void usage()
 {
-    std::cerr << "usage: hangarix [--demo [DIR]] [--screenshot FILE [--panel "
+    std::cerr << "hangarix " << hx::kVersion
+              << "\nusage: hangarix [--version] [--demo [DIR]] [--screenshot FILE [--panel "
                  "local|catalogue|removal|progress|installing]]\n";
 }
 
@@ -95,6 +100,11 @@ void openPanel(hx::app::TForm1& form, const std::string& panel)
 
 int main(int argc, char** argv)
 {
+    // Before the application object, which needs a display.
+    if (argc == 2 && std::strcmp(argv[1], "--version") == 0) {
+        std::cout << "hangarix " << hx::kVersion << std::endl;
+        return 0;
+    }
 #ifdef Q_OS_WIN
     // Windows: text through DirectWrite (Qt's default from 6.8 on), which picks a stand-in face by
     // its weight as Linux does; the GDI engine drew the bold labels in URW Bookman's Light face and

@@ -7,6 +7,8 @@
 #include "platform/Errors.h"
 #include "platform/FileSystem.h"
 
+#include <Version.h>
+
 #include <algorithm>
 #include <cstring>
 #include <filesystem>
@@ -28,7 +30,8 @@ void printUsage(std::ostream& out)
            "  -C, --workdir DIR     start-up folder holding downloads, tempzip, templiv, images\n"
            "  --sim none|fs9|fsx    simulator (default: the registry's, as the window proposes)\n"
            "  --root PATH           simulator folder (default: the registry's)\n"
-           "  --catalogue-url URL   base URL of the online catalogue\n\ncommands:\n";
+           "  --catalogue-url URL   base URL of the online catalogue\n"
+           "  --version             print the version and exit\n\ncommands:\n";
     std::vector<Command> sorted = commands();
     std::sort(sorted.begin(), sorted.end(),
               [](const Command& a, const Command& b) { return std::strcmp(a.name, b.name) < 0; });
@@ -78,6 +81,7 @@ struct GlobalOptions {
     std::optional<std::string> root;
     std::string catalogueUrl = kDefaultCatalogueBaseUrl;
     bool help = false;
+    bool version = false;
     std::size_t command = 0; // the index of the command's name in the arguments
 };
 
@@ -104,6 +108,9 @@ GlobalOptions parseGlobalOptions(const std::vector<std::string>& args)
             options.catalogueUrl = value(a);
         else if (a == "-h" || a == "--help") {
             options.help = true;
+            return options;
+        } else if (a == "--version") {
+            options.version = true;
             return options;
         } else
             throw UsageError("unknown option " + a);
@@ -152,6 +159,10 @@ int run(int argc, char** argv)
     const GlobalOptions options = parseGlobalOptions(args);
     if (options.help) {
         printUsage(std::cout);
+        return kExitOk;
+    }
+    if (options.version) {
+        std::cout << "hangarix-cli " << kVersion << "\n";
         return kExitOk;
     }
     if (options.command >= args.size())
