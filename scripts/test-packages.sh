@@ -7,6 +7,7 @@
 #   bash scripts/test-packages.sh
 set -uo pipefail
 cd "$(dirname "$0")/.."
+source scripts/lib/wine.sh
 source_dir=$PWD
 build=$source_dir/build-mingw
 root=$build/package-test
@@ -54,14 +55,8 @@ trap stop_wine EXIT
 new_prefix() {
     export WINEPREFIX=$root/$1
     prefixes+=("$WINEPREFIX")
-    mkdir -p "$WINEPREFIX"
-    wineboot --init >/dev/null 2>&1
-    # Wine's background services start with the first program; started here, they do not hold
-    # the pipe of a later command's captured output.
-    wine cmd /c exit </dev/null >/dev/null 2>&1
+    start_wine_prefix
 }
-
-winpath() { printf 'Z:%s' "${1//\//\\}"; }
 
 # A folder variable of Windows (LOCALAPPDATA, APPDATA) in the current prefix, e.g.
 # C:\users\root\AppData\Local, and the Unix path of such a C: path.

@@ -13,6 +13,7 @@
 set -euo pipefail
 cd "$(dirname "$0")/.."
 source scripts/lib/debian-sources.sh
+source scripts/lib/wine.sh
 source_dir=$PWD
 build=$source_dir/build-mingw
 deps=$build/deps
@@ -87,13 +88,7 @@ prepare_wine() {
     # One server for the whole run, so each test does not pay for starting it.
     wineserver -p
     wine_server_started=1
-    if [[ ! -f $WINEPREFIX/system.reg ]]; then
-        log "creating the Wine prefix"
-        wineboot --init >/dev/null 2>&1
-    fi
-    # Wine's background services start with the first program; started here, they do not hold
-    # the output pipe of a build step (ninja would wait for them to end).
-    wine cmd /c exit </dev/null >/dev/null 2>&1
+    start_wine_prefix
 }
 
 stop_wine() {
@@ -119,7 +114,6 @@ check() {
 wine_run() { "$build/wine-run.sh" "$@"; }
 cli() { wine_run "$build/src/hangarix-cli.exe" "$@" 2>&1 | tr -d '\r'; }
 
-winpath() { printf 'Z:%s' "${1//\//\\}"; }
 
 registry_keys() {
     local key='HKLM\Software\Microsoft\Microsoft Games\Flight Simulator'
