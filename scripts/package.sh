@@ -1,8 +1,11 @@
 #!/usr/bin/env bash
-# Makes the Windows release files in dist/ from the MinGW build (built first by
-# scripts/test-windows.sh --build-only, which builds only what is missing):
+# Makes the release files in dist/:
 #   Hangarix-<version>-win64.zip        portable: unpack anywhere and start hangarix.exe
 #   Hangarix-<version>-win64-setup.exe  installer for the current user, made with NSIS
+#   hangarix_<version>_amd64.deb        Debian package, made with CPack
+# The Windows files come from the MinGW build (built first by scripts/test-windows.sh
+# --build-only, which builds only what is missing), the Debian package from the preset
+# `release` (configured and built here).
 #
 # The DLLs come from the programs themselves: the imports of each program, DLL and plugin
 # (objdump) are looked up in MinGW's run-time folders and Qt's bin, recursively. A DLL found
@@ -11,7 +14,7 @@
 # nothing is packed.
 #
 #   bash scripts/package.sh              # build what is missing, then package
-#   bash scripts/package.sh --no-build   # package the build as it is
+#   bash scripts/package.sh --no-build   # package the builds as they are
 set -euo pipefail
 cd "$(dirname "$0")/.."
 source_dir=$PWD
@@ -31,13 +34,14 @@ die() { printf 'package.sh: %s\n' "$*" >&2; exit 1; }
 plugins=(platforms/qwindows.dll styles/qwindowsvistastyle.dll imageformats/qjpeg.dll
     imageformats/qico.dll)
 
+source scripts/lib/debian-sources.sh
+# dpkg-dev: dpkg-shlibdeps, which CPack asks for the package's dependencies.
+install_missing nsis dpkg-dev
 if [[ ${1:-} != --no-build ]]; then
     bash scripts/test-windows.sh --build-only
+    cmake --preset release
+    cmake --build --preset release
 fi
-command -v makensis >/dev/null || {
-    log "installing nsis"
-    DEBIAN_FRONTEND=noninteractive apt-get install -y -q --no-install-recommends nsis >/dev/null
-}
 
 version=$(sed -n 's/^CMAKE_PROJECT_VERSION:STATIC=//p' "$build/CMakeCache.txt")
 [[ $version =~ ^[0-9]+\.[0-9]+\.[0-9]+$ ]] || die "no project version in $build/CMakeCache.txt"
@@ -158,4 +162,16 @@ setup=$dist/$name-setup.exe
 makensis -V2 -DVERSION="$version" -DSTAGE="$stage" -DFILES_NSH="$nsh" \
     -DICON="$build/src/app/hangarix.ico" -DOUTFILE="$setup" packaging/windows/hangarix.nsi
 log "wrote $setup ($(du -h "$setup" | cut -f1))"
+
+# ---- The Debian package -------------------------------------------------------------------
+release=$source_dir/build-release
+[[ -f $release/CPackConfig.cmake ]] || die "no release build in $release: run without --no-build"
+deb_version=$(sed -n 's/^CMAKE_PROJECT_VERSION:STATIC=//p' "$release/CMakeCache.txt")
+[[ $deb_version == "$version" ]] || die "the release build is $deb_version, the Windows build $version"
+deb=$dist/hangarix_${version}_amd64.deb
+rm -f "$deb"
+(cd "$release" && cpack --config CPackConfig.cmake -G DEB) >"$release/cpack.log" 2>&1 ||
+    { cat "$release/cpack.log"; die "cpack failed"; }
+[[ -f $deb ]] || die "cpack wrote no $deb (see $release/cpack.log)"
+log "wrote $deb ($(du -h "$deb" | cut -f1)), $(dpkg-deb -f "$deb" Depends)"
 log "packaged after $((SECONDS - started)) s"

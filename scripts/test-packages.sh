@@ -1,23 +1,33 @@
 #!/usr/bin/env bash
-# Installs the Windows release files of dist/ (made by scripts/package.sh) on clean systems and
-# starts them: each check runs in a fresh Wine prefix of its own under build-mingw/package-test,
+# Installs the release files of dist/ (made by scripts/package.sh) on clean systems and starts
+# them. Each Windows check runs in a fresh Wine prefix of its own under build-mingw/package-test,
 # with plain wine and nothing on Wine's path, so a DLL the release lacks makes a program fail
-# here as it would on a user's Windows. One line per check, then "N passed, M failed".
+# here as it would on a user's Windows. The Debian package is installed on this machine with
+# apt-get (as root), its programs run as an unprivileged user, and it is removed again. One line
+# per check, then "N passed, M failed".
 #
-#   bash scripts/test-packages.sh
+#   bash scripts/test-packages.sh             # every release file
+#   bash scripts/test-packages.sh --windows   # the zip and the installer only
+#   bash scripts/test-packages.sh --deb       # the Debian package only
 set -uo pipefail
+only=${1:-all}
+[[ $only == all || $only == --windows || $only == --deb ]] || { echo "usage: $0 [--windows|--deb]" >&2; exit 2; }
 cd "$(dirname "$0")/.."
 source scripts/lib/wine.sh
 source_dir=$PWD
 build=$source_dir/build-mingw
 root=$build/package-test
-version=$(sed -n 's/^CMAKE_PROJECT_VERSION:STATIC=//p' "$build/CMakeCache.txt")
+version=$(sed -n 's/^project(Hangarix VERSION \([0-9.]*\).*/\1/p' CMakeLists.txt)
 zip=$source_dir/dist/Hangarix-$version-win64.zip
 setup=$source_dir/dist/Hangarix-$version-win64-setup.exe
+deb=$source_dir/dist/hangarix_${version}_amd64.deb
 uninstall_key='HKCU\Software\Microsoft\Windows\CurrentVersion\Uninstall\Hangarix'
 started=$SECONDS
 
-for file in "$zip" "$setup"; do
+wanted=()
+[[ $only != --deb ]] && wanted+=("$zip" "$setup")
+[[ $only != --windows ]] && wanted+=("$deb")
+for file in "${wanted[@]}"; do
     [[ -f $file ]] || { echo "test-packages.sh: $file missing: run scripts/package.sh" >&2; exit 2; }
 done
 
@@ -27,8 +37,8 @@ export WINEDEBUG=-all WINEDLLOVERRIDES="mscoree,mshtml=;winemenubuilder.exe=d"
 unset WINEPATH DISPLAY
 for name in $(env | sed -n 's/^\(WINEQT_[A-Za-z0-9_]*\)=.*/\1/p'); do unset "$name"; done
 
-rm -rf "$root" && mkdir -p "$root"
-log=$root/checks.log
+log=$source_dir/build-package-checks.log
+: >"$log"
 passed=0
 failed=0
 check() {
@@ -126,6 +136,8 @@ installed_files=(hangarix.exe hangarix-cli.exe uninstall.exe Qt6Core.dll Qt6Gui.
     imageformats/qico.dll qt.conf README.txt licences/Qt-LGPL-3.0.txt licences/README.txt
     licences/qt-windows.sh licences/libzip.txt licences/zlib.txt licences/MinGW-GCC-runtime.txt)
 
+windows_checks() {
+rm -rf "$root" && mkdir -p "$root"
 # ---- The portable zip ----------------------------------------------------------------------
 new_prefix zip-prefix
 mkdir -p "$root/zip"
@@ -183,6 +195,83 @@ check "uninstall: no uninstall entry left" no_entry
 check "uninstall: no shortcut left" test ! -e "$shortcut"
 check "uninstall: downloads kept" test -f "$dir/downloads/My livery/installerinfo.txt"
 check "uninstall: history kept" test -f "$dir/history/changes.txt"
+
+WINEPREFIX=$WINEPREFIX wineserver -k 2>/dev/null
+}
+
+deb_checks() {
+# ---- The Debian package --------------------------------------------------------------------
+source scripts/lib/debian-sources.sh
+install_missing desktop-file-utils xvfb xauth
+deb_root=$source_dir/build-release/package-test
+user=hangarix-package-test
+rm -rf "$deb_root" && mkdir -p "$deb_root"
+check "deb: a user of the package test exists" bash -c \
+    'id -u "$1" >/dev/null 2>&1 || useradd --system --no-create-home --shell /bin/false "$1"' _ "$user"
+chown "$user" "$deb_root"
+
+# Runs a command as that user, in its own home and data folders under $deb_root.
+as_user() {
+    runuser -u "$user" -- env -i PATH=/usr/bin:/bin HOME="$deb_root/home" \
+        XDG_DATA_HOME="$deb_root/data" "$@"
+}
+
+deb_holds() { dpkg-deb -c "$deb" | awk '{print $NF}' | grep -qx "$1"; }
+deb_field_has() { # $1: field, $2: extended regular expression
+    local value
+    value=$(dpkg-deb -f "$deb" "$1") && grep -Eq "$2" <<<"$value" || { echo "$1: $value"; return 1; }
+}
+deb_cli_version() { [[ $(as_user hangarix-cli --version) == "hangarix-cli $version" ]]; }
+deb_window_version() { [[ $(as_user hangarix --version) == "hangarix $version" ]]; }
+deb_help_names_data() { as_user hangarix-cli --help | grep -F "This time: $deb_root/data/hangarix ("; }
+deb_working_folders() {
+    as_user sh -c 'cd / && hangarix-cli --sim none packages' || return 1
+    local folder
+    for folder in downloads images tempzip templiv; do
+        [[ -d $deb_root/data/hangarix/$folder ]] || { echo "no $folder"; return 1; }
+    done
+}
+# The installed window on its demo, default folder, under Xvfb on Qt's xcb platform (the
+# plugin the package depends on).
+deb_screenshot() {
+    local png=$deb_root/data/window.png
+    as_user sh -c "cd / && xvfb-run -a -s '-screen 0 1280x1024x24' hangarix --demo \
+        --screenshot '$png' --panel local" || return 1
+    [[ -s $png && $(head -c 8 "$png" | od -An -tx1 | tr -d ' \n') == 89504e470d0a1a0a ]] &&
+        [[ -n $(find "$deb_root/data/hangarix/hangarix-demo/FSX" -name aircraft.cfg -print -quit) ]] &&
+        cp "$png" "$deb_root/window.png"
+}
+
+for path in ./usr/bin/hangarix ./usr/bin/hangarix-cli ./usr/share/applications/hangarix.desktop \
+    ./usr/share/icons/hicolor/32x32/apps/hangarix.png ./usr/share/doc/hangarix/README.md; do
+    check "deb: holds ${path#.}" deb_holds "$path"
+done
+check "deb: Package hangarix" deb_field_has Package '^hangarix$'
+check "deb: Version $version" deb_field_has Version "^$version\$"
+check "deb: Architecture amd64" deb_field_has Architecture '^amd64$'
+for dependency in libc6 libstdc\\+\\+6 libqt6widgets6 libqt6gui6 libqt6core6 libcurl4 libzip4 \
+    zlib1g qt6-qpa-plugins; do
+    check "deb: depends on ${dependency//\\/}" deb_field_has Depends "(^|, )$dependency( |,|$)"
+done
+check "deb: the desktop entry is valid" bash -c \
+    'dpkg-deb --fsys-tarfile "$1" | tar -xO ./usr/share/applications/hangarix.desktop >"$2" &&
+     desktop-file-validate "$2"' _ "$deb" "$deb_root/hangarix.desktop"
+check "deb: apt-get installs it with what it needs" \
+    env DEBIAN_FRONTEND=noninteractive apt-get install -y -q "$deb"
+check "deb: hangarix-cli --version" deb_cli_version
+check "deb: hangarix --version" deb_window_version
+check "deb: --help names the working folders in XDG_DATA_HOME" deb_help_names_data
+check "deb: the working folders are made in XDG_DATA_HOME/hangarix" deb_working_folders
+check "deb: the installed window renders its demo" deb_screenshot
+check "deb: apt-get removes it" env DEBIAN_FRONTEND=noninteractive apt-get remove -y -q hangarix
+check "deb: no program left" bash -c '! test -e /usr/bin/hangarix && ! test -e /usr/bin/hangarix-cli'
+check "deb: the user's working folders kept" test -d "$deb_root/data/hangarix/downloads"
+rm -rf "$deb_root/data" "$deb_root/home"
+userdel "$user" 2>/dev/null
+}
+
+[[ $only != --deb ]] && windows_checks
+[[ $only != --windows ]] && deb_checks
 
 echo "took $((SECONDS - started)) s; details in $log"
 echo "$passed passed, $failed failed"

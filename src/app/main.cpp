@@ -2,8 +2,9 @@
 //
 //   hangarix                         start on the simulator the registry proposes
 //   hangarix --version               print the version and exit
-//   hangarix --demo [DIR]            build the demo sandbox in DIR (default ./hangarix-demo),
-//                                    serve its catalogue on 127.0.0.1 and open the window on it
+//   hangarix --demo [DIR]            build the demo sandbox in DIR (default hangarix-demo in the
+//                                    start-up folder), serve its catalogue on 127.0.0.1 and open
+//                                    the window on it
 //   hangarix --screenshot FILE [--panel local|catalogue|removal|progress|installing]
 //                                    render the window to a PNG and exit (combines with --demo)
 
@@ -12,6 +13,9 @@
 #include "app/Form1.h"
 #include "app/Form1Layout.h"
 #include "app/WindowPlacement.h"
+#include "packages/WorkingFolders.h"
+#include "platform/Errors.h"
+#include "platform/FileSystem.h"
 
 #include <Version.h>
 
@@ -21,7 +25,6 @@
 
 #include <cstdio>
 #include <cstring>
-#include <filesystem>
 #include <iostream>
 #include <optional>
 #include <string>
@@ -38,7 +41,8 @@ void usage()
 {
     std::cerr << "hangarix " << hx::kVersion
               << "\nusage: hangarix [--version] [--demo [DIR]] [--screenshot FILE [--panel "
-                 "local|catalogue|removal|progress|installing]]\n";
+                 "local|catalogue|removal|progress|installing]]\n\n"
+              << hx::startupFolderHelp();
 }
 
 std::optional<Options> parse(int argc, char** argv)
@@ -48,7 +52,9 @@ std::optional<Options> parse(int argc, char** argv)
         const std::string a = argv[i];
         const bool hasValue = i + 1 < argc && argv[i + 1][0] != '-';
         if (a == "--demo") {
-            o.demoFolder = hasValue ? std::string(argv[++i]) : std::string("hangarix-demo");
+            o.demoFolder =
+                hasValue ? std::string(argv[++i])
+                         : hx::platform::joinPath(hx::defaultStartupFolder().path, "hangarix-demo");
         } else if (a == "--screenshot" && hasValue) {
             o.screenshot = argv[++i];
         } else if (a == "--panel" && hasValue) {
@@ -126,7 +132,6 @@ int main(int argc, char** argv)
     if (options->demoFolder) {
         try {
             demo = hx::app::startDemo(*options->demoFolder);
-            std::filesystem::current_path(demo.folder);
         } catch (const std::exception& e) {
             std::cerr << "hangarix: cannot build the demo in " << *options->demoFolder << ": "
                       << e.what() << "\n";
@@ -137,6 +142,15 @@ int main(int argc, char** argv)
     }
     hx::app::Dialogs desktop;
     TerminalDialogs terminal;
+    // The start-up folder becomes the current folder, which the window's start-up step records.
+    try {
+        hx::enterStartupFolder(options->demoFolder ? demo.folder : std::string());
+    } catch (const hx::Error& e) {
+        (options->screenshot ? static_cast<hx::app::Dialogs&>(terminal) : desktop)
+            .messageBox(nullptr, QMessageBox::Critical, QString::fromLatin1(hx::app::kStartTitle),
+                        QString::fromStdString(e.what()), QString());
+        return 1;
+    }
 
     // 3. The main window and its start-up step.
     hx::app::TForm1 form(options->screenshot ? terminal : desktop);

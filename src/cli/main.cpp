@@ -11,7 +11,6 @@
 
 #include <algorithm>
 #include <cstring>
-#include <filesystem>
 
 namespace hx::cli {
 
@@ -128,14 +127,13 @@ const Command& findCommand(const std::string& name)
     return *command;
 }
 
-// The start-up steps of the window: record the start-up folder, create the working folders,
-// look the simulator up. A registry error ends the look-up as it ends the window's step.
+// The start-up steps of the window, in the start-up folder already entered: record it, look the
+// simulator up. A registry error ends the look-up as it ends the window's step.
 Context startUp(const GlobalOptions& options)
 {
     Context ctx;
     ctx.catalogueUrl = options.catalogueUrl;
     ctx.startupFolder = platform::currentFolder();
-    createWorkingFolders(ctx.startupFolder);
     ctx.history = std::make_unique<History>(ctx.startupFolder);
     ctx.registry = platform::openMachineRegistry();
     try {
@@ -159,6 +157,7 @@ int run(int argc, char** argv)
     const GlobalOptions options = parseGlobalOptions(args);
     if (options.help) {
         printUsage(std::cout);
+        std::cout << "\n" << startupFolderHelp();
         return kExitOk;
     }
     if (options.version) {
@@ -171,13 +170,11 @@ int run(int argc, char** argv)
     const std::vector<std::string> commandArgs(
         args.begin() + static_cast<long>(options.command) + 1, args.end());
 
-    if (!options.workdir.empty()) {
-        std::error_code ec;
-        std::filesystem::current_path(options.workdir, ec);
-        if (ec) {
-            std::cerr << "cannot enter " << options.workdir << ": " << ec.message() << "\n";
-            return kExitError;
-        }
+    try {
+        enterStartupFolder(options.workdir);
+    } catch (const Error& e) {
+        std::cerr << e.what() << "\n";
+        return kExitError;
     }
 
     Context ctx = startUp(options);

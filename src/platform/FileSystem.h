@@ -63,6 +63,22 @@ deleteFile(const std::string& path); // files only; false for folders and failur
 
 // The process's current folder, without a trailing separator.
 std::string currentFolder();
+// Makes `path` the process's current folder.
+[[nodiscard]] bool setCurrentFolder(const std::string& path);
+// Creates `path` and every missing folder above it; true when it exists afterwards.
+[[nodiscard]] bool createFolderPath(const std::string& path);
+
+// The folder holding the running program, without a trailing separator ("" when unknown).
+std::string programFolder();
+// Whether this process can create a file in `folder`: tried, not guessed from permission bits,
+// so access lists, read-only mounts and the administrator's rights all count.
+bool canCreateIn(const std::string& folder);
+// The words of the last failed system call of this thread (errno; GetLastError on Windows).
+std::string lastErrorText();
+
+// The tool's own folder in the user's data folder: $XDG_DATA_HOME/hangarix (by default
+// ~/.local/share/hangarix) on Linux, %LOCALAPPDATA%\Hangarix on Windows. Not created here.
+std::string userDataFolder();
 
 // A value of one of the tool's single-byte text files (aircraft.cfg, installerinfo.txt) made
 // part of a path. Paths are UTF-8 on Windows, so the text is converted from the ANSI code page

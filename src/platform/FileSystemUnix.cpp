@@ -9,10 +9,13 @@
 #include <algorithm>
 #include <cerrno>
 #include <climits>
+#include <cstdlib>
 #include <cstring>
 #include <dirent.h>
 #include <fcntl.h>
+#include <filesystem>
 #include <memory>
+#include <pwd.h>
 #include <sys/stat.h>
 #include <unistd.h>
 #ifdef __linux__
@@ -289,6 +292,64 @@ bool clearAttributes(const std::string& path)
 std::string pathFromText(std::string_view text)
 {
     return std::string(text);
+}
+
+bool setCurrentFolder(const std::string& path)
+{
+    return ::chdir(resolvePath(path).c_str()) == 0;
+}
+
+bool createFolderPath(const std::string& path)
+{
+    std::error_code ec;
+    std::filesystem::create_directories(path, ec);
+    if (ec)
+        errno = ec.value();
+    return !ec && folderExists(path);
+}
+
+std::string programFolder()
+{
+    std::error_code ec;
+    const std::filesystem::path exe = std::filesystem::read_symlink("/proc/self/exe", ec);
+    return ec ? std::string() : exe.parent_path().string();
+}
+
+bool canCreateIn(const std::string& folder)
+{
+    const std::string probe =
+        joinPath(resolvePath(folder), ".hangarix-probe-" + std::to_string(::getpid()));
+    const int fd = ::open(probe.c_str(), O_WRONLY | O_CREAT | O_EXCL | O_CLOEXEC, 0600);
+    if (fd < 0)
+        return false;
+    ::close(fd);
+    ::unlink(probe.c_str());
+    return true;
+}
+
+std::string lastErrorText()
+{
+    return std::strerror(errno);
+}
+
+std::string userDataFolder()
+{
+    // A relative XDG_DATA_HOME is invalid and ignored, as the XDG base directory rules say.
+    const char* xdg = std::getenv("XDG_DATA_HOME");
+    std::string base;
+    if (xdg && xdg[0] == '/') {
+        base = xdg;
+    } else {
+        const char* home = std::getenv("HOME");
+        if (!home || !*home) {
+            const passwd* user = ::getpwuid(::getuid());
+            home = user && user->pw_dir ? user->pw_dir : "/";
+        }
+        base = std::string(home) + "/.local/share";
+    }
+    while (base.size() > 1 && base.back() == '/')
+        base.pop_back();
+    return joinPath(base, "hangarix");
 }
 
 std::string currentFolder()

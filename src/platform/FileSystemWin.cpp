@@ -194,6 +194,88 @@ std::string currentFolder()
     return out;
 }
 
+bool setCurrentFolder(const std::string& path)
+{
+    return ::SetCurrentDirectoryW(widen(path).c_str()) != 0;
+}
+
+bool createFolderPath(const std::string& path)
+{
+    const std::wstring wide = widen(path);
+    if (::CreateDirectoryW(wide.c_str(), nullptr) || ::GetLastError() == ERROR_ALREADY_EXISTS)
+        return folderExists(path);
+    const std::size_t slash = path.find_last_of("\\/");
+    if (slash == std::string::npos || slash <= rootLength(path) ||
+        !createFolderPath(path.substr(0, slash)))
+        return false;
+    return ::CreateDirectoryW(wide.c_str(), nullptr) != 0;
+}
+
+std::string programFolder()
+{
+    std::wstring exe(MAX_PATH, L'\0');
+    for (;;) {
+        const DWORD length = ::GetModuleFileNameW(nullptr, exe.data(), DWORD(exe.size()));
+        if (length == 0)
+            return {};
+        if (length < exe.size()) {
+            exe.resize(length);
+            break;
+        }
+        exe.resize(exe.size() * 2); // cut short: try again with more room
+    }
+    const std::size_t slash = exe.find_last_of(L"\\/");
+    return slash == std::wstring::npos ? std::string() : narrow(exe.substr(0, slash));
+}
+
+bool canCreateIn(const std::string& folder)
+{
+    // Deleted by the system when closed; an access list that refuses writing refuses this.
+    const std::string probe =
+        joinPath(folder, ".hangarix-probe-" + std::to_string(::GetCurrentProcessId()));
+    const HANDLE file = ::CreateFileW(
+        widen(probe).c_str(), GENERIC_WRITE, 0, nullptr, CREATE_NEW,
+        FILE_ATTRIBUTE_TEMPORARY | FILE_ATTRIBUTE_HIDDEN | FILE_FLAG_DELETE_ON_CLOSE, nullptr);
+    if (file == INVALID_HANDLE_VALUE)
+        return false;
+    ::CloseHandle(file);
+    return true;
+}
+
+std::string lastErrorText()
+{
+    const DWORD code = ::GetLastError();
+    wchar_t* text = nullptr;
+    const DWORD n = ::FormatMessageW(
+        FORMAT_MESSAGE_FROM_SYSTEM | FORMAT_MESSAGE_ALLOCATE_BUFFER | FORMAT_MESSAGE_IGNORE_INSERTS,
+        nullptr, code, 0, reinterpret_cast<wchar_t*>(&text), 0, nullptr);
+    std::wstring words = n && text ? std::wstring(text, n) : std::wstring();
+    if (text)
+        ::LocalFree(text);
+    while (!words.empty() &&
+           (words.back() == L'\r' || words.back() == L'\n' || words.back() == L'.'))
+        words.pop_back();
+    return words.empty() ? "system error " + std::to_string(code) : narrow(words);
+}
+
+std::string userDataFolder()
+{
+    std::wstring base(32768, L'\0');
+    DWORD length = ::GetEnvironmentVariableW(L"LOCALAPPDATA", base.data(), DWORD(base.size()));
+    if (length == 0 || length >= base.size()) {
+        length = ::GetEnvironmentVariableW(L"USERPROFILE", base.data(), DWORD(base.size()));
+        if (length == 0 || length >= base.size())
+            return {};
+        base.resize(length);
+        base += L"\\AppData\\Local";
+    } else {
+        base.resize(length);
+    }
+    while (!base.empty() && (base.back() == L'\\' || base.back() == L'/'))
+        base.pop_back();
+    return narrow(base) + "\\Hangarix";
+}
+
 std::string pathFromText(std::string_view text)
 {
     // Single-byte text from the tool's files is in the ANSI code page, as its makers wrote it.
