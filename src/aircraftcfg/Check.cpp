@@ -2,6 +2,7 @@
 
 #include "aircraftcfg/FltsimEntries.h"
 #include "aircraftcfg/Removal.h"
+#include "history/ChangeLock.h"
 #include "history/History.h"
 #include "packages/SafeName.h"
 #include "platform/AsciiCase.h"
@@ -157,6 +158,7 @@ Outcome repairProduct(const Simulator& sim, const std::string& product, Feedback
     const std::string path = configOf(sim, product, feedback);
     if (path.empty())
         return Outcome::Refused;
+    const ChangeLock lock = lockChange(path);
     const std::string text = readWorkingText(path);
     const std::string repaired = renumberInFileOrder(text);
     const std::size_t count = entryHeaders(text).size();
@@ -165,9 +167,10 @@ Outcome repairProduct(const Simulator& sim, const std::string& product, Feedback
                              " are numbered well; nothing was changed");
         return Outcome::Completed;
     }
-    PendingChange change = beginChange(ChangeAction::Repair, product, "all liveries", path);
+    PendingChange change =
+        beginChange(ChangeAction::Repair, product, "all liveries", path, repaired);
     writeWorkingText(path, repaired);
-    change.finish();
+    finishChange(change);
     feedback.showMessage("Renumbered the " + std::to_string(count) + " entries of " + product +
                          " from 0 in file order");
     return Outcome::Completed;

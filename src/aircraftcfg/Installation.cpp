@@ -1,12 +1,18 @@
 #include "aircraftcfg/Installation.h"
 
 #include "aircraftcfg/FltsimEntries.h"
+#include "history/ChangeLock.h"
 #include "history/History.h"
 #include "packages/LocalPackageList.h"
 #include "packages/PackageInfo.h"
 #include "packages/SafeName.h"
+#include "platform/AsciiCase.h"
+#include "platform/Errors.h"
 #include "platform/FileSystem.h"
+#include "platform/MoveFolder.h"
 
+#include <algorithm>
+#include <cstdio>
 #include <utility>
 
 namespace hx {
@@ -15,24 +21,77 @@ namespace {
 
 using platform::joinPath;
 
-// Copies the files of `fromFolder` matching `pattern` into `toFolder`, never overwriting and
-// skipping subfolders; every failure is ignored. The history notes each file copied. The front
-// end handles its pending events after each file, so that a window keeps drawing (and its
-// progress bar moving) during a long copy.
-void copyFiles(const std::string& fromFolder, const char* pattern, const std::string& toFolder,
-               PendingChange& change, Feedback& feedback)
+// One file to copy into the texture folder.
+struct TextureFile {
+    std::string source;
+    std::string name;
+};
+
+// What the textures' part of an installation found and placed.
+struct Textures {
+    std::vector<TextureFile> files;   // to be copied
+    std::size_t kept = 0;             // files the texture folder holds already (never overwritten)
+    std::vector<std::string> skipped; // pipes, devices and the like, never opened
+    std::string target;               // the texture folder
+    std::string staging;              // the folder beside it the copies go to first
+    bool created = false;             // the texture folder did not exist
+    std::vector<std::string> placed;  // files now in the texture folder
+
+    // Takes the placed files (and the folder, when created) back out of the aircraft.
+    void takeBack()
+    {
+        for (const std::string& file : placed)
+            (void)platform::deleteFile(file);
+        if (created)
+            (void)platform::removeFolder(target);
+        removeStaging();
+    }
+    void removeStaging() const
+    {
+        for (const platform::DirEntry& entry : platform::listFolder(staging, "*"))
+            (void)platform::deleteFile(joinPath(staging, entry.name));
+        (void)platform::removeFolder(staging);
+    }
+};
+
+// Adds the plain files of `fromFolder` matching `pattern` that neither the texture folder nor
+// the list holds yet (the package's own files come first and win).
+void gatherFiles(const std::string& fromFolder, const char* pattern, Textures& textures)
 {
     for (const platform::DirEntry& entry : platform::listFolder(fromFolder, pattern)) {
         // Names from a listing are single components already; the check keeps names that
         // Windows would rewrite (a trailing dot or blank) from landing on another file.
         if (entry.isFolder || !isPlainName(entry.name))
             continue;
-        // A file that is there already is kept, as the copy never overwrites.
-        const std::string target = joinPath(toFolder, entry.name);
-        if (platform::copyFileNoOverwrite(joinPath(fromFolder, entry.name), target))
-            change.fileCopied(target);
-        feedback.processEvents();
+        const std::string source = joinPath(fromFolder, entry.name);
+        if (!platform::isPlainFile(source)) {
+            textures.skipped.push_back(entry.name);
+            continue;
+        }
+        const bool listed =
+            std::any_of(textures.files.begin(), textures.files.end(), [&](const TextureFile& f) {
+                return platform::equalsIgnoringCase(f.name, entry.name);
+            });
+        if (listed)
+            continue;
+        if (!textures.created && platform::pathExists(joinPath(textures.target, entry.name))) {
+            ++textures.kept;
+            continue;
+        }
+        textures.files.push_back({source, entry.name});
     }
+}
+
+std::string megabytes(std::uint64_t bytes)
+{
+    char text[32];
+    std::snprintf(text, sizeof text, "%.1f MB", double(bytes) / (1024.0 * 1024.0));
+    return text;
+}
+
+[[noreturn]] void failCopy(const std::string& what, const std::string& why)
+{
+    throw IoError(what + " (" + why + "); nothing was changed");
 }
 
 // The livery's name in the history: its "ui_variation", read as the livery list will read it
@@ -48,25 +107,86 @@ std::string liveryName(const PackageToInstall& package)
                                       : package.packageFolder.substr(slash + 1);
 }
 
-// Creates the installed texture folder and copies the package's files into it, then for FSX
-// the product's shared base bitmaps. Nothing is copied when the folder cannot be made.
-void copyTextures(const PackageToInstall& package, const Simulator& sim, const std::string& base,
-                  PendingChange& change, Feedback& feedback)
+// Copies the package's texture files, then for FSX the product's shared base bitmaps, into a
+// folder beside the texture folder, then places them: the whole folder is renamed into place
+// when it is new, each file is moved in otherwise (a file the folder holds already is kept).
+// Every failure takes back what was done and throws IoError saying what failed and why. The
+// front end handles its pending events after each file, so that a window keeps drawing.
+Textures placeTextures(const PackageToInstall& package, const Simulator& sim,
+                       const std::string& base, PendingChange& change, Feedback& feedback)
 {
     const std::string productFolder = platform::resolvePath(base + package.productFolderName);
-    const std::string installed =
-        platform::resolvePath(joinPath(productFolder, package.textureFolderName));
-    const bool created = platform::createFolder(installed);
-    if (!platform::folderExists(installed))
-        return; // nothing can be copied; the entry stays
-    change.copyingInto(installed, created);
-    copyFiles(joinPath(package.packageFolder, package.textureFolderName), "*.*", installed, change,
-              feedback);
-    if (sim.kind == SimKind::FSX) {
-        // The package's own files went first, so a bitmap it brings wins over the shared one.
-        copyFiles(joinPath(base + package.productFolderName, "texbase"), "*.bmp", installed, change,
-                  feedback);
+    Textures t;
+    t.target = platform::resolvePath(joinPath(productFolder, package.textureFolderName));
+    t.staging = joinPath(productFolder, "." + package.textureFolderName + ".hangarix-new");
+    if (platform::pathExists(t.target) && !platform::folderExists(t.target))
+        failCopy("Cannot install into " + t.target, "a file of that name is in its place");
+    t.created = !platform::folderExists(t.target);
+    gatherFiles(joinPath(package.packageFolder, package.textureFolderName), "*.*", t);
+    if (sim.kind == SimKind::FSX)
+        gatherFiles(joinPath(base + package.productFolderName, "texbase"), "*.bmp", t);
+
+    std::uint64_t needed = 0;
+    for (const TextureFile& f : t.files)
+        needed += platform::fileSize(f.source) + 4096;
+    const std::uint64_t available = platform::freeSpace(productFolder);
+    if (available < needed)
+        throw IoError("The disk holding " + productFolder + " is full: " + megabytes(available) +
+                      " free, " + megabytes(needed) + " needed; nothing was changed");
+
+    change.copyingInto(t.target, t.staging, t.created);
+    if (platform::folderExists(t.staging))
+        t.removeStaging(); // left by a process that was stopped without a history
+    if (!platform::createFolder(t.staging))
+        failCopy("Cannot create " + t.staging, platform::lastErrorText());
+    for (const TextureFile& f : t.files) {
+        if (!platform::copyFileNoOverwrite(f.source, joinPath(t.staging, f.name))) {
+            const std::string why = platform::lastErrorText();
+            t.removeStaging();
+            failCopy("Cannot copy " + f.source + " into " + t.target, why);
+        }
+        feedback.processEvents();
     }
+
+    std::vector<std::string> targets;
+    for (const TextureFile& f : t.files)
+        targets.push_back(joinPath(t.target, f.name));
+    try {
+        change.placing(targets);
+    } catch (const Error&) {
+        t.removeStaging();
+        throw;
+    }
+    if (t.created) {
+        if (!platform::moveFolder(t.staging, t.target)) {
+            const std::string why = platform::lastErrorText();
+            t.removeStaging();
+            failCopy("Cannot create the texture folder " + t.target, why);
+        }
+        t.placed = targets;
+        return t;
+    }
+    for (std::size_t i = 0; i < t.files.size(); ++i) {
+        if (!platform::moveFileNoOverwrite(joinPath(t.staging, t.files[i].name), targets[i])) {
+            const std::string why = platform::lastErrorText();
+            t.takeBack();
+            failCopy("Cannot place " + targets[i], why);
+        }
+        t.placed.push_back(targets[i]);
+    }
+    t.removeStaging();
+    return t;
+}
+
+// What the user should know of the textures besides the completion.
+void noteTextures(const Textures& t)
+{
+    if (t.kept > 0)
+        changeNotice("The texture folder " + t.target + " held " + std::to_string(t.kept) +
+                     (t.kept == 1 ? " file" : " files") +
+                     " of the same name already; they were kept, not overwritten");
+    for (const std::string& name : t.skipped)
+        changeNotice("Skipped " + name + ": it is not a plain file (a pipe, device or socket)");
 }
 
 // A run over all packages that stops tells which package stopped it and how many were
@@ -142,16 +262,28 @@ Outcome installOnePackage(const PackageToInstall& package, const Simulator& sim,
     if (!platform::fileExists(configFile))
         return refuse(feedback, kCannotFindConfig);
 
+    // One change at a time per aircraft: the file is read under the lock.
+    const ChangeLock lock = lockChange(configFile);
     const std::string text = readWorkingText(configFile);
     const std::string entry = numberEntry(package.informationText, newEntryNumber(text));
+    const std::string installed = insertEntry(text, entry);
     // The history keeps the file as it is before anything is written; when it cannot, the
-    // installation stops here.
+    // installation stops here. The textures are in place before the entry names them, so a
+    // stop at any point leaves either no livery or a whole one.
     PendingChange change = beginChange(ChangeAction::Installation, package.productFolderName,
-                                       liveryName(package), configFile);
-    writeWorkingText(platform::resolvePath(configFile), insertEntry(text, entry));
+                                       liveryName(package), configFile, installed);
+    Textures textures;
     if (hasTextureFolder)
-        copyTextures(package, sim, *base, change, feedback);
-    change.finish();
+        textures = placeTextures(package, sim, *base, change, feedback);
+    try {
+        writeWorkingText(platform::resolvePath(configFile), installed);
+    } catch (const Error&) {
+        textures.takeBack();
+        change.rolledBack();
+        throw;
+    }
+    noteTextures(textures);
+    finishChange(change);
     return Outcome::Completed;
 }
 

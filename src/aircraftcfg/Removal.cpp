@@ -2,6 +2,7 @@
 
 #include "aircraftcfg/Check.h"
 #include "aircraftcfg/FltsimEntries.h"
+#include "history/ChangeLock.h"
 #include "history/History.h"
 #include "packages/SafeName.h"
 #include "platform/AsciiCase.h"
@@ -107,15 +108,26 @@ void deleteTextureFolder(const std::string& folder)
     (void)platform::removeFolder(folder);
 }
 
-// With a history the folder moves into the change's record, so an undo brings it back; without
-// one, or when it cannot move, it is emptied and removed as before.
-void removeTextureFolder(const std::string& folder, PendingChange& change)
+// With a history the folder (or the link in its place) moves into the change's record, so an
+// undo brings it back; when it cannot move there it stays as it is, never deleted for good.
+// Without a history it is emptied and removed. Returns why it stays, or empty when it is gone.
+std::string removeTextureFolder(const std::string& folder, PendingChange& change)
 {
     const std::string resolved = platform::resolvePath(folder);
-    if (platform::folderExists(resolved) && !platform::isLink(resolved) &&
-        change.moveTextureFolder(resolved))
-        return;
+    if (!platform::pathExists(resolved))
+        return {};
+    if (change.recording()) {
+        if (change.moveTextureFolder(resolved))
+            return {};
+        const std::string why = platform::lastErrorText();
+        return "it could not be moved into the history: " + why + "; a file in it may be in use";
+    }
     deleteTextureFolder(folder);
+    // A subfolder keeps the folder on purpose; a file left behind could not be deleted.
+    for (const platform::DirEntry& entry : platform::listFolder(resolved, "*"))
+        if (!entry.isFolder)
+            return "a file in it is in use or cannot be deleted";
+    return {};
 }
 
 } // namespace
@@ -240,11 +252,16 @@ std::optional<std::string> RemovalPanel::selectedConfigFile(const std::string& b
 }
 
 void RemovalPanel::relistAfterRemoval(const std::string& configPath,
-                                      const std::string& keptTextureFolder, Feedback& feedback)
+                                      const std::string& keptTextureFolder,
+                                      const std::string& stuckTextureFolder, Feedback& feedback)
 {
     liveries_.clear();
     showLiveriesOf(readWorkingText(configPath));
     feedback.listsChanged();
+    if (!stuckTextureFolder.empty()) {
+        feedback.showMessage(stuckTextureFolder);
+        return;
+    }
     feedback.showMessage(!keptTextureFolder.empty()
                              ? std::string(kRemovedSuccesfully) + "\nThe texture folder \"" +
                                    keptTextureFolder +
@@ -265,6 +282,8 @@ Outcome RemovalPanel::removeSelectedLivery(const Simulator& sim, Feedback& feedb
     const std::string& configPath = *config;
     const std::string product = products_.selectedText();
 
+    // One change at a time per aircraft: the file is read under the lock.
+    const ChangeLock lock = lockChange(configPath);
     const std::string text = readWorkingText(configPath);
     EntrySpan span;
     if (liveries_.selected < 0) {
@@ -289,15 +308,20 @@ Outcome RemovalPanel::removeSelectedLivery(const Simulator& sim, Feedback& feedb
     // The history keeps the file first; when it cannot, nothing is removed.
     const std::string rest = cutEntry(text, span);
     PendingChange change =
-        beginChange(ChangeAction::Removal, product, liveries_.selectedText(), configPath);
+        beginChange(ChangeAction::Removal, product, liveries_.selectedText(), configPath, rest);
     writeWorkingText(configPath, rest);
 
     // A folder that another entry still names (the same package installed twice) stays.
     const bool keptInUse = ownTextureFolder && textureFolderInUse(rest, textureFolderName);
-    if (ownTextureFolder && !keptInUse)
-        removeTextureFolder(platform::joinPath(*base + product, textureFolderName), change);
-    change.finish();
-    relistAfterRemoval(configPath, keptInUse ? textureFolderName : std::string(), feedback);
+    std::string stuck;
+    if (ownTextureFolder && !keptInUse) {
+        const std::string folder = platform::joinPath(*base + product, textureFolderName);
+        if (const std::string why = removeTextureFolder(folder, change); !why.empty())
+            stuck = "The livery was removed from aircraft.cfg; its texture folder " + folder +
+                    " could not be deleted (" + why + "). Delete it once nothing uses it";
+    }
+    finishChange(change);
+    relistAfterRemoval(configPath, keptInUse ? textureFolderName : std::string(), stuck, feedback);
     return Outcome::Completed;
 }
 

@@ -59,9 +59,10 @@ private:
     std::optional<std::string> selectedConfigFile(const std::string& base,
                                                   Feedback& feedback) const;
     // Lists the liveries of the rewritten file and reports the removal; `keptTextureFolder`
-    // names the folder kept for another livery (empty: none).
+    // names the folder kept for another livery, `stuckTextureFolder` is the message of a texture
+    // folder that could not be deleted (empty: none).
     void relistAfterRemoval(const std::string& configPath, const std::string& keptTextureFolder,
-                            Feedback& feedback);
+                            const std::string& stuckTextureFolder, Feedback& feedback);
 
     ChoiceList products_;
     ChoiceList liveries_;

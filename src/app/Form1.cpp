@@ -13,6 +13,7 @@
 #include "app/SkinnedControls.h"
 #include "app/StartupFolder.h"
 #include "app/TextBytes.h"
+#include "history/ChangeLock.h"
 #include "online/CatalogueUrl.h"
 #include "platform/Errors.h"
 #include "platform/FileSystem.h"
@@ -49,8 +50,10 @@ TForm1::TForm1(Dialogs& dialogs, QWidget* parent)
 
 TForm1::~TForm1()
 {
-    if (history_ && activeHistory() == history_.get())
+    if (history_ && activeHistory() == history_.get()) {
         setActiveHistory(nullptr);
+        setChangeNotice(nullptr);
+    }
 }
 
 void TForm1::wireHandlers()
@@ -193,6 +196,20 @@ template <typename Body> void TForm1::guarded(Body&& body)
     } catch (const std::exception& e) {
         showErrorBox(e.what(), {});
     }
+    showNotices();
+}
+
+void TForm1::showNotices()
+{
+    if (windowTitle() != applicationTitle())
+        setWindowTitle(applicationTitle()); // a wait's word ends with the handler
+    if (notices_.empty())
+        return;
+    std::string text;
+    for (const std::string& line : notices_)
+        text += (text.empty() ? "" : "\n") + line;
+    notices_.clear();
+    messageBox(QMessageBox::Information, text, {});
 }
 
 // --- Start-up ----------------------------------------------------------------------------------
@@ -213,6 +230,17 @@ void TForm1::FormCreate()
         prepareStartupFolder(startupFolder_);
         history_ = std::make_unique<History>(startupFolder_);
         setActiveHistory(history_.get());
+        // A wait for another process shows in the caption at once; everything else is told
+        // once the handler ends.
+        setChangeNotice([this](const std::string& line) {
+            if (line.rfind("Another Hangarix is changing", 0) == 0) {
+                setWindowTitle(fromBytes(line));
+                QCoreApplication::processEvents();
+                return;
+            }
+            notices_.push_back(line);
+        });
+        recoverHistory(*history_);
         packages_ = std::make_unique<LocalPackageList>(
             startupFolder_, [this](const std::string& path) { ui_.p4->loadPicture(path); });
         // 5. The simulator the registry proposes.

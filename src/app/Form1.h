@@ -138,6 +138,10 @@ private:
     std::unique_ptr<DownloadFlow> flow_;
     // The changes made to aircraft, in the start-up folder; installs and removals record into it.
     std::unique_ptr<History> history_;
+    // What the changes had to say besides their messages (a wait for another process, a
+    // recovered change, files kept): shown in one box once the handler ends.
+    std::vector<std::string> notices_;
+    void showNotices();
 };
 
 } // namespace hx::app

@@ -1,6 +1,7 @@
 // hangarix-cli: the tool's jobs without a window.
 
 #include "cli/Cli.h"
+#include "history/ChangeLock.h"
 #include "online/CatalogueUrl.h"
 #include "packages/WorkingFolders.h"
 #include "platform/AsciiCase.h"
@@ -157,7 +158,7 @@ int run(int argc, char** argv)
     const GlobalOptions options = parseGlobalOptions(args);
     if (options.help) {
         printUsage(std::cout);
-        std::cout << "\n" << startupFolderHelp();
+        std::cout << "\n" << startupFolderHelp(options.workdir);
         return kExitOk;
     }
     if (options.version) {
@@ -180,8 +181,14 @@ int run(int argc, char** argv)
     Context ctx = startUp(options);
     // Every change the command makes is recorded in the start-up folder's history.
     setActiveHistory(ctx.history.get());
+    setChangeNotice([](const std::string& line) { std::cerr << line << std::endl; });
+    recoverHistory(*ctx.history);
     struct Deactivate {
-        ~Deactivate() { setActiveHistory(nullptr); }
+        ~Deactivate()
+        {
+            setActiveHistory(nullptr);
+            setChangeNotice(nullptr);
+        }
     } deactivate;
     try {
         return command.run(ctx, commandArgs);

@@ -1,11 +1,15 @@
 #include "history/History.h"
 
+#include "history/ChangeLock.h"
+
+#include "platform/AsciiCase.h"
 #include "platform/Errors.h"
 #include "platform/FileSystem.h"
 #include "platform/MoveFolder.h"
 #include "platform/TextFile.h"
 
 #include <algorithm>
+#include <cctype>
 #include <cerrno>
 #include <chrono>
 #include <cstdio>
@@ -48,17 +52,31 @@ std::optional<ChangeAction> actionNamed(std::string_view name)
     return std::nullopt;
 }
 
+const char* stateName(ChangeState state)
+{
+    switch (state) {
+    case ChangeState::Begun:
+        return "begun";
+    case ChangeState::Undoing:
+        return "undoing";
+    default:
+        return "done";
+    }
+}
+
+// The record ends with "end=1": a record without it was cut short and is not applied.
 std::string recordText(const ChangeRecord& r)
 {
-    std::string text = "action=" + std::string(changeActionName(r.action)) + "\ntime=" + r.time +
-                       "\nproduct=" + r.product + "\nlivery=" + r.livery +
-                       "\nconfig=" + r.configPath + "\nhash=" + r.hashAfter +
-                       "\ntextureFolder=" + r.textureFolder +
-                       "\ntextureMoved=" + (r.textureMoved ? "1" : "0") +
-                       "\nfolderCreated=" + (r.folderCreated ? "1" : "0") + "\n";
+    std::string text =
+        "action=" + std::string(changeActionName(r.action)) + "\ntime=" + r.time +
+        "\nstate=" + stateName(r.state) + "\nproduct=" + r.product + "\nlivery=" + r.livery +
+        "\nconfig=" + r.configPath + "\nsaved=" + r.savedHash + "\nplanned=" + r.plannedHash +
+        "\nstaging=" + r.staging + "\nhash=" + r.hashAfter + "\ntextureFolder=" + r.textureFolder +
+        "\ntextureMoved=" + (r.textureMoved ? "1" : "0") +
+        "\nfolderCreated=" + (r.folderCreated ? "1" : "0") + "\n";
     for (const std::string& file : r.copiedFiles)
         text += "copied=" + file + "\n";
-    return text;
+    return text + "end=1\n";
 }
 
 // Fills `r` from a record's text; false when the text is no record.
@@ -67,6 +85,8 @@ bool parseRecord(const std::string& text, ChangeRecord& r)
     std::istringstream lines(text);
     std::string line;
     bool hasAction = false;
+    bool hasEnd = false;
+    bool hasState = false;
     while (std::getline(lines, line)) {
         const std::size_t eq = line.find('=');
         if (eq == std::string::npos)
@@ -79,6 +99,19 @@ bool parseRecord(const std::string& text, ChangeRecord& r)
             r.action = action.value_or(ChangeAction::Installation);
         } else if (key == "time")
             r.time = value;
+        else if (key == "state") {
+            hasState = true;
+            r.state = value == "begun"     ? ChangeState::Begun
+                      : value == "undoing" ? ChangeState::Undoing
+                                           : ChangeState::Done;
+        } else if (key == "saved")
+            r.savedHash = value;
+        else if (key == "planned")
+            r.plannedHash = value;
+        else if (key == "staging")
+            r.staging = value;
+        else if (key == "end")
+            hasEnd = value == "1";
         else if (key == "product")
             r.product = value;
         else if (key == "livery")
@@ -96,7 +129,7 @@ bool parseRecord(const std::string& text, ChangeRecord& r)
         else if (key == "copied")
             r.copiedFiles.push_back(std::move(value));
     }
-    return hasAction && !r.configPath.empty();
+    return hasAction && hasEnd && hasState && !r.configPath.empty() && !r.savedHash.empty();
 }
 
 std::optional<std::uint64_t> recordId(const std::string& name)
@@ -187,37 +220,53 @@ PendingChange::~PendingChange()
     if (!history_ || record_.textureMoved)
         return;
     try {
-        const std::string own = history_->recordFolder(record_.id);
-        if (contentHash(readFileBytes(record_.configPath)) ==
-            contentHash(readFileBytes(platform::joinPath(own, kConfigCopy))))
-            removeTree(own);
+        // A change stopped by an error before it wrote aircraft.cfg leaves nothing to undo.
+        if (contentHash(readFileBytes(record_.configPath)) == record_.savedHash)
+            removeTree(history_->recordFolder(record_.id));
     } catch (const Error&) {
-        // the record stays, incomplete; undo passes it by
+        // the record stays, unfinished; the next change rolls it back
     }
 }
 
-void PendingChange::copyingInto(const std::string& folder, bool created)
+void PendingChange::copyingInto(const std::string& folder, const std::string& staging, bool created)
 {
+    if (!history_)
+        return;
     record_.textureFolder = folder;
+    record_.staging = staging;
     record_.folderCreated = created;
+    history_->write(record_);
 }
 
-void PendingChange::fileCopied(const std::string& path)
+void PendingChange::placing(const std::vector<std::string>& files)
 {
-    if (history_)
-        record_.copiedFiles.push_back(path);
+    if (!history_)
+        return;
+    record_.copiedFiles = files;
+    history_->write(record_);
 }
 
 bool PendingChange::moveTextureFolder(const std::string& folder)
 {
     if (!history_)
         return false;
+    // The record names the folder before it moves, so that a kill during a move across volumes
+    // can be finished or taken back.
+    record_.textureFolder = folder;
+    history_->write(record_);
     const std::string target = platform::joinPath(history_->recordFolder(record_.id), kTextureCopy);
     if (!platform::moveFolder(folder, target))
         return false;
-    record_.textureFolder = folder;
     record_.textureMoved = true;
     return true;
+}
+
+void PendingChange::rolledBack()
+{
+    if (!history_)
+        return;
+    removeTree(history_->recordFolder(record_.id));
+    history_ = nullptr;
 }
 
 void PendingChange::finish()
@@ -225,6 +274,7 @@ void PendingChange::finish()
     if (!history_)
         return;
     record_.hashAfter = contentHash(readFileBytes(record_.configPath));
+    record_.state = ChangeState::Done;
     history_->write(record_);
     History* history = history_;
     history_ = nullptr; // finished: the destructor leaves the record alone
@@ -254,25 +304,43 @@ void History::write(const ChangeRecord& record) const
                               recordText(record));
 }
 
+std::uint64_t History::nextId() const
+{
+    std::uint64_t highest = 0;
+    for (const platform::DirEntry& entry : platform::listFolder(folder(), "*")) {
+        std::size_t digits = 0;
+        while (digits < entry.name.size() && digits < 18 && entry.name[digits] >= '0' &&
+               entry.name[digits] <= '9')
+            ++digits;
+        if (digits > 0)
+            highest = std::max<std::uint64_t>(highest, std::stoull(entry.name.substr(0, digits)));
+    }
+    return highest + 1;
+}
+
 PendingChange History::begin(ChangeAction action, const std::string& product,
-                             const std::string& livery, const std::string& configPath)
+                             const std::string& livery, const std::string& configPath,
+                             const std::string& plannedText)
 {
     ChangeRecord record;
-    const std::vector<ChangeRecord> existing = records();
-    record.id = existing.empty() ? 1 : existing.front().id + 1;
+    (void)platform::createFolder(folder()); // it is there after the first change
+    record.id = nextId();
     record.time = utcNow();
+    record.state = ChangeState::Begun;
+    record.plannedHash = contentHash(plannedText);
     record.action = action;
     record.product = product;
     record.livery = livery;
     record.configPath = platform::resolvePath(configPath);
 
-    (void)platform::createFolder(folder()); // it is there after the first change
     const std::string own = recordFolder(record.id);
     if (!platform::createFolder(own))
-        throw IoError("Cannot write the history in " + folder() + "; nothing was changed");
+        throw IoError("Cannot write the history in " + folder() + " (" + platform::lastErrorText() +
+                      "); nothing was changed");
     try {
-        platform::writeTextAtomic(platform::joinPath(own, kConfigCopy),
-                                  readFileBytes(record.configPath));
+        const std::string saved = readFileBytes(record.configPath);
+        record.savedHash = contentHash(saved);
+        platform::writeTextAtomic(platform::joinPath(own, kConfigCopy), saved);
         write(record);
     } catch (const Error& e) {
         removeTree(own);
@@ -282,6 +350,15 @@ PendingChange History::begin(ChangeAction action, const std::string& product,
     return PendingChange(this, std::move(record));
 }
 
+ChangeRecord History::readRecord(std::uint64_t id) const
+{
+    ChangeRecord record;
+    record.id = id;
+    if (!parseRecord(readFileBytes(platform::joinPath(recordFolder(id), kRecordFile)), record))
+        throw Error("the history's change " + std::to_string(id) + " is not whole");
+    return record;
+}
+
 std::vector<ChangeRecord> History::records() const
 {
     std::vector<ChangeRecord> list;
@@ -289,14 +366,10 @@ std::vector<ChangeRecord> History::records() const
         const std::optional<std::uint64_t> id = recordId(entry.name);
         if (!entry.isFolder || !id)
             continue;
-        ChangeRecord record;
-        record.id = *id;
         try {
-            if (parseRecord(readFileBytes(platform::joinPath(recordFolder(*id), kRecordFile)),
-                            record))
-                list.push_back(std::move(record));
+            list.push_back(readRecord(*id));
         } catch (const Error&) {
-            // a record that cannot be read is left out
+            // a record that cannot be read is left out (and set aside by the next change)
         }
     }
     std::sort(list.begin(), list.end(),
@@ -332,11 +405,68 @@ History* activeHistory()
 }
 
 PendingChange beginChange(ChangeAction action, const std::string& product,
-                          const std::string& livery, const std::string& configPath)
+                          const std::string& livery, const std::string& configPath,
+                          const std::string& plannedText)
 {
     if (!active)
         return {};
-    return active->begin(action, product, livery, configPath);
+    return active->begin(action, product, livery, configPath, plannedText);
+}
+
+void finishChange(PendingChange& change)
+{
+    try {
+        change.finish();
+    } catch (const Error& e) {
+        changeNotice(std::string("The change was made, but its history record could not be "
+                                 "completed (") +
+                     e.what() + "); the next change completes it");
+    }
+}
+
+namespace {
+
+std::string parentOf(const std::string& path)
+{
+    const std::size_t slash = path.find_last_of("/\\");
+    return slash == std::string::npos ? std::string() : path.substr(0, slash);
+}
+
+// Directly inside `folder`: the parent is `folder` (letter case ignored) and the last name is
+// a plain one, not "." or "..".
+bool directlyInside(const std::string& path, const std::string& folder)
+{
+    const std::size_t slash = path.find_last_of("/\\");
+    if (slash == std::string::npos || folder.empty())
+        return false;
+    const std::string name = path.substr(slash + 1);
+    if (name.empty() || name == "." || name == "..")
+        return false;
+    const std::string parent = path.substr(0, slash);
+    return parent.size() == folder.size() &&
+           std::equal(parent.begin(), parent.end(), folder.begin(), [](char a, char b) {
+               return std::tolower(static_cast<unsigned char>(a)) ==
+                      std::tolower(static_cast<unsigned char>(b));
+           });
+}
+
+} // namespace
+
+bool recordPathsAreSafe(const ChangeRecord& r)
+{
+    // Only an aircraft.cfg is ever written back.
+    const std::string aircraft = parentOf(r.configPath);
+    if (aircraft.empty() || !directlyInside(r.configPath, aircraft) ||
+        !platform::equalsIgnoringCase(r.configPath.substr(aircraft.size() + 1), "aircraft.cfg"))
+        return false;
+    if (!r.textureFolder.empty() && !directlyInside(r.textureFolder, aircraft))
+        return false;
+    if (!r.staging.empty() && !directlyInside(r.staging, aircraft))
+        return false;
+    for (const std::string& file : r.copiedFiles)
+        if (r.textureFolder.empty() || !directlyInside(file, r.textureFolder))
+            return false;
+    return true;
 }
 
 } // namespace hx

@@ -6,8 +6,11 @@
 //   history/<id>/change.txt     what, when, where, the file's hash after the change
 //   history/<id>/aircraft.cfg   the file as it was before
 //   history/<id>/texture        the texture folder a removal took away
-// Records are written before anything in the simulator is touched; a record that cannot be
-// written stops the change. The history keeps the newest records within a count and a size.
+// Records are written before anything in the simulator is touched and say what is about to
+// happen (the hash aircraft.cfg will have, where textures go); a record that cannot be written
+// stops the change. A record a killed process left unfinished is rolled back, or completed where
+// aircraft.cfg already reads as planned, before the next change (History::recover). Every record
+// file is replaced atomically. The history keeps the newest records within a count and a size.
 
 #include <cstdint>
 #include <optional>
@@ -20,6 +23,9 @@ inline constexpr const char* kHistoryFolder = "history";
 
 enum class ChangeAction { Installation, Removal, Repair };
 
+// Where a change stands: begun (the record says what is planned), done, or being undone.
+enum class ChangeState { Begun, Done, Undoing };
+
 // "installation", "removal", "repair".
 const char* changeActionName(ChangeAction action);
 
@@ -29,13 +35,17 @@ struct ChangeRecord {
     ChangeAction action = ChangeAction::Installation;
     std::string product;
     std::string livery;
-    std::string configPath;     // the aircraft.cfg that was changed
+    std::string configPath; // the aircraft.cfg that was changed
+    ChangeState state = ChangeState::Done;
+    std::string savedHash;      // of the copy of aircraft.cfg the record keeps
+    std::string plannedHash;    // of aircraft.cfg as the change will leave it
     std::string hashAfter;      // of that file after the change; empty until the change ends
     std::string textureFolder;  // removal: where the moved folder came from; installation:
                                 // where the files were copied to
     bool textureMoved = false;  // removal: the folder lies in the record
     bool folderCreated = false; // installation: the change created textureFolder
     std::vector<std::string> copiedFiles; // installation: the files it copied, full paths
+    std::string staging; // installation: the folder beside the target the files are copied into
 };
 
 // The hash kept for a file's content: its size and 64-bit FNV-1a, in hex. Not a defence against
@@ -66,12 +76,17 @@ public:
     PendingChange(const PendingChange&) = delete;
     PendingChange& operator=(const PendingChange&) = delete;
 
-    // Installation: the texture folder the files go to, and whether the change created it.
-    void copyingInto(const std::string& folder, bool created);
-    void fileCopied(const std::string& path);
+    // Installation: the files are copied into `staging`, then placed in `folder` (which the
+    // change creates when `created`). Rewrites the record; throws IoError when it cannot.
+    void copyingInto(const std::string& folder, const std::string& staging, bool created);
+    // Installation: the files about to be placed in the texture folder, before they are.
+    void placing(const std::vector<std::string>& files);
     // Removal: moves the texture folder into the record instead of deleting it. Returns false
-    // (and moves nothing) when there is no history or the move failed.
+    // (and moves nothing) when there is no history or the move failed (errno, or the system's
+    // last error, tells why).
     bool moveTextureFolder(const std::string& folder);
+    // The change was taken back by its procedure (a failed step): the record goes.
+    void rolledBack();
     // Stores the hash of aircraft.cfg as the change left it. Throws IoError when the record
     // cannot be written.
     void finish();
@@ -96,13 +111,27 @@ public:
     std::string folder() const;
     std::string recordFolder(std::uint64_t id) const;
 
-    // Starts a record: keeps the current bytes of `configPath`. Throws IoError when the record
-    // cannot be written; then nothing was kept.
+    // Starts a record: keeps the current bytes of `configPath` and the hash of `plannedText`,
+    // what the change will write there. Throws IoError when the record cannot be written; then
+    // nothing was kept. The caller holds the change's lock (ChangeLock).
     PendingChange begin(ChangeAction action, const std::string& product, const std::string& livery,
-                        const std::string& configPath);
+                        const std::string& configPath, const std::string& plannedText);
+
+    // Rolls back, or completes, the changes a killed process left unfinished, and sets aside
+    // records that cannot be read or trusted (renamed <id>.damaged). Returns one line per record
+    // it handled, for the user. The caller holds the history's lock.
+    // `heldAircraft`: the aircraft folder whose lock the caller holds; the records of other
+    // aircraft are recovered only when their lock is free.
+    std::vector<std::string> recover(const std::string& heldAircraft = {});
 
     // Every readable record, newest first.
     std::vector<ChangeRecord> records() const;
+    // The record `id`; throws Error when it cannot be read or is not whole.
+    ChangeRecord readRecord(std::uint64_t id) const;
+    // Undoes one change whose checks passed (or completes an undo a killed process began): the
+    // record first says so, then the folder comes back, aircraft.cfg gets the kept bytes, the
+    // copied files go, and the record goes last. Throws IoError when a step fails.
+    void undoRecord(ChangeRecord record) const;
 
     // Undoes the newest change, or `id` and every later change of the same aircraft, newest
     // first. Refuses, changing nothing, when aircraft.cfg no longer reads as the newest of them
@@ -111,10 +140,14 @@ public:
 
     // Writes the record's description (used by PendingChange).
     void write(const ChangeRecord& record) const;
+    // The id the next record takes: above every entry of the history folder, readable or not.
+    std::uint64_t nextId() const;
     // Drops the oldest whole records beyond the limits; the newest record always stays.
     void prune() const;
 
 private:
+    UndoResult undoLocked(std::optional<std::uint64_t> id);
+
     std::string startupFolder_;
     HistoryLimits limits_;
 };
@@ -131,6 +164,17 @@ void setActiveHistory(History* history);
 History* activeHistory();
 // History::begin on the active history, or a change that records nothing.
 PendingChange beginChange(ChangeAction action, const std::string& product,
-                          const std::string& livery, const std::string& configPath);
+                          const std::string& livery, const std::string& configPath,
+                          const std::string& plannedText);
+
+// PendingChange::finish for a change that is made already: a record that cannot be completed
+// does not stop it. The notice says so; the next change's recovery completes the record, as
+// aircraft.cfg reads as the record planned.
+void finishChange(PendingChange& change);
+
+// Whether the paths of a record lie where its change could have put them: the texture folder
+// and the staging folder directly inside the aircraft's folder (that of aircraft.cfg), each
+// copied file directly inside the texture folder. A record that fails this is not applied.
+bool recordPathsAreSafe(const ChangeRecord& record);
 
 } // namespace hx

@@ -2,6 +2,7 @@
 // returns from the record, the files an installation copied go. Everything is checked before
 // anything is touched.
 
+#include "history/ChangeLock.h"
 #include "history/History.h"
 
 #include "platform/Errors.h"
@@ -34,8 +35,10 @@ std::string whyNot(const History& history, const std::vector<ChangeRecord>& chai
 {
     std::optional<std::string> current = readIfPresent(chain.front().configPath);
     for (const ChangeRecord& r : chain) {
-        if (r.hashAfter.empty())
+        if (r.state != ChangeState::Done || r.hashAfter.empty())
             return refusal(r, "its record is incomplete");
+        if (!recordPathsAreSafe(r))
+            return refusal(r, "its record names files outside the aircraft");
         if (!current)
             return refusal(r, "aircraft.cfg is missing at " + r.configPath);
         if (contentHash(*current) != r.hashAfter)
@@ -46,32 +49,60 @@ std::string whyNot(const History& history, const std::vector<ChangeRecord>& chai
         current = readIfPresent(platform::joinPath(own, "aircraft.cfg"));
         if (!current)
             return refusal(r, "the earlier aircraft.cfg is missing from the history");
+        // The copy is restored only as it was kept: a cut or emptied copy is refused.
+        if (contentHash(*current) != r.savedHash)
+            return refusal(r, "the earlier aircraft.cfg in the history is damaged");
     }
     return {};
 }
 
-void undoOne(const History& history, const ChangeRecord& r)
+} // namespace
+
+void History::undoRecord(ChangeRecord r) const
 {
-    const std::string own = history.recordFolder(r.id);
+    const std::string own = recordFolder(r.id);
+    if (r.state != ChangeState::Undoing) {
+        r.state = ChangeState::Undoing;
+        write(r); // a kill from here on is completed by the next change
+    }
     // A folder that cannot come back stops the undo before the file changes, and the record
     // (with the folder) stays.
-    if (r.textureMoved &&
-        !platform::moveFolder(platform::joinPath(own, "texture"), r.textureFolder))
-        throw IoError(refusal(r, "the texture folder cannot be moved back to " + r.textureFolder));
-    platform::writeTextAtomic(r.configPath,
-                              *readIfPresent(platform::joinPath(own, "aircraft.cfg")));
+    const std::string texture = platform::joinPath(own, "texture");
+    if (r.textureMoved && platform::folderExists(texture) &&
+        !platform::moveFolder(texture, r.textureFolder))
+        throw IoError(refusal(r, "the texture folder cannot be moved back to " + r.textureFolder +
+                                     " (" + platform::lastErrorText() + ")"));
+    const std::optional<std::string> saved = readIfPresent(platform::joinPath(own, "aircraft.cfg"));
+    if (!saved || contentHash(*saved) != r.savedHash)
+        throw IoError(refusal(r, "the earlier aircraft.cfg in the history is damaged"));
+    if (readIfPresent(r.configPath) != saved)
+        platform::writeTextAtomic(r.configPath, *saved);
     // A copied file that is gone already, or cannot be deleted, does not stop the undo.
     for (const std::string& file : r.copiedFiles)
         (void)platform::deleteFile(file);
     if (r.folderCreated)
         (void)platform::removeFolder(r.textureFolder); // only when nothing else lies in it
     std::error_code ec;
-    std::filesystem::remove_all(own, ec);
+    std::filesystem::remove_all(std::filesystem::u8path(own), ec);
 }
 
-} // namespace
-
 UndoResult History::undo(std::optional<std::uint64_t> id)
+{
+    // The aircraft is known from the records; they are read again under its lock.
+    {
+        const std::vector<ChangeRecord> unlocked = records();
+        const auto named = std::find_if(unlocked.begin(), unlocked.end(), [&](const auto& r) {
+            return id ? r.id == *id : r.state == ChangeState::Done;
+        });
+        if (named != unlocked.end()) {
+            const ChangeLock lock(named->configPath, this);
+            return undoLocked(id);
+        }
+    }
+    return undoLocked(id);
+}
+
+UndoResult History::undoLocked(std::optional<std::uint64_t> id)
 {
     const std::vector<ChangeRecord> all = records(); // newest first
     if (all.empty())
@@ -79,8 +110,9 @@ UndoResult History::undo(std::optional<std::uint64_t> id)
     std::vector<ChangeRecord> chain;
     if (!id) {
         // A record left incomplete by a failed change is passed by.
-        const auto newest = std::find_if(
-            all.begin(), all.end(), [](const ChangeRecord& r) { return !r.hashAfter.empty(); });
+        const auto newest = std::find_if(all.begin(), all.end(), [](const ChangeRecord& r) {
+            return r.state == ChangeState::Done;
+        });
         if (newest == all.end())
             return {false, "The history holds no change to undo"};
         chain.push_back(*newest);
@@ -97,7 +129,7 @@ UndoResult History::undo(std::optional<std::uint64_t> id)
         return {false, why};
     UndoResult result{true, {}};
     for (const ChangeRecord& r : chain) {
-        undoOne(*this, r);
+        undoRecord(r);
         result.message +=
             (result.message.empty() ? "Undone: " : "\nUndone: ") + changeDescription(r);
     }

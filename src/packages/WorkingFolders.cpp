@@ -52,10 +52,11 @@ StartupFolder enterStartupFolder(const std::string& given)
     return chosen;
 }
 
-std::string startupFolderHelp()
+std::string startupFolderHelp(const std::string& given)
 {
-    const StartupFolder now = defaultStartupFolder();
-    const char* why = now.reason == StartupReason::UserData
+    const StartupFolder now = defaultStartupFolder(given);
+    const char* why = now.reason == StartupReason::Given ? "given with -C"
+                      : now.reason == StartupReason::UserData
                           ? "the program's own folder cannot be written"
                           : "the program's own folder can be written";
     return "The working folders (downloads, history, images, tempzip, templiv) live in the "

@@ -40,6 +40,6 @@ StartupFolder defaultStartupFolder(const std::string& given = {});
 StartupFolder enterStartupFolder(const std::string& given = {});
 
 // The rule in words, with the folder it gives this time, for the programs' help.
-std::string startupFolderHelp();
+std::string startupFolderHelp(const std::string& given = {});
 
 } // namespace hx

@@ -42,10 +42,15 @@ std::string resolvePath(const std::string& path);
 bool fileExists(const std::string& path);   // a file (not a folder) exists there
 bool folderExists(const std::string& path); // a folder exists there
 bool pathExists(const std::string& path);   // anything exists there
+// A plain file: not a folder, pipe, socket or device, which the tool never opens.
+bool isPlainFile(const std::string& path);
 // The entry itself is a symbolic link (or, on Windows, a junction or other reparse point).
 // Deleting below such a folder would reach outside the folder that holds the link.
 bool isLink(const std::string& path);
 std::uint64_t fileSize(const std::string& path); // 0 when missing
+// Bytes this process may still write on the volume holding `path` (an existing entry); the
+// largest value when the system cannot tell.
+std::uint64_t freeSpace(const std::string& path);
 
 // The actions below return whether they succeeded; a caller that ignores it says why.
 //
@@ -54,6 +59,8 @@ std::uint64_t fileSize(const std::string& path); // 0 when missing
 [[nodiscard]] bool copyFileNoOverwrite(const std::string& from, const std::string& to);
 [[nodiscard]] bool
 createFolder(const std::string& path); // one level; false when it exists or fails
+// Renames a file within one volume; fails (false) when the target exists. Never overwrites.
+[[nodiscard]] bool moveFileNoOverwrite(const std::string& from, const std::string& to);
 [[nodiscard]] bool
 deleteFile(const std::string& path); // files only; false for folders and failures
 [[nodiscard]] bool removeFolder(const std::string& path); // empty folders only

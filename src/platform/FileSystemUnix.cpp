@@ -4,6 +4,7 @@
 #include "platform/FileSystem.h"
 
 #include "platform/AsciiCase.h"
+#include "platform/Faults.h"
 #include "platform/WriteAllUnix.h"
 
 #include <algorithm>
@@ -17,6 +18,7 @@
 #include <memory>
 #include <pwd.h>
 #include <sys/stat.h>
+#include <sys/statvfs.h>
 #include <unistd.h>
 #ifdef __linux__
 #include <sys/sendfile.h>
@@ -192,6 +194,34 @@ bool fileExists(const std::string& path)
     return ::stat(resolvePath(path).c_str(), &st) == 0 && !S_ISDIR(st.st_mode);
 }
 
+bool isPlainFile(const std::string& path)
+{
+    struct stat st;
+    return ::stat(resolvePath(path).c_str(), &st) == 0 && S_ISREG(st.st_mode);
+}
+
+bool moveFileNoOverwrite(const std::string& from, const std::string& to)
+{
+    if (const int injected = faults::before(faults::Step::Rename)) {
+        errno = injected;
+        return false;
+    }
+    // A hard link refuses an existing target; then the old name goes.
+    const std::string source = resolvePath(from);
+    const std::string target = resolvePath(to);
+    if (::link(source.c_str(), target.c_str()) == 0)
+        return ::unlink(source.c_str()) == 0 || (::unlink(target.c_str()), false);
+    if (errno != EPERM && errno != EMLINK && errno != ENOTSUP && errno != EOPNOTSUPP)
+        return false;
+    // File systems without hard links: check, then rename.
+    struct stat st;
+    if (::lstat(target.c_str(), &st) == 0) {
+        errno = EEXIST;
+        return false;
+    }
+    return ::rename(source.c_str(), target.c_str()) == 0;
+}
+
 bool folderExists(const std::string& path)
 {
     struct stat st;
@@ -225,18 +255,26 @@ bool copyFileNoOverwrite(const std::string& from, const std::string& to)
     // as Windows would.
     const std::string target = resolvePath(to);
 
-    Fd in(::open(source.c_str(), O_RDONLY | O_CLOEXEC));
+    // Not blocking: opening a named pipe would otherwise wait for a writer forever. Only plain
+    // files are copied.
+    Fd in(::open(source.c_str(), O_RDONLY | O_CLOEXEC | O_NONBLOCK));
     if (in.get() < 0)
         return false;
     struct stat st;
-    if (::fstat(in.get(), &st) != 0 || S_ISDIR(st.st_mode))
+    if (::fstat(in.get(), &st) != 0)
         return false;
+    if (!S_ISREG(st.st_mode)) {
+        errno = S_ISDIR(st.st_mode) ? EISDIR : EINVAL;
+        return false;
+    }
+    ::fcntl(in.get(), F_SETFL, ::fcntl(in.get(), F_GETFL) & ~O_NONBLOCK);
     const mode_t mode = st.st_mode & 07777;
     Fd out(::open(target.c_str(), O_WRONLY | O_CREAT | O_EXCL | O_CLOEXEC, mode | S_IWUSR));
     if (out.get() < 0)
         return false;
 
-    bool ok = copyContent(in.get(), out.get(), static_cast<std::uint64_t>(st.st_size));
+    int injected = faults::before(faults::Step::Write);
+    bool ok = !injected && copyContent(in.get(), out.get(), static_cast<std::uint64_t>(st.st_size));
     if (ok) {
         // Keep the source's permission bits (the umask may have cut them) and its modification
         // time, as a Windows copy keeps attributes and the last-write time.
@@ -246,8 +284,11 @@ bool copyFileNoOverwrite(const std::string& from, const std::string& to)
     if (ok)
         ok = ::close(out.release()) == 0;
     if (!ok) {
+        // The cause stays in errno for the caller's message.
+        const int err = injected ? injected : errno;
         out.reset();
         ::unlink(target.c_str());
+        errno = err;
     }
     return ok;
 }
@@ -292,6 +333,17 @@ bool clearAttributes(const std::string& path)
 std::string pathFromText(std::string_view text)
 {
     return std::string(text);
+}
+
+std::uint64_t freeSpace(const std::string& path)
+{
+    struct statvfs st;
+    if (::statvfs(resolvePath(path).c_str(), &st) != 0)
+        return UINT64_MAX;
+    // Without a free inode no file can be created, whatever the bytes say.
+    if (st.f_files != 0 && st.f_favail == 0)
+        return 0;
+    return std::uint64_t(st.f_bavail) * st.f_frsize;
 }
 
 bool setCurrentFolder(const std::string& path)
@@ -372,6 +424,10 @@ std::string currentFolder()
 
 bool writeAll(int fd, std::string_view bytes)
 {
+    if (const int injected = faults::before(faults::Step::Write)) {
+        errno = injected;
+        return false;
+    }
     while (!bytes.empty()) {
         const ssize_t n = ::write(fd, bytes.data(), bytes.size());
         if (n < 0) {

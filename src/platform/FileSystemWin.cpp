@@ -1,6 +1,7 @@
 // Windows file semantics where they are at home: the file system ignores letter case and
 // refuses to overwrite on request. Paths are UTF-8 here and UTF-16 at the API.
 
+#include "platform/Faults.h"
 #include "platform/FileSystem.h"
 #include "platform/WinApi.h"
 
@@ -118,6 +119,22 @@ bool fileExists(const std::string& path)
     return attributes != INVALID_FILE_ATTRIBUTES && !(attributes & FILE_ATTRIBUTE_DIRECTORY);
 }
 
+bool isPlainFile(const std::string& path)
+{
+    const DWORD attributes = attributesOf(path);
+    return attributes != INVALID_FILE_ATTRIBUTES &&
+           !(attributes & (FILE_ATTRIBUTE_DIRECTORY | FILE_ATTRIBUTE_DEVICE));
+}
+
+bool moveFileNoOverwrite(const std::string& from, const std::string& to)
+{
+    if (const int injected = faults::before(faults::Step::Rename)) {
+        ::SetLastError(win::errorFromErrno(injected));
+        return false;
+    }
+    return ::MoveFileExW(widen(from).c_str(), widen(to).c_str(), 0) != 0;
+}
+
 bool folderExists(const std::string& path)
 {
     const DWORD attributes = attributesOf(path);
@@ -149,6 +166,17 @@ bool copyFileNoOverwrite(const std::string& from, const std::string& to)
     if (pathExists(to))
         return false;
     const std::wstring target = widen(to);
+    // Only plain files are copied: a device or pipe name is never opened.
+    const DWORD attributes = attributesOf(from);
+    if (attributes == INVALID_FILE_ATTRIBUTES ||
+        (attributes & (FILE_ATTRIBUTE_DIRECTORY | FILE_ATTRIBUTE_DEVICE))) {
+        ::SetLastError(ERROR_INVALID_FUNCTION);
+        return false;
+    }
+    if (const int injected = faults::before(faults::Step::Write)) {
+        ::SetLastError(win::errorFromErrno(injected));
+        return false;
+    }
     if (::CopyFileW(widen(from).c_str(), target.c_str(), TRUE)) // fail if the target exists
         return true;
     // A copy that failed part way leaves a truncated target, which a later copy would never
@@ -158,6 +186,7 @@ bool copyFileNoOverwrite(const std::string& from, const std::string& to)
         ::SetFileAttributesW(target.c_str(), FILE_ATTRIBUTE_NORMAL);
         ::DeleteFileW(target.c_str());
     }
+    ::SetLastError(error);
     return false;
 }
 
@@ -192,6 +221,14 @@ std::string currentFolder()
     while (!out.empty() && isSeparator(out.back()))
         out.pop_back();
     return out;
+}
+
+std::uint64_t freeSpace(const std::string& path)
+{
+    ULARGE_INTEGER available;
+    if (!::GetDiskFreeSpaceExW(widen(path).c_str(), &available, nullptr, nullptr))
+        return UINT64_MAX;
+    return available.QuadPart;
 }
 
 bool setCurrentFolder(const std::string& path)

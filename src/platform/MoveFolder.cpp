@@ -1,5 +1,8 @@
 #include "platform/MoveFolder.h"
 
+#include "platform/Faults.h"
+
+#include <cerrno>
 #include <filesystem>
 #include <system_error>
 #include <vector>
@@ -59,10 +62,20 @@ bool copyFolderThenDelete(const std::string& from, const std::string& to)
 bool moveFolder(const std::string& from, const std::string& to)
 {
     std::error_code ec;
-    if (!fs::is_directory(fs::symlink_status(from, ec)))
+    const fs::file_status status = fs::symlink_status(from, ec);
+    // A link to a folder moves as the link itself, so that it comes back as a link; never
+    // through it.
+    const bool link = fs::is_symlink(status) && fs::is_directory(fs::status(from, ec));
+    if (!link && !fs::is_directory(status))
         return false;
+    if (const int injected = faults::before(faults::Step::Rename)) {
+        errno = injected;
+        return false;
+    }
     if (!fs::exists(fs::symlink_status(to, ec))) {
         fs::rename(from, to, ec);
+        if (link)
+            return !ec;
         if (!ec)
             return true;
         if (ec != std::errc::cross_device_link)

@@ -6,7 +6,8 @@
 
 namespace hx::platform {
 
-// Moves `from` (a folder with everything below it) to `to`. When `to` does not exist, `from` is
+// Moves `from` (a folder with everything below it, or a link to a folder, which moves as a
+// link and only by a rename) to `to`. When `to` does not exist, `from` is
 // renamed, or copied and then deleted when the rename cannot cross volumes. When `to` exists,
 // the entries of `from` that `to` lacks are copied in (nothing is overwritten) and `from` is
 // deleted as far as it can be (what cannot be deleted stays, as a deletion leaves it). A failed

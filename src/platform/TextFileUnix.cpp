@@ -1,6 +1,7 @@
 // Reading and atomically replacing text files on POSIX.
 
 #include "platform/Errors.h"
+#include "platform/Faults.h"
 #include "platform/FileSystem.h"
 #include "platform/TextFile.h"
 #include "platform/WriteAllUnix.h"
@@ -143,15 +144,23 @@ void writeTextAtomic(const std::string& path, std::string_view text)
         if (ok && ::fchown(fd, old.st_uid, old.st_gid) != 0 && errno != EPERM)
             ok = false;
     }
+    if (ok) {
+        if (const int injected = faults::before(faults::Step::Flush)) {
+            ok = false;
+            errno = injected;
+        }
+    }
     ok = ok && ::fsync(fd) == 0;
     int err = ok ? 0 : errno;
     if (::close(fd) != 0 && ok) {
         ok = false;
         err = errno;
     }
-    if (ok && ::rename(tempPath.c_str(), target.c_str()) != 0) {
-        ok = false;
-        err = errno;
+    if (ok) {
+        err = faults::before(faults::Step::Rename);
+        ok = !err && ::rename(tempPath.c_str(), target.c_str()) == 0;
+        if (!ok && !err)
+            err = errno;
     }
     if (!ok) {
         ::unlink(tempPath.c_str());

@@ -1,5 +1,6 @@
 // Reading and atomically replacing text files on Windows.
 
+#include "platform/Faults.h"
 #include "platform/FileSystem.h"
 #include "platform/TextFile.h"
 #include "platform/WinApi.h"
@@ -38,6 +39,8 @@ DWORD writeTemporary(const std::wstring& tempPath, std::string_view text)
                               FILE_ATTRIBUTE_NORMAL, nullptr));
     if (!file.valid())
         return ::GetLastError();
+    if (const int injected = faults::before(faults::Step::Write))
+        return win::errorFromErrno(injected);
     while (!text.empty()) {
         const DWORD chunk = text.size() > (1u << 30) ? (1u << 30) : static_cast<DWORD>(text.size());
         DWORD written = 0;
@@ -45,6 +48,8 @@ DWORD writeTemporary(const std::wstring& tempPath, std::string_view text)
             return ::GetLastError();
         text.remove_prefix(written);
     }
+    if (const int injected = faults::before(faults::Step::Flush))
+        return win::errorFromErrno(injected);
     if (!::FlushFileBuffers(file.get()))
         return ::GetLastError();
     return file.close() ? 0 : ::GetLastError();
@@ -54,6 +59,8 @@ DWORD writeTemporary(const std::wstring& tempPath, std::string_view text)
 // and security; a new file is moved in.
 DWORD replaceWith(const std::wstring& target, const std::wstring& tempPath, bool replacing)
 {
+    if (const int injected = faults::before(faults::Step::Rename))
+        return win::errorFromErrno(injected);
     if (replacing && ::ReplaceFileW(target.c_str(), tempPath.c_str(), nullptr,
                                     REPLACEFILE_IGNORE_MERGE_ERRORS, nullptr, nullptr))
         return 0;

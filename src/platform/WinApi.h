@@ -22,6 +22,8 @@ std::string narrow(std::wstring_view utf16);
 // "File access denied" or "I/O error N".
 IoError ioError(DWORD error);
 [[noreturn]] void throwIoError(DWORD error);
+// The Win32 error for an errno value (the fault switch names its errors so).
+DWORD errorFromErrno(int err);
 
 // A kernel handle closed once, when the object ends or close() is called.
 class Handle {

@@ -1,5 +1,7 @@
 #include "platform/WinApi.h"
 
+#include <cerrno>
+
 namespace hx::platform::win {
 
 std::wstring widen(std::string_view utf8)
@@ -41,8 +43,36 @@ IoError ioError(DWORD error)
     case ERROR_LOCK_VIOLATION:
     case ERROR_WRITE_PROTECT:
         return IoError("File access denied");
+    case ERROR_DISK_FULL:
+    case ERROR_HANDLE_DISK_FULL:
+        return IoError("I/O error " + std::to_string(error) + " (the disk is full)");
+    case ERROR_FILENAME_EXCED_RANGE:
+        return IoError("I/O error " + std::to_string(error) + " (the path is too long)");
+    case ERROR_WRITE_FAULT:
+    case ERROR_CRC:
+        return IoError("I/O error " + std::to_string(error) +
+                       " (the disk reported a read or write error)");
     default:
         return IoError("I/O error " + std::to_string(error));
+    }
+}
+
+DWORD errorFromErrno(int err)
+{
+    switch (err) {
+    case ENOSPC:
+        return ERROR_DISK_FULL;
+    case EACCES:
+    case EPERM:
+        return ERROR_ACCESS_DENIED;
+    case ENOENT:
+        return ERROR_FILE_NOT_FOUND;
+    case ENAMETOOLONG:
+        return ERROR_FILENAME_EXCED_RANGE;
+    case EBUSY:
+        return ERROR_SHARING_VIOLATION;
+    default:
+        return ERROR_WRITE_FAULT;
     }
 }
 

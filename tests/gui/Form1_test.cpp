@@ -847,12 +847,21 @@ TEST_F(Form1Test, EachPhaseIsDrawnBeforeItsWorkAndTheInstallationKeepsTheWindowR
             drawnBeforeWork.insert(word);
     };
     label8->installEventFilter(&watch);
-    // Events handled while the texture files are copied: the entry is written, no box yet.
+    // Events handled while the texture files are copied: they go into a folder beside the
+    // texture folder first, and the entry is written after them.
+    const auto copying = [&] {
+        std::error_code ec;
+        for (const auto& entry : std::filesystem::directory_iterator(
+                 hx::test::fsPath(root + "/SimObjects/Airplanes/KZQ_A320"), ec))
+            if (entry.path().extension() == ".hangarix-new")
+                return true;
+        return false;
+    };
     int eventsWhileCopying = 0;
     bool marqueeRunning = true;
     QTimer pump;
     QObject::connect(&pump, &QTimer::timeout, [&] {
-        if (!boxes.empty() || !installed())
+        if (!boxes.empty() || installed() || !copying())
             return;
         ++eventsWhileCopying;
         auto* mb1 = child<hx::TMarqueeBar>(*form, "mb1");

@@ -208,7 +208,7 @@ TEST(HistoryPruning, KeepsTheNewestRecordsWithinCountAndSize)
     const Row rows[] = {
         {"within both", {5, 1u << 20}, 100, 4, {4, 3, 2, 1}},
         {"count reached", {3, 1u << 20}, 100, 5, {5, 4, 3}},
-        {"size reached", {50, 2500}, 1000, 5, {5, 4}},
+        {"size reached", {50, 3000}, 1000, 5, {5, 4}},
         {"one record over the size stays", {50, 10}, 1000, 2, {2}},
     };
     for (const Row& row : rows) {
@@ -219,7 +219,8 @@ TEST(HistoryPruning, KeepsTheNewestRecordsWithinCountAndSize)
         const std::string config = dir / "aircraft.cfg";
         for (int i = 0; i < row.changes; ++i) {
             writeFile(config, std::string(row.fileSize, static_cast<char>('a' + i)));
-            PendingChange change = history.begin(ChangeAction::Repair, "KZQ_A320", "all", config);
+            PendingChange change = history.begin(ChangeAction::Repair, "KZQ_A320", "all", config,
+                                                 std::string(row.fileSize, 'z'));
             writeFile(config, std::string(row.fileSize, 'z'));
             change.finish();
         }

@@ -113,8 +113,9 @@ TEST(CliStartupFolder, AnUnwritableProgramKeepsItsWorkingFoldersInTheUserDataFol
         EXPECT_EQ(run.exitCode, 0) << run.err;
         for (const char* folder : {"downloads", "tempzip", "templiv", "images"})
             EXPECT_TRUE(test::exists(expected + "/" + folder)) << folder;
-        if (std::string(row.expected) != "cwd")
+        if (std::string(row.expected) != "cwd") {
             EXPECT_FALSE(test::exists(t / "cwd/downloads"));
+        }
     }
 }
 #endif
