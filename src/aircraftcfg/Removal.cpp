@@ -309,13 +309,17 @@ Outcome RemovalPanel::removeSelectedLivery(const Simulator& sim, Feedback& feedb
     const std::string rest = cutEntry(text, span);
     PendingChange change =
         beginChange(ChangeAction::Removal, product, liveries_.selectedText(), configPath, rest);
-    writeWorkingText(configPath, rest);
-
     // A folder that another entry still names (the same package installed twice) stays.
     const bool keptInUse = ownTextureFolder && textureFolderInUse(rest, textureFolderName);
+    const bool removingFolder = ownTextureFolder && !keptInUse;
+    const std::string folder =
+        platform::resolvePath(platform::joinPath(*base + product, textureFolderName));
+    if (removingFolder && platform::pathExists(folder))
+        change.removingTextureFolder(folder);
+    writeWorkingText(configPath, rest);
+
     std::string stuck;
-    if (ownTextureFolder && !keptInUse) {
-        const std::string folder = platform::joinPath(*base + product, textureFolderName);
+    if (removingFolder) {
         if (const std::string why = removeTextureFolder(folder, change); !why.empty())
             stuck = "The livery was removed from aircraft.cfg; its texture folder " + folder +
                     " could not be deleted (" + why + "). Delete it once nothing uses it";

@@ -250,15 +250,20 @@ bool PendingChange::moveTextureFolder(const std::string& folder)
 {
     if (!history_)
         return false;
-    // The record names the folder before it moves, so that a kill during a move across volumes
-    // can be finished or taken back.
     record_.textureFolder = folder;
-    history_->write(record_);
     const std::string target = platform::joinPath(history_->recordFolder(record_.id), kTextureCopy);
     if (!platform::moveFolder(folder, target))
         return false;
     record_.textureMoved = true;
     return true;
+}
+
+void PendingChange::removingTextureFolder(const std::string& folder)
+{
+    if (!history_)
+        return;
+    record_.textureFolder = folder;
+    history_->write(record_);
 }
 
 void PendingChange::rolledBack()

@@ -85,6 +85,9 @@ public:
     // (and moves nothing) when there is no history or the move failed (errno, or the system's
     // last error, tells why).
     bool moveTextureFolder(const std::string& folder);
+    // Removal: names the texture folder in the record before aircraft.cfg is written, so that a
+    // change killed in between can be completed. Throws IoError when the record cannot be written.
+    void removingTextureFolder(const std::string& folder);
     // The change was taken back by its procedure (a failed step): the record goes.
     void rolledBack();
     // Stores the hash of aircraft.cfg as the change left it. Throws IoError when the record

@@ -73,8 +73,7 @@ std::vector<std::string> History::recover(const std::string& heldAircraft)
             to = from + ".damaged-" + std::to_string(n);
         std::error_code ec;
         std::filesystem::rename(std::filesystem::u8path(from), std::filesystem::u8path(to), ec);
-        said.push_back("The history's change " + name + " " + why + "; it was set aside as " +
-                       to);
+        said.push_back("The history's change " + name + " " + why + "; it was set aside as " + to);
     };
 
     for (const platform::DirEntry& entry : platform::listFolder(folder(), "*")) {
@@ -113,6 +112,7 @@ std::vector<std::string> History::recover(const std::string& heldAircraft)
             if (!lock)
                 continue;
         }
+        platform::removeLeftoverTemporaries(r.configPath);
         const std::optional<std::string> now = hashOf(r.configPath);
         const std::string texture = platform::joinPath(own, "texture");
         const std::string what = changeDescription(r);
@@ -130,11 +130,16 @@ std::vector<std::string> History::recover(const std::string& heldAircraft)
             } else if (now == r.plannedHash) {
                 if (!r.staging.empty() && platform::folderExists(r.staging))
                     removeTree(r.staging);
-                if (r.action == ChangeAction::Removal && platform::folderExists(texture)) {
-                    if (platform::pathExists(r.textureFolder))
+                if (r.action == ChangeAction::Removal && !r.textureFolder.empty()) {
+                    if (platform::folderExists(texture) && platform::pathExists(r.textureFolder))
                         removeTree(texture); // a copy across volumes cut short
-                    else
-                        r.textureMoved = true;
+                    // The move the removal planned, made now where it did not happen.
+                    r.textureMoved = !platform::pathExists(r.textureFolder) ||
+                                     platform::moveFolder(r.textureFolder, texture);
+                    if (!r.textureMoved)
+                        said.push_back("The texture folder " + r.textureFolder +
+                                       " of the interrupted " + what + " could not be deleted (" +
+                                       platform::lastErrorText() + ")");
                 }
                 r.hashAfter = *now;
                 r.state = ChangeState::Done;

@@ -68,15 +68,33 @@ void History::undoRecord(ChangeRecord r) const
     // A folder that cannot come back stops the undo before the file changes, and the record
     // (with the folder) stays.
     const std::string texture = platform::joinPath(own, "texture");
-    if (r.textureMoved && platform::folderExists(texture) &&
-        !platform::moveFolder(texture, r.textureFolder))
+    const bool moveBack = r.textureMoved && platform::folderExists(texture);
+    if (moveBack && !platform::moveFolder(texture, r.textureFolder)) {
+        const std::string why = platform::lastErrorText();
+        r.state = ChangeState::Done;
+        write(r);
         throw IoError(refusal(r, "the texture folder cannot be moved back to " + r.textureFolder +
-                                     " (" + platform::lastErrorText() + ")"));
-    const std::optional<std::string> saved = readIfPresent(platform::joinPath(own, "aircraft.cfg"));
-    if (!saved || contentHash(*saved) != r.savedHash)
-        throw IoError(refusal(r, "the earlier aircraft.cfg in the history is damaged"));
-    if (readIfPresent(r.configPath) != saved)
-        platform::writeTextAtomic(r.configPath, *saved);
+                                     " (" + why + ")"));
+    }
+    try {
+        const std::optional<std::string> saved =
+            readIfPresent(platform::joinPath(own, "aircraft.cfg"));
+        if (!saved || contentHash(*saved) != r.savedHash)
+            throw IoError(refusal(r, "the earlier aircraft.cfg in the history is damaged"));
+        if (readIfPresent(r.configPath) != saved)
+            platform::writeTextAtomic(r.configPath, *saved);
+    } catch (const Error&) {
+        // The undo did not happen: the folder goes back into the record, which stands as done.
+        // When even that fails, the record stays "undoing" and the next change completes it.
+        if (moveBack)
+            (void)platform::moveFolder(r.textureFolder, texture);
+        r.state = ChangeState::Done;
+        try {
+            write(r);
+        } catch (const Error&) {
+        }
+        throw;
+    }
     // A copied file that is gone already, or cannot be deleted, does not stop the undo.
     for (const std::string& file : r.copiedFiles)
         (void)platform::deleteFile(file);

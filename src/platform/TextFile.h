@@ -30,6 +30,10 @@ std::string readFileBytes(const std::string& path);
 // be created is reported by folderNotWritable. Throws IoError.
 void writeTextAtomic(const std::string& path, std::string_view text);
 
+// Deletes the temporary files that a writeTextAtomic of `path` left beside it when its process
+// was killed half way. Only when no other process may be replacing that file.
+void removeLeftoverTemporaries(const std::string& path);
+
 // The access error of a replacement whose temporary file cannot be created in `folder`: even a
 // writable file needs a writable folder to be replaced safely.
 std::string folderNotWritable(const std::string& folder);

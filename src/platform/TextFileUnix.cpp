@@ -111,6 +111,19 @@ std::string readFileBytes(const std::string& path)
     return bytes;
 }
 
+void removeLeftoverTemporaries(const std::string& path)
+{
+    const std::string target = resolvePath(path);
+    const std::size_t slash = target.rfind('/');
+    const std::string folder = slash == std::string::npos ? "." : target.substr(0, slash);
+    const std::string name = slash == std::string::npos ? target : target.substr(slash + 1);
+    // The names createTemporary gives: "." + name + "." + six letters or digits.
+    const std::string pattern = "." + name.substr(0, 200) + ".??????";
+    for (const DirEntry& entry : listFolder(folder, pattern))
+        if (!entry.isFolder && entry.name.size() == pattern.size())
+            ::unlink(joinPath(folder, entry.name).c_str());
+}
+
 void writeTextAtomic(const std::string& path, std::string_view text)
 {
     const std::string target = realTarget(path);

@@ -72,6 +72,17 @@ DWORD replaceWith(const std::wstring& target, const std::wstring& tempPath, bool
 
 } // namespace
 
+void removeLeftoverTemporaries(const std::string& path)
+{
+    // GetTempFileName's names: "hx" + up to four hex digits + ".tmp".
+    const std::string resolved = resolvePath(path);
+    const std::size_t slash = resolved.find_last_of("\\/");
+    const std::string folder = slash == std::string::npos ? "." : resolved.substr(0, slash);
+    for (const DirEntry& entry : listFolder(folder, "hx*.tmp"))
+        if (!entry.isFolder && entry.name.size() <= 10)
+            ::DeleteFileW(widen(joinPath(folder, entry.name)).c_str());
+}
+
 void writeTextAtomic(const std::string& path, std::string_view text)
 {
     // The file as it is spelt on disk: a replacement keeps its name's letter case.
