@@ -143,18 +143,20 @@ void expectWholeState(Sandbox& s, const Tree& before, const Tree& after, bool co
         now == folderKept && !s.feedback.messages.empty() &&
         s.feedback.messages.back().find("could not be deleted") != std::string::npos;
     EXPECT_TRUE(now == before || now == after || keptAndSaid) << where;
-    if (completed && !keptAndSaid)
+    if (completed && !keptAndSaid) {
         EXPECT_EQ(now, after) << where << ": reported as done";
+    }
     s.recover();
     EXPECT_EQ(treeOf(s.aircraft), now) << where << ": the recovery changed a whole state";
     if (now != before) {
         // The change stands and is recorded: undoing it gives the state before it.
         platform::faults::reset();
         const UndoResult undone = s.history.undo();
-        if (undone.undone)
+        if (undone.undone) {
             EXPECT_EQ(treeOf(s.aircraft), before) << where << ": undo";
-        else
+        } else {
             EXPECT_EQ(treeOf(s.aircraft), now) << where << ": a refused undo";
+        }
     }
 }
 

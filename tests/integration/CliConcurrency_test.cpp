@@ -57,9 +57,10 @@ struct Race {
         for (const auto& entry : std::filesystem::directory_iterator(product)) {
             const std::string name = entry.path().filename().string();
             EXPECT_EQ(name.find("hangarix-new"), std::string::npos) << name;
-            if (name.rfind("texture.", 0) == 0)
+            if (name.rfind("texture.", 0) == 0) {
                 EXPECT_NE(cfg.find("texture=" + name.substr(8) + "\r\n"), std::string::npos)
                     << name << " has no entry";
+            }
         }
     }
 };
@@ -131,8 +132,9 @@ TEST(CliConcurrency, EveryReportedChangeIsWholeAndTheHistoryChainUndoesThem)
                 if (race.out(100).find("Undone") == std::string::npos)
                     break;
             }
-        if (!row.twoStartupFolders)
+        if (!row.twoStartupFolders) {
             EXPECT_EQ(race.config(), kConfig);
+        }
         race.expectNoOrphan();
     }
 }
