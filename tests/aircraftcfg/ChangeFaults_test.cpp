@@ -307,6 +307,23 @@ TEST(ChangeFaults, SpecialFilesInAPackageAreSkippedWithANote)
 }
 #endif
 
+#ifndef _WIN32
+TEST(ChangeFaults, ARemovedLinkComesBackAsALink)
+{
+    Sandbox s;
+    test::writeFile(s.dir / "elsewhere/house.bmp", "shared");
+    fs::remove_all(test::fsPath(s.aircraft + "/texture.House"));
+    fs::create_directory_symlink(test::fsPath(s.dir / "elsewhere"),
+                                 test::fsPath(s.aircraft + "/texture.House"));
+    EXPECT_EQ(s.removeFirst(), Outcome::Completed);
+    EXPECT_FALSE(fs::exists(fs::symlink_status(test::fsPath(s.aircraft + "/texture.House"))));
+    EXPECT_EQ(test::readFile(s.dir / "elsewhere/house.bmp"), "shared"); // never followed
+    EXPECT_TRUE(s.history.undo().undone);
+    EXPECT_TRUE(fs::is_symlink(test::fsPath(s.aircraft + "/texture.House")));
+    EXPECT_EQ(test::readFile(s.aircraft + "/texture.House/house.bmp"), "shared");
+}
+#endif
+
 TEST(ChangeFaults, FilesAlreadyInTheTextureFolderAreKeptAndCounted)
 {
     Sandbox s;
