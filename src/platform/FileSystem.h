@@ -6,6 +6,7 @@
 
 #include <cstdint>
 #include <string>
+#include <system_error>
 #include <string_view>
 #include <vector>
 
@@ -82,6 +83,9 @@ std::string programFolder();
 bool canCreateIn(const std::string& folder);
 // The words of the last failed system call of this thread (errno; GetLastError on Windows).
 std::string lastErrorText();
+// Makes `error` the last error lastErrorText() words (for code that meets errors as
+// std::error_code, and for the fault switch).
+void setLastError(const std::error_code& error);
 
 // The tool's own folder in the user's data folder: $XDG_DATA_HOME/hangarix (by default
 // ~/.local/share/hangarix) on Linux, %LOCALAPPDATA%\Hangarix on Windows. Not created here.

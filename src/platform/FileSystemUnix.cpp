@@ -379,6 +379,11 @@ bool canCreateIn(const std::string& folder)
     return true;
 }
 
+void setLastError(const std::error_code& error)
+{
+    errno = error.value();
+}
+
 std::string lastErrorText()
 {
     return std::strerror(errno);

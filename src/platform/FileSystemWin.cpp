@@ -279,6 +279,12 @@ bool canCreateIn(const std::string& folder)
     return true;
 }
 
+void setLastError(const std::error_code& error)
+{
+    ::SetLastError(error.category() == std::system_category() ? DWORD(error.value())
+                                                               : win::errorFromErrno(error.value()));
+}
+
 std::string lastErrorText()
 {
     const DWORD code = ::GetLastError();

@@ -1,6 +1,7 @@
 #include "platform/MoveFolder.h"
 
 #include "platform/Faults.h"
+#include "platform/FileSystem.h"
 
 #include <cerrno>
 #include <filesystem>
@@ -69,11 +70,13 @@ bool moveFolder(const std::string& from, const std::string& to)
     if (!link && !fs::is_directory(status))
         return false;
     if (const int injected = faults::before(faults::Step::Rename)) {
-        errno = injected;
+        setLastError(std::error_code(injected, std::generic_category()));
         return false;
     }
     if (!fs::exists(fs::symlink_status(to, ec))) {
         fs::rename(from, to, ec);
+        if (ec)
+            setLastError(ec);
         if (link)
             return !ec;
         if (!ec)
