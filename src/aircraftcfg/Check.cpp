@@ -8,6 +8,7 @@
 #include "platform/AsciiCase.h"
 #include "platform/FileSystem.h"
 
+#include <algorithm>
 #include <map>
 #include <optional>
 
@@ -102,6 +103,38 @@ std::vector<std::string> checkAircraft(std::string_view text, const std::string&
     return problems;
 }
 
+std::vector<std::string> checkRecordedTextures(std::string_view text, const std::string& configPath,
+                                               const History& history)
+{
+    std::vector<std::string> problems;
+    std::vector<std::string> seen;
+    const std::string config = platform::resolvePath(configPath);
+    for (const ChangeRecord& r : history.records()) { // newest first
+        if (r.action != ChangeAction::Installation || r.state != ChangeState::Done ||
+            r.textureFolder.empty() || !platform::equalsIgnoringCase(r.configPath, config) ||
+            !recordPathsAreSafe(r))
+            continue;
+        const bool newer = std::any_of(seen.begin(), seen.end(), [&](const std::string& f) {
+            return platform::equalsIgnoringCase(f, r.textureFolder);
+        });
+        seen.push_back(r.textureFolder);
+        const std::string name = r.textureFolder.substr(r.textureFolder.find_last_of("/\\") + 1);
+        if (newer || !textureFolderInUse(text, name) || !platform::folderExists(r.textureFolder))
+            continue; // a missing folder is reported with its entry
+        for (std::size_t i = 0; i < r.copiedFiles.size(); ++i) {
+            const std::string& file = r.copiedFiles[i];
+            if (!platform::fileExists(file))
+                problems.push_back("The texture file " + file + " of " + r.livery + " is missing");
+            else if (i < r.copiedSizes.size() && platform::fileSize(file) != r.copiedSizes[i])
+                problems.push_back("The texture file " + file + " of " + r.livery + " holds " +
+                                   std::to_string(platform::fileSize(file)) +
+                                   " bytes; the installation copied " +
+                                   std::to_string(r.copiedSizes[i]));
+        }
+    }
+    return problems;
+}
+
 std::string renumberInFileOrder(std::string_view text)
 {
     std::string out;
@@ -147,7 +180,12 @@ Outcome checkProduct(const Simulator& sim, const std::string& product, Feedback&
     if (path.empty())
         return Outcome::Refused;
     const std::string productFolder = path.substr(0, path.find_last_of(platform::kSeparator));
-    const std::vector<std::string> problems = checkAircraft(readWorkingText(path), productFolder);
+    const std::string text = readWorkingText(path);
+    std::vector<std::string> problems = checkAircraft(text, productFolder);
+    if (const History* history = activeHistory()) {
+        const std::vector<std::string> textures = checkRecordedTextures(text, path, *history);
+        problems.insert(problems.end(), textures.begin(), textures.end());
+    }
     for (const std::string& problem : problems)
         feedback.showMessage(problem);
     return problems.empty() ? Outcome::Completed : Outcome::Refused;

@@ -11,6 +11,8 @@
 
 namespace hx {
 
+class History;
+
 // The gaps and repeats in the entry numbers, one line each: the simulators stop reading at the
 // first missing number and read only one of two entries with the same number.
 std::vector<std::string> numberingProblems(std::string_view workingText);
@@ -24,6 +26,13 @@ std::string numberingWarning(std::string_view workingText);
 // them: any letter case, blanks around "=" allowed.
 std::vector<std::string> checkAircraft(std::string_view workingText,
                                        const std::string& productFolder);
+
+// The texture files the history says an installation copied into a texture folder that an
+// entry of `workingText` (the file at `configPath`) still names, when they are gone or differ
+// in size from what was copied; the newest installation into each folder counts.
+std::vector<std::string> checkRecordedTextures(std::string_view workingText,
+                                               const std::string& configPath,
+                                               const History& history);
 
 // The entry headers renumbered 0, 1, 2, … in file order; nothing else changes.
 std::string renumberInFileOrder(std::string_view workingText);

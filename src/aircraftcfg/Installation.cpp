@@ -149,10 +149,13 @@ Textures placeTextures(const PackageToInstall& package, const Simulator& sim,
     }
 
     std::vector<std::string> targets;
-    for (const TextureFile& f : t.files)
+    std::vector<std::uint64_t> sizes;
+    for (const TextureFile& f : t.files) {
         targets.push_back(joinPath(t.target, f.name));
+        sizes.push_back(platform::fileSize(joinPath(t.staging, f.name)));
+    }
     try {
-        change.placing(targets);
+        change.placing(targets, sizes);
     } catch (const Error&) {
         t.removeStaging();
         throw;

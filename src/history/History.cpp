@@ -76,6 +76,8 @@ std::string recordText(const ChangeRecord& r)
         "\nfolderCreated=" + (r.folderCreated ? "1" : "0") + "\n";
     for (const std::string& file : r.copiedFiles)
         text += "copied=" + file + "\n";
+    for (const std::uint64_t size : r.copiedSizes)
+        text += "copiedSize=" + std::to_string(size) + "\n";
     return text + "end=1\n";
 }
 
@@ -128,6 +130,9 @@ bool parseRecord(const std::string& text, ChangeRecord& r)
             r.folderCreated = value == "1";
         else if (key == "copied")
             r.copiedFiles.push_back(std::move(value));
+        else if (key == "copiedSize" && !value.empty() && value.size() < 20 &&
+                 value.find_first_not_of("0123456789") == std::string::npos)
+            r.copiedSizes.push_back(std::stoull(value));
     }
     return hasAction && hasEnd && hasState && !r.configPath.empty() && !r.savedHash.empty();
 }
@@ -238,11 +243,13 @@ void PendingChange::copyingInto(const std::string& folder, const std::string& st
     history_->write(record_);
 }
 
-void PendingChange::placing(const std::vector<std::string>& files)
+void PendingChange::placing(const std::vector<std::string>& files,
+                            const std::vector<std::uint64_t>& sizes)
 {
     if (!history_)
         return;
     record_.copiedFiles = files;
+    record_.copiedSizes = sizes;
     history_->write(record_);
 }
 

@@ -44,7 +44,8 @@ struct ChangeRecord {
                                 // where the files were copied to
     bool textureMoved = false;  // removal: the folder lies in the record
     bool folderCreated = false; // installation: the change created textureFolder
-    std::vector<std::string> copiedFiles; // installation: the files it copied, full paths
+    std::vector<std::string> copiedFiles;   // installation: the files it copied, full paths
+    std::vector<std::uint64_t> copiedSizes; // their sizes, in the same order
     std::string staging; // installation: the folder beside the target the files are copied into
 };
 
@@ -80,7 +81,7 @@ public:
     // change creates when `created`). Rewrites the record; throws IoError when it cannot.
     void copyingInto(const std::string& folder, const std::string& staging, bool created);
     // Installation: the files about to be placed in the texture folder, before they are.
-    void placing(const std::vector<std::string>& files);
+    void placing(const std::vector<std::string>& files, const std::vector<std::uint64_t>& sizes);
     // Removal: moves the texture folder into the record instead of deleting it. Returns false
     // (and moves nothing) when there is no history or the move failed (errno, or the system's
     // last error, tells why).

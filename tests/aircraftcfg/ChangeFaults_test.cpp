@@ -3,12 +3,14 @@
 // history. After each, the aircraft holds its old state or its new one, never a half-done one,
 // and what was reported matches what happened.
 
+#include "aircraftcfg/Check.h"
 #include "aircraftcfg/Installation.h"
 #include "aircraftcfg/Removal.h"
 #include "history/ChangeLock.h"
 #include "history/History.h"
 #include "platform/Errors.h"
 #include "platform/Faults.h"
+#include "platform/FileSystem.h"
 #include "support/RecordingFeedback.h"
 #include "support/TempDir.h"
 
@@ -328,6 +330,29 @@ TEST(ChangeFaults, ARemovedLinkComesBackAsALink)
     EXPECT_EQ(test::readFile(s.aircraft + "/texture.House/house.bmp"), "shared");
 }
 #endif
+
+TEST(ChangeFaults, CheckReportsTextureFilesGoneOrChangedSinceTheInstallation)
+{
+    Sandbox s;
+    ASSERT_EQ(s.install(), Outcome::Completed);
+    EXPECT_TRUE(checkRecordedTextures(test::readFile(s.cfg), s.cfg, s.history).empty());
+    test::writeFile(s.aircraft + "/texture.Blue/a.bmp", "cut");
+    ASSERT_TRUE(platform::deleteFile(s.aircraft + "/texture.Blue/b.bmp"));
+    const std::vector<std::string> problems =
+        checkRecordedTextures(test::readFile(s.cfg), s.cfg, s.history);
+    ASSERT_EQ(problems.size(), 2u);
+    EXPECT_NE(problems[0].find("a.bmp of Blue holds 3 bytes; the installation copied 50"),
+              std::string::npos)
+        << problems[0];
+    EXPECT_NE(problems[1].find("b.bmp of Blue is missing"), std::string::npos) << problems[1];
+    // Once the livery is removed, its files are no longer the check's business.
+    RemovalPanel panel;
+    panel.openPanel(s.sim, s.feedback);
+    panel.productChosen(s.sim, 0, s.feedback);
+    panel.selectLivery(1);
+    ASSERT_EQ(panel.removeSelectedLivery(s.sim, s.feedback), Outcome::Completed);
+    EXPECT_TRUE(checkRecordedTextures(test::readFile(s.cfg), s.cfg, s.history).empty());
+}
 
 TEST(ChangeFaults, FilesAlreadyInTheTextureFolderAreKeptAndCounted)
 {
