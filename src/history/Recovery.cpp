@@ -18,7 +18,6 @@ namespace hx {
 
 namespace {
 
-constexpr const char* kRecordFile = "change.txt";
 
 std::string parentOf(const std::string& path)
 {
