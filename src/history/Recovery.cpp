@@ -18,7 +18,6 @@ namespace hx {
 
 namespace {
 
-
 std::string parentOf(const std::string& path)
 {
     const std::size_t slash = path.find_last_of("/\\");
