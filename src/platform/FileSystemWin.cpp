@@ -282,7 +282,7 @@ bool canCreateIn(const std::string& folder)
 void setLastError(const std::error_code& error)
 {
     ::SetLastError(error.category() == std::system_category() ? DWORD(error.value())
-                                                               : win::errorFromErrno(error.value()));
+                                                              : win::errorFromErrno(error.value()));
 }
 
 std::string lastErrorText()
