@@ -108,11 +108,16 @@ std::vector<std::string> checkRecordedTextures(std::string_view text, const std:
 {
     std::vector<std::string> problems;
     std::vector<std::string> seen;
-    const std::string config = platform::resolvePath(configPath);
+    // Either separator may stand in a path on Windows.
+    const auto slashed = [](std::string path) {
+        std::replace(path.begin(), path.end(), '\\', '/');
+        return path;
+    };
+    const std::string config = slashed(platform::resolvePath(configPath));
     for (const ChangeRecord& r : history.records()) { // newest first
         if (r.action != ChangeAction::Installation || r.state != ChangeState::Done ||
-            r.textureFolder.empty() || !platform::equalsIgnoringCase(r.configPath, config) ||
-            !recordPathsAreSafe(r))
+            r.textureFolder.empty() ||
+            !platform::equalsIgnoringCase(slashed(r.configPath), config) || !recordPathsAreSafe(r))
             continue;
         const bool newer = std::any_of(seen.begin(), seen.end(), [&](const std::string& f) {
             return platform::equalsIgnoringCase(f, r.textureFolder);
