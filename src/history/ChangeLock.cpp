@@ -20,12 +20,6 @@ std::string lastName(const std::string& path)
     return slash == std::string::npos ? path : path.substr(slash + 1);
 }
 
-std::string parentOf(const std::string& path)
-{
-    const std::size_t slash = path.find_last_of("/\\");
-    return slash == std::string::npos ? std::string(".") : path.substr(0, slash);
-}
-
 // Tries the lock until the limit; the notice is told once that it waits.
 std::unique_ptr<platform::FolderLock> lockWaiting(const std::string& folder,
                                                   const std::string& what)
@@ -66,7 +60,9 @@ void changeNotice(const std::string& text)
 
 ChangeLock::ChangeLock(const std::string& configPath, History* history)
 {
-    const std::string aircraft = parentOf(platform::resolvePath(configPath));
+    std::string aircraft = parentFolderOf(platform::resolvePath(configPath));
+    if (aircraft.empty())
+        aircraft = ".";
     aircraft_ = lockWaiting(aircraft, lastName(aircraft));
     if (!history)
         return;

@@ -158,12 +158,6 @@ std::uint64_t treeSize(const std::string& folder)
     return total;
 }
 
-void removeTree(const std::string& folder)
-{
-    std::error_code ec;
-    std::filesystem::remove_all(folder, ec);
-}
-
 } // namespace
 
 std::string readFileBytes(const std::string& path)
@@ -425,6 +419,18 @@ PendingChange beginChange(ChangeAction action, const std::string& product,
     return active->begin(action, product, livery, configPath, plannedText);
 }
 
+std::string parentFolderOf(const std::string& path)
+{
+    const std::size_t slash = path.find_last_of("/\\");
+    return slash == std::string::npos ? std::string() : path.substr(0, slash);
+}
+
+void removeTree(const std::string& folder)
+{
+    std::error_code ec;
+    std::filesystem::remove_all(std::filesystem::u8path(folder), ec);
+}
+
 void finishChange(PendingChange& change)
 {
     try {
@@ -437,12 +443,6 @@ void finishChange(PendingChange& change)
 }
 
 namespace {
-
-std::string parentOf(const std::string& path)
-{
-    const std::size_t slash = path.find_last_of("/\\");
-    return slash == std::string::npos ? std::string() : path.substr(0, slash);
-}
 
 // Directly inside `folder`: the parent is `folder` (letter case ignored) and the last name is
 // a plain one, not "." or "..".
@@ -467,7 +467,7 @@ bool directlyInside(const std::string& path, const std::string& folder)
 bool recordPathsAreSafe(const ChangeRecord& r)
 {
     // Only an aircraft.cfg is ever written back.
-    const std::string aircraft = parentOf(r.configPath);
+    const std::string aircraft = parentFolderOf(r.configPath);
     if (aircraft.empty() || !directlyInside(r.configPath, aircraft) ||
         !platform::equalsIgnoringCase(r.configPath.substr(aircraft.size() + 1), "aircraft.cfg"))
         return false;

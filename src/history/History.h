@@ -176,6 +176,11 @@ PendingChange beginChange(ChangeAction action, const std::string& product,
 // aircraft.cfg reads as the record planned.
 void finishChange(PendingChange& change);
 
+// Shared by the history's files: the folder part of `path` (up to its last separator, empty when
+// it has none), and the removal of a whole tree, whatever fails in it.
+std::string parentFolderOf(const std::string& path);
+void removeTree(const std::string& folder);
+
 // Whether the paths of a record lie where its change could have put them: the texture folder
 // and the staging folder directly inside the aircraft's folder (that of aircraft.cfg), each
 // copied file directly inside the texture folder. A record that fails this is not applied.

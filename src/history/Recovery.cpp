@@ -18,18 +18,6 @@ namespace hx {
 
 namespace {
 
-std::string parentOf(const std::string& path)
-{
-    const std::size_t slash = path.find_last_of("/\\");
-    return slash == std::string::npos ? std::string() : path.substr(0, slash);
-}
-
-void removeTree(const std::string& folder)
-{
-    std::error_code ec;
-    std::filesystem::remove_all(std::filesystem::u8path(folder), ec);
-}
-
 std::optional<std::string> hashOf(const std::string& path)
 {
     if (!platform::fileExists(path))
@@ -98,7 +86,7 @@ std::vector<std::string> History::recover(const std::string& heldAircraft)
 
         // Another process may be changing that aircraft through another history: leave the
         // record for later then.
-        const std::string aircraft = parentOf(r.configPath);
+        const std::string aircraft = parentFolderOf(r.configPath);
         std::unique_ptr<platform::FolderLock> lock;
         if (!platform::equalsIgnoringCase(aircraft, heldAircraft)) {
             try {

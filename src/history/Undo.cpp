@@ -100,8 +100,7 @@ void History::undoRecord(ChangeRecord r) const
         (void)platform::deleteFile(file);
     if (r.folderCreated)
         (void)platform::removeFolder(r.textureFolder); // only when nothing else lies in it
-    std::error_code ec;
-    std::filesystem::remove_all(std::filesystem::u8path(own), ec);
+    removeTree(own);
 }
 
 UndoResult History::undo(std::optional<std::uint64_t> id)
