@@ -209,8 +209,14 @@ bool moveFileNoOverwrite(const std::string& from, const std::string& to)
     // A hard link refuses an existing target; then the old name goes.
     const std::string source = resolvePath(from);
     const std::string target = resolvePath(to);
-    if (::link(source.c_str(), target.c_str()) == 0)
-        return ::unlink(source.c_str()) == 0 || (::unlink(target.c_str()), false);
+    if (::link(source.c_str(), target.c_str()) == 0) {
+        if (::unlink(source.c_str()) == 0)
+            return true;
+        const int err = errno;
+        ::unlink(target.c_str()); // the file stays where it was
+        errno = err;
+        return false;
+    }
     if (errno != EPERM && errno != EMLINK && errno != ENOTSUP && errno != EOPNOTSUPP)
         return false;
     // File systems without hard links: check, then rename.
