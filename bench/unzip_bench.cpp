@@ -6,7 +6,7 @@
 //
 //   build-*/bench/unzip_bench [runs] [large|many]
 
-#include "online/ZipExtractor.h"
+#include "archive/ZipExtractor.h"
 #include "support/TempDir.h"
 #include "support/ZipMaker.h"
 

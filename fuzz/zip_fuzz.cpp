@@ -8,7 +8,7 @@
 
 #include "FuzzSupport.h"
 
-#include "online/ZipExtractor.h"
+#include "archive/ZipExtractor.h"
 #include "platform/Errors.h"
 
 #include <filesystem>

@@ -1,7 +1,6 @@
 #include "aircraftcfg/Check.h"
 
 #include "aircraftcfg/FltsimEntries.h"
-#include "aircraftcfg/Removal.h"
 #include "history/ChangeLock.h"
 #include "history/History.h"
 #include "packages/SafeName.h"
@@ -179,7 +178,8 @@ std::string configOf(const Simulator& sim, const std::string& product, Feedback&
 
 } // namespace
 
-Outcome checkProduct(const Simulator& sim, const std::string& product, Feedback& feedback)
+Outcome checkProduct(const Simulator& sim, const std::string& product, Feedback& feedback,
+                     const History* history)
 {
     const std::string path = configOf(sim, product, feedback);
     if (path.empty())
@@ -187,7 +187,7 @@ Outcome checkProduct(const Simulator& sim, const std::string& product, Feedback&
     const std::string productFolder = path.substr(0, path.find_last_of(platform::kSeparator));
     const std::string text = readWorkingText(path);
     std::vector<std::string> problems = checkAircraft(text, productFolder);
-    if (const History* history = activeHistory()) {
+    if (history) {
         const std::vector<std::string> textures = checkRecordedTextures(text, path, *history);
         problems.insert(problems.end(), textures.begin(), textures.end());
     }
@@ -196,12 +196,13 @@ Outcome checkProduct(const Simulator& sim, const std::string& product, Feedback&
     return problems.empty() ? Outcome::Completed : Outcome::Refused;
 }
 
-Outcome repairProduct(const Simulator& sim, const std::string& product, Feedback& feedback)
+Outcome repairProduct(const Simulator& sim, const std::string& product, Feedback& feedback,
+                      History* history)
 {
     const std::string path = configOf(sim, product, feedback);
     if (path.empty())
         return Outcome::Refused;
-    const ChangeLock lock = lockChange(path);
+    const ChangeLock lock(path, history);
     const std::string text = readWorkingText(path);
     const std::string repaired = renumberInFileOrder(text);
     const std::size_t count = entryHeaders(text).size();
@@ -211,7 +212,7 @@ Outcome repairProduct(const Simulator& sim, const std::string& product, Feedback
         return Outcome::Completed;
     }
     PendingChange change =
-        beginChange(ChangeAction::Repair, product, "all liveries", path, repaired);
+        beginChange(history, ChangeAction::Repair, product, "all liveries", path, repaired);
     writeWorkingText(path, repaired);
     finishChange(change);
     feedback.showMessage("Renumbered the " + std::to_string(count) + " entries of " + product +

@@ -37,12 +37,15 @@ std::vector<std::string> checkRecordedTextures(std::string_view workingText,
 // The entry headers renumbered 0, 1, 2, … in file order; nothing else changes.
 std::string renumberInFileOrder(std::string_view workingText);
 
-// hangarix-cli check: prints the problems of `product` through `feedback`. Completed when it is
-// clean, Refused when something was found or the product cannot be checked.
-Outcome checkProduct(const Simulator& sim, const std::string& product, Feedback& feedback);
+// hangarix-cli check: prints the problems of `product` through `feedback`, with those of
+// checkRecordedTextures when there is a `history`. Completed when it is clean, Refused when
+// something was found or the product cannot be checked.
+Outcome checkProduct(const Simulator& sim, const std::string& product, Feedback& feedback,
+                     const History* history = nullptr);
 
-// hangarix-cli repair: renumbers the entries of `product` in file order, recorded in the history
+// hangarix-cli repair: renumbers the entries of `product` in file order, recorded in `history`
 // like any change. A file numbered well already is left untouched.
-Outcome repairProduct(const Simulator& sim, const std::string& product, Feedback& feedback);
+Outcome repairProduct(const Simulator& sim, const std::string& product, Feedback& feedback,
+                      History* history = nullptr);
 
 } // namespace hx

@@ -216,4 +216,84 @@ std::vector<std::string> listLiveryNames(std::string_view text)
     return names;
 }
 
+namespace {
+
+constexpr std::string_view kCrLf = "\r\n";
+
+// One past the CR LF that ends the line holding `pos`, never beyond `limit`.
+std::size_t lineEnd(std::string_view text, std::size_t pos, std::size_t limit)
+{
+    const std::size_t crlf = text.find(kCrLf, pos);
+    if (crlf == std::string_view::npos || crlf + 2 > limit)
+        return limit;
+    return crlf + 2;
+}
+
+// Windows drops the trailing dots and blanks of a path's last component.
+std::string windowsFolderName(std::string name)
+{
+    while (!name.empty() && (name.back() == '.' || name.back() == ' '))
+        name.pop_back();
+    return name;
+}
+
+} // namespace
+
+EntrySpan entrySpanAt(std::string_view text, const EntryHeader& header)
+{
+    EntrySpan span;
+    span.begin = header.begin;
+    span.number = header.number;
+
+    // The entry's keys run up to the next line that opens a section; the cut never reaches past.
+    const LineRange keys = entryKeyLines(text, header.begin);
+    const std::size_t limit = keys.end;
+
+    // Through the entry's last key line (its "description" line, as packages lay it out; the
+    // header line when it has no keys), then the lines that still follow without a break, then
+    // one empty line. Keys behind an empty line are still the entry's, as the simulators read
+    // them: left in the file, they would join the section in front of the cut.
+    const std::vector<KeyLine> all = keyLines(text, keys);
+    std::size_t end = all.empty() ? keys.begin : all.back().lineEnd;
+    while (end < limit && text.compare(end, 2, kCrLf) != 0)
+        end = lineEnd(text, end, limit);
+    if (end < limit && text.compare(end, 2, kCrLf) == 0)
+        end += 2;
+    span.end = end;
+
+    if (const std::optional<KeyLine> variation = findKey(text, keys, kUiVariationKey))
+        span.variationPos = variation->keyPos;
+    const std::optional<KeyLine> texture = findKey(text, keys, kTextureKey);
+    span.hasTexture = texture.has_value();
+    if (texture)
+        span.textureValue = std::string(texture->value);
+    return span;
+}
+
+bool findEntry(std::string_view text, int index, EntrySpan& span)
+{
+    const std::vector<EntryHeader> headers = entryHeaders(text);
+    if (index < 0 || static_cast<std::size_t>(index) >= headers.size())
+        return false;
+    span = entrySpanAt(text, headers[static_cast<std::size_t>(index)]);
+    return true;
+}
+
+std::string textureFolderOf(const EntrySpan& span)
+{
+    // On Windows the value is read in the ANSI code page, as the simulator reads it.
+    return span.hasTexture
+               ? windowsFolderName(platform::pathFromText("texture." + span.textureValue))
+               : std::string();
+}
+
+bool textureFolderInUse(std::string_view text, std::string_view folderName)
+{
+    const std::string wanted = windowsFolderName(std::string(folderName));
+    for (const EntryHeader& header : entryHeaders(text))
+        if (platform::equalsIgnoringCase(textureFolderOf(entrySpanAt(text, header)), wanted))
+            return true;
+    return false;
+}
+
 } // namespace hx

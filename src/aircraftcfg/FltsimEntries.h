@@ -106,4 +106,32 @@ std::vector<LiveryName> findLiveryNames(std::string_view text);
 // "ui_variation" key, whatever number its header carries.
 std::vector<std::string> listLiveryNames(std::string_view text);
 
+// Where the entry of one livery lies in a working text.
+struct EntrySpan {
+    std::size_t begin = 0;                             // the "[" of its header
+    std::size_t end = 0;                               // one past the last character to cut
+    std::size_t number = 0;                            // the number its header carries
+    bool hasTexture = false;                           // the entry has a "texture" key
+    std::string textureValue;                          // its value
+    std::size_t variationPos = std::string_view::npos; // where its "ui_variation" key starts
+};
+
+// Finds the `index`-th entry header of the text (from 0, in file order). The entry's keys are
+// read up to the next line that starts a section ("[") or the end of the text. The cut runs
+// from the header through the entry's last key line (the "description" line, as packages lay
+// entries out), the lines that follow it up to the first empty line, and that empty line; it
+// never runs past that section line. Returns false when the text holds fewer headers.
+bool findEntry(std::string_view workingText, int index, EntrySpan& span);
+
+// Where the entry of `header` lies and what it holds, by the rules of findEntry.
+EntrySpan entrySpanAt(std::string_view workingText, const EntryHeader& header);
+
+// Whether an entry of the text names the texture folder `folderName` (letter case ignored,
+// trailing dots and blanks dropped as Windows drops them).
+bool textureFolderInUse(std::string_view workingText, std::string_view folderName);
+
+// The texture folder an entry names, as Windows reads the name ("texture." + the value, trailing
+// dots and blanks dropped); empty when the entry has no "texture" key.
+std::string textureFolderOf(const EntrySpan& span);
+
 } // namespace hx

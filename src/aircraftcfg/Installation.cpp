@@ -242,7 +242,8 @@ PackageToInstall preparePackage(const std::string& packageFolder)
     return package;
 }
 
-Outcome installOnePackage(const PackageToInstall& package, const Simulator& sim, Feedback& feedback)
+Outcome installOnePackage(const PackageToInstall& package, const Simulator& sim, Feedback& feedback,
+                          History* history)
 {
     const std::optional<std::string> base = aircraftBaseFolder(sim);
     if (!base) {
@@ -266,15 +267,16 @@ Outcome installOnePackage(const PackageToInstall& package, const Simulator& sim,
         return refuse(feedback, kCannotFindConfig);
 
     // One change at a time per aircraft: the file is read under the lock.
-    const ChangeLock lock = lockChange(configFile);
+    const ChangeLock lock(configFile, history);
     const std::string text = readWorkingText(configFile);
     const std::string entry = numberEntry(package.informationText, newEntryNumber(text));
     const std::string installed = insertEntry(text, entry);
     // The history keeps the file as it is before anything is written; when it cannot, the
     // installation stops here. The textures are in place before the entry names them, so a
     // stop at any point leaves either no livery or a whole one.
-    PendingChange change = beginChange(ChangeAction::Installation, package.productFolderName,
-                                       liveryName(package), configFile, installed);
+    PendingChange change =
+        beginChange(history, ChangeAction::Installation, package.productFolderName,
+                    liveryName(package), configFile, installed);
     Textures textures;
     if (hasTextureFolder)
         textures = placeTextures(package, sim, *base, change, feedback);
@@ -291,7 +293,7 @@ Outcome installOnePackage(const PackageToInstall& package, const Simulator& sim,
 }
 
 Outcome installSelectedPackage(const LocalPackageList& list, const Simulator& sim,
-                               Feedback& feedback)
+                               Feedback& feedback, History* history)
 {
     const std::string name = list.selectedName();
     const std::string folder = list.packageFolder(name);
@@ -310,7 +312,7 @@ Outcome installSelectedPackage(const LocalPackageList& list, const Simulator& si
         package.textureFolderName = textureFolderName(folder);
         package.productFolderName = std::move(description.productFolderName);
     }
-    const Outcome outcome = installOnePackage(package, sim, feedback);
+    const Outcome outcome = installOnePackage(package, sim, feedback, history);
     if (outcome != Outcome::Completed)
         return outcome;
     feedback.showMessage(kInstallationCompleted);
@@ -326,7 +328,8 @@ std::string stoppedRunDetail(const std::string& package, std::size_t installedBe
     return "Stopped at the package \"" + package + "\"; " + count + " installed before it.";
 }
 
-Outcome installAllPackages(const LocalPackageList& list, const Simulator& sim, Feedback& feedback)
+Outcome installAllPackages(const LocalPackageList& list, const Simulator& sim, Feedback& feedback,
+                           History* history)
 {
     std::size_t installed = 0;
     for (const std::string& name : list.items()) {
@@ -334,7 +337,7 @@ Outcome installAllPackages(const LocalPackageList& list, const Simulator& sim, F
         const std::string folder = list.packageFolder(name);
         if (!informationFileExists(folder))
             return refuse(stopped, kPleaseChooseCorrectLivery);
-        const Outcome outcome = installOnePackage(preparePackage(folder), sim, stopped);
+        const Outcome outcome = installOnePackage(preparePackage(folder), sim, stopped, history);
         if (outcome != Outcome::Completed)
             return outcome;
         ++installed;
@@ -344,10 +347,10 @@ Outcome installAllPackages(const LocalPackageList& list, const Simulator& sim, F
 }
 
 Outcome installPackages(const LocalPackageList& list, bool allLiveries, const Simulator& sim,
-                        Feedback& feedback)
+                        Feedback& feedback, History* history)
 {
-    return allLiveries ? installAllPackages(list, sim, feedback)
-                       : installSelectedPackage(list, sim, feedback);
+    return allLiveries ? installAllPackages(list, sim, feedback, history)
+                       : installSelectedPackage(list, sim, feedback, history);
 }
 
 } // namespace hx

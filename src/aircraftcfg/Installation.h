@@ -12,6 +12,7 @@
 
 namespace hx {
 
+class History;
 class LocalPackageList;
 
 inline constexpr const char* kPleaseChooseCorrectLivery = "Please choose correct livery";
@@ -39,15 +40,16 @@ PackageToInstall preparePackage(const std::string& packageFolder);
 // FSX by the "*.bmp" files of the product's "texbase". A package without a texture folder gets
 // its entry and nothing else. Copy and folder failures are ignored; an aircraft.cfg that cannot
 // be read or written throws IoError. `feedback` handles pending events after each file copied.
-Outcome installOnePackage(const PackageToInstall& package, const Simulator& sim,
-                          Feedback& feedback);
+// The change is recorded in `history` when there is one (here and in the three below).
+Outcome installOnePackage(const PackageToInstall& package, const Simulator& sim, Feedback& feedback,
+                          History* history = nullptr);
 
 // The install button with "Select all liveries" unticked: the package selected in the list,
 // with the texture and product folder names worked out when it was shown. When the current
 // package is not the selected one (its showing failed), the names are worked out afresh so
 // that values of two packages are never paired. Ends with "Installation completed".
 Outcome installSelectedPackage(const LocalPackageList& list, const Simulator& sim,
-                               Feedback& feedback);
+                               Feedback& feedback, History* history = nullptr);
 
 // The install button with "Select all liveries" ticked: every listed package in list order,
 // stopping at the first refusal (no completion message then). The refusal's message carries
@@ -56,10 +58,11 @@ Outcome installSelectedPackage(const LocalPackageList& list, const Simulator& si
 // "Stopped at the package "NAME"; N packages were installed before it."
 std::string stoppedRunDetail(const std::string& package, std::size_t installedBefore);
 
-Outcome installAllPackages(const LocalPackageList& list, const Simulator& sim, Feedback& feedback);
+Outcome installAllPackages(const LocalPackageList& list, const Simulator& sim, Feedback& feedback,
+                           History* history = nullptr);
 
 // The install button: one of the two above, as the check box says.
 Outcome installPackages(const LocalPackageList& list, bool allLiveries, const Simulator& sim,
-                        Feedback& feedback);
+                        Feedback& feedback, History* history = nullptr);
 
 } // namespace hx

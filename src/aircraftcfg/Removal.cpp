@@ -14,62 +14,11 @@ namespace hx {
 
 namespace {
 
-constexpr std::string_view kCrLf = "\r\n";
-
-// One past the CR LF that ends the line holding `pos`, never beyond `limit`.
-std::size_t lineEnd(std::string_view text, std::size_t pos, std::size_t limit)
-{
-    const std::size_t crlf = text.find(kCrLf, pos);
-    if (crlf == std::string_view::npos || crlf + 2 > limit)
-        return limit;
-    return crlf + 2;
-}
-
 constexpr std::string_view kSharedTextureFolder = "texture";
-
-// Windows drops the trailing dots and blanks of a path's last component.
-std::string windowsFolderName(std::string name)
-{
-    while (!name.empty() && (name.back() == '.' || name.back() == ' '))
-        name.pop_back();
-    return name;
-}
 
 std::string notPlainMessage(const std::string& what, const std::string& name)
 {
     return "The " + what + " \"" + name + "\" is not a plain folder name; nothing was removed";
-}
-
-// Where the entry of `header` lies and what it holds.
-EntrySpan entryAt(std::string_view text, const EntryHeader& header)
-{
-    EntrySpan span;
-    span.begin = header.begin;
-    span.number = header.number;
-
-    // The entry's keys run up to the next line that opens a section; the cut never reaches past.
-    const LineRange keys = entryKeyLines(text, header.begin);
-    const std::size_t limit = keys.end;
-
-    // Through the entry's last key line (its "description" line, as packages lay it out; the
-    // header line when it has no keys), then the lines that still follow without a break, then
-    // one empty line. Keys behind an empty line are still the entry's, as the simulators read
-    // them: left in the file, they would join the section in front of the cut.
-    const std::vector<KeyLine> all = keyLines(text, keys);
-    std::size_t end = all.empty() ? keys.begin : all.back().lineEnd;
-    while (end < limit && text.compare(end, 2, kCrLf) != 0)
-        end = lineEnd(text, end, limit);
-    if (end < limit && text.compare(end, 2, kCrLf) == 0)
-        end += 2;
-    span.end = end;
-
-    if (const std::optional<KeyLine> variation = findKey(text, keys, kUiVariationKey))
-        span.variationPos = variation->keyPos;
-    const std::optional<KeyLine> texture = findKey(text, keys, kTextureKey);
-    span.hasTexture = texture.has_value();
-    if (texture)
-        span.textureValue = std::string(texture->value);
-    return span;
 }
 
 // The entry that the selected list item stands for: the item-th entry with a "ui_variation"
@@ -81,7 +30,7 @@ bool findSelectedEntry(std::string_view text, const ChoiceList& list, EntrySpan&
     const auto index = static_cast<std::size_t>(list.selected);
     if (index >= names.size() || names[index].name != list.selectedText())
         return false;
-    span = entryAt(text, entryHeaders(text)[names[index].entry]);
+    span = entrySpanAt(text, entryHeaders(text)[names[index].entry]);
     return true;
 }
 
@@ -132,23 +81,6 @@ std::string removeTextureFolder(const std::string& folder, PendingChange& change
 
 } // namespace
 
-std::string textureFolderOf(const EntrySpan& span)
-{
-    // On Windows the value is read in the ANSI code page, as the simulator reads it.
-    return span.hasTexture
-               ? windowsFolderName(platform::pathFromText("texture." + span.textureValue))
-               : std::string();
-}
-
-bool findEntry(std::string_view text, int index, EntrySpan& span)
-{
-    const std::vector<EntryHeader> headers = entryHeaders(text);
-    if (index < 0 || static_cast<std::size_t>(index) >= headers.size())
-        return false;
-    span = entryAt(text, headers[static_cast<std::size_t>(index)]);
-    return true;
-}
-
 std::string renumberEntries(std::string_view text, std::size_t removed)
 {
     const std::vector<EntryHeader> headers = entryHeaders(text);
@@ -167,15 +99,6 @@ std::string renumberEntries(std::string_view text, std::size_t removed)
     }
     out.append(text, copied, std::string_view::npos);
     return out;
-}
-
-bool textureFolderInUse(std::string_view text, std::string_view folderName)
-{
-    const std::string wanted = windowsFolderName(std::string(folderName));
-    for (const EntryHeader& header : entryHeaders(text))
-        if (platform::equalsIgnoringCase(textureFolderOf(entryAt(text, header)), wanted))
-            return true;
-    return false;
 }
 
 std::string cutEntry(std::string_view text, const EntrySpan& span)
@@ -269,7 +192,8 @@ void RemovalPanel::relistAfterRemoval(const std::string& configPath,
                              : std::string(kRemovedSuccesfully));
 }
 
-Outcome RemovalPanel::removeSelectedLivery(const Simulator& sim, Feedback& feedback)
+Outcome RemovalPanel::removeSelectedLivery(const Simulator& sim, Feedback& feedback,
+                                           History* history)
 {
     const std::optional<std::string> base = aircraftBaseFolder(sim);
     if (!base) {
@@ -283,7 +207,7 @@ Outcome RemovalPanel::removeSelectedLivery(const Simulator& sim, Feedback& feedb
     const std::string product = products_.selectedText();
 
     // One change at a time per aircraft: the file is read under the lock.
-    const ChangeLock lock = lockChange(configPath);
+    const ChangeLock lock(configPath, history);
     const std::string text = readWorkingText(configPath);
     EntrySpan span;
     if (liveries_.selected < 0) {
@@ -307,8 +231,8 @@ Outcome RemovalPanel::removeSelectedLivery(const Simulator& sim, Feedback& feedb
     // The file is rewritten before the folder is touched, so a failed write keeps the folder.
     // The history keeps the file first; when it cannot, nothing is removed.
     const std::string rest = cutEntry(text, span);
-    PendingChange change =
-        beginChange(ChangeAction::Removal, product, liveries_.selectedText(), configPath, rest);
+    PendingChange change = beginChange(history, ChangeAction::Removal, product,
+                                       liveries_.selectedText(), configPath, rest);
     // A folder that another entry still names (the same package installed twice) stays.
     const bool keptInUse = ownTextureFolder && textureFolderInUse(rest, textureFolderName);
     const bool removingFolder = ownTextureFolder && !keptInUse;

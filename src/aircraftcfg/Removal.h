@@ -7,6 +7,7 @@
 // entry, in file order, that has a "ui_variation" key, whatever number its header carries.
 // Before removing, the removal checks that this entry's name still reads as the item does.
 
+#include "aircraftcfg/FltsimEntries.h"
 #include "packages/ChoiceList.h"
 #include "packages/Feedback.h"
 #include "packages/Simulator.h"
@@ -18,6 +19,8 @@
 #include <vector>
 
 namespace hx {
+
+class History;
 
 inline constexpr const char* kRemovedSuccesfully = "Removed succesfully";
 inline constexpr const char* kProductPattern = "KZQ_*.";
@@ -50,8 +53,10 @@ public:
     // Cuts the entry of the selected livery out of aircraft.cfg, renumbers the remaining
     // entries, writes the file back atomically, empties and removes the entry's texture folder
     // unless another entry still names it, refills the livery list and reports "Removed
-    // succesfully" (with a second line when the folder was kept). Refusals change nothing.
-    Outcome removeSelectedLivery(const Simulator& sim, Feedback& feedback);
+    // succesfully" (with a second line when the folder was kept). Refusals change nothing. The
+    // change is recorded in `history` when there is one; the texture folder then moves there.
+    Outcome removeSelectedLivery(const Simulator& sim, Feedback& feedback,
+                                 History* history = nullptr);
 
 private:
     // The selected product's aircraft.cfg in `base`; nothing, after its refusal's message, when
@@ -71,37 +76,13 @@ private:
     void showLiveriesOf(const std::string& workingText);
 };
 
-// The pieces of the removal, exposed for the benchmark and the tests.
-
-// Where the entry of one livery lies in a working text.
-struct EntrySpan {
-    std::size_t begin = 0;                             // the "[" of its header
-    std::size_t end = 0;                               // one past the last character to cut
-    std::size_t number = 0;                            // the number its header carries
-    bool hasTexture = false;                           // the entry has a "texture" key
-    std::string textureValue;                          // its value
-    std::size_t variationPos = std::string_view::npos; // where its "ui_variation" key starts
-};
-
-// Finds the `index`-th entry header of the text (from 0, in file order). The entry's keys are
-// read up to the next line that starts a section ("[") or the end of the text. The cut runs
-// from the header through the entry's last key line (the "description" line, as packages lay
-// entries out), the lines that follow it up to the first empty line, and that empty line; it
-// never runs past that section line. Returns false when the text holds fewer headers.
-bool findEntry(std::string_view workingText, int index, EntrySpan& span);
+// The pieces of the removal, exposed for the benchmark and the tests (the entry spans and
+// texture folders they use are FltsimEntries's).
 
 // After the entry numbered `removed` is gone: every header numbered above it goes down by one,
 // so a well-formed file is numbered 0, 1, 2, … again. When another header still carries
 // `removed` (a duplicate), nothing is renumbered: lowering would make a second duplicate.
 std::string renumberEntries(std::string_view workingText, std::size_t removed);
-
-// Whether an entry of the text names the texture folder `folderName` (letter case ignored,
-// trailing dots and blanks dropped as Windows drops them).
-bool textureFolderInUse(std::string_view workingText, std::string_view folderName);
-
-// The texture folder an entry names, as Windows reads the name ("texture." + the value, trailing
-// dots and blanks dropped); empty when the entry has no "texture" key.
-std::string textureFolderOf(const EntrySpan& span);
 
 // The working text without the entry, renumbered.
 std::string cutEntry(std::string_view workingText, const EntrySpan& span);

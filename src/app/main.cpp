@@ -8,11 +8,12 @@
 //   hangarix --screenshot FILE [--panel local|catalogue|removal|progress|installing]
 //                                    render the window to a PNG and exit (combines with --demo)
 
-#include "app/DemoSandbox.h"
-#include "app/Dialogs.h"
-#include "app/Form1.h"
-#include "app/Form1Layout.h"
-#include "app/WindowPlacement.h"
+#include "app/demo/DemoSandbox.h"
+#include "app/window/Dialogs.h"
+#include "app/window/Form1.h"
+#include "app/window/Form1Layout.h"
+#include "app/window/WindowPlacement.h"
+#include "app/window/WindowSystem.h"
 #include "packages/WorkingFolders.h"
 #include "platform/Errors.h"
 #include "platform/FileSystem.h"
@@ -111,13 +112,7 @@ int main(int argc, char** argv)
         std::cout << "hangarix " << hx::kVersion << std::endl;
         return 0;
     }
-#ifdef Q_OS_WIN
-    // Windows: text through DirectWrite (Qt's default from 6.8 on), which picks a stand-in face by
-    // its weight as Linux does; the GDI engine drew the bold labels in URW Bookman's Light face and
-    // the plain texts in its Demi face.
-    if (qEnvironmentVariableIsEmpty("QT_QPA_PLATFORM"))
-        qputenv("QT_QPA_PLATFORM", "windows:fontengine=directwrite");
-#endif
+    hx::app::chooseWindowSystem();
     // 1. The application object.
     QApplication app(argc, argv);
     const std::optional<Options> options = parse(argc, argv);

@@ -10,7 +10,7 @@ int runCheck(Context& ctx, const std::vector<std::string>& args)
 {
     if (args.size() != 1)
         throw UsageError("check takes one product");
-    return exitCode(checkProduct(ctx.sim, args[0], ctx.feedback));
+    return exitCode(checkProduct(ctx.sim, args[0], ctx.feedback, ctx.history.get()));
 }
 
 } // namespace

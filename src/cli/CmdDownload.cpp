@@ -58,7 +58,7 @@ int runDownload(Context& ctx, const std::vector<std::string>& args)
     TMHttpGetResume httpget;
     DownloadFeedback feedback(httpget);
     httpget.MProcessMessages = [&feedback] { feedback.processEvents(); };
-    DownloadFlow flow(httpget, ctx.startupFolder);
+    DownloadFlow flow(httpget, ctx.startupFolder, ctx.history.get());
 
     interrupted = false;
     const auto previous = std::signal(SIGINT, onInterrupt);

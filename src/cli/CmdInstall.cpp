@@ -31,7 +31,7 @@ int runInstall(Context& ctx, const std::vector<std::string>& args)
             }
         }
     }
-    return exitCode(installPackages(list, all, ctx.sim, ctx.feedback));
+    return exitCode(installPackages(list, all, ctx.sim, ctx.feedback, ctx.history.get()));
 }
 
 } // namespace

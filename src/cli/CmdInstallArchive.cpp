@@ -16,7 +16,7 @@ int runInstallArchive(Context& ctx, const std::vector<std::string>& args)
         throw UsageError("install-archive takes one or more archive files");
     TMHttpGetResume httpget; // the flow's download component, not used here
     TerminalFeedback feedback;
-    DownloadFlow flow(httpget, ctx.startupFolder);
+    DownloadFlow flow(httpget, ctx.startupFolder, ctx.history.get());
     const Simulator sim = ctx.sim;
     return exitCode(flow.installArchives(
         args, [&sim] { return sim; }, feedback));

@@ -19,7 +19,7 @@ int runRemove(Context& ctx, const std::vector<std::string>& args)
         return kExitRefused;
     }
     panel.selectLivery(index);
-    return exitCode(panel.removeSelectedLivery(ctx.sim, ctx.feedback));
+    return exitCode(panel.removeSelectedLivery(ctx.sim, ctx.feedback, ctx.history.get()));
 }
 
 } // namespace

@@ -8,7 +8,7 @@ int runRepair(Context& ctx, const std::vector<std::string>& args)
 {
     if (args.size() != 1)
         throw UsageError("repair takes one product");
-    return exitCode(repairProduct(ctx.sim, args[0], ctx.feedback));
+    return exitCode(repairProduct(ctx.sim, args[0], ctx.feedback, ctx.history.get()));
 }
 
 } // namespace

@@ -1,8 +1,8 @@
 // unpack ARCHIVE DIR: the download flow's extractor on its own, with every safety check, so a
 // maker can try an archive before publishing it.
 
+#include "archive/ZipExtractor.h"
 #include "cli/Cli.h"
-#include "online/ZipExtractor.h"
 #include "platform/Console.h"
 
 #include <cstdio>

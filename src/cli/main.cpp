@@ -7,6 +7,7 @@
 #include "platform/AsciiCase.h"
 #include "platform/Errors.h"
 #include "platform/FileSystem.h"
+#include "startup/Startup.h"
 
 #include <Version.h>
 
@@ -128,23 +129,19 @@ const Command& findCommand(const std::string& name)
     return *command;
 }
 
-// The start-up steps of the window, in the start-up folder already entered: record it, look the
-// simulator up. A registry error ends the look-up as it ends the window's step.
-Context startUp(const GlobalOptions& options)
+// The window's start-up, in the start-up folder already entered. A registry error ends the
+// look-up as it ends the window's step, and the command runs on without a simulator.
+Context startUpCli(const GlobalOptions& options)
 {
     Context ctx;
     ctx.catalogueUrl = options.catalogueUrl;
-    ctx.startupFolder = platform::currentFolder();
-    ctx.history = std::make_unique<History>(ctx.startupFolder);
     ctx.registry = platform::openMachineRegistry();
-    try {
-        if (options.simKind)
-            ctx.sim = simulatorChosen(*ctx.registry, *options.simKind, Simulator{});
-        else
-            ctx.sim = startupLookup(*ctx.registry);
-    } catch (const Error& e) {
-        std::cerr << errorBoxText(e.what()) << "\n";
-    }
+    Startup start = startUp(*ctx.registry, options.simKind);
+    if (!start.lookupError.empty())
+        std::cerr << errorBoxText(start.lookupError) << "\n";
+    ctx.startupFolder = std::move(start.folder);
+    ctx.history = std::move(start.history);
+    ctx.sim = std::move(start.sim);
     if (options.root)
         ctx.sim.root = *options.root;
     return ctx;
@@ -178,18 +175,12 @@ int run(int argc, char** argv)
         return kExitError;
     }
 
-    Context ctx = startUp(options);
-    // Every change the command makes is recorded in the start-up folder's history.
-    setActiveHistory(ctx.history.get());
     setChangeNotice([](const std::string& line) { std::cerr << line << std::endl; });
-    recoverHistory(*ctx.history);
     struct Deactivate {
-        ~Deactivate()
-        {
-            setActiveHistory(nullptr);
-            setChangeNotice(nullptr);
-        }
+        ~Deactivate() { setChangeNotice(nullptr); }
     } deactivate;
+    // Every change the command makes is recorded in the start-up folder's history.
+    Context ctx = startUpCli(options);
     try {
         return command.run(ctx, commandArgs);
     } catch (const UsageError& e) {

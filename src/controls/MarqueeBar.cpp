@@ -1,19 +1,13 @@
 #include "controls/MarqueeBar.h"
 
+#include "controls/SystemLook.h"
+
 #include <QApplication>
 #include <QPainter>
 #include <QStyle>
 
 #include <climits>
 #include <cstdlib>
-
-#ifdef _WIN32
-#ifndef NOMINMAX
-#define NOMINMAX
-#endif
-#include <shlwapi.h>
-#include <windows.h>
-#endif
 
 namespace hx {
 
@@ -151,43 +145,7 @@ void TMarqueeBar::setLook(MarqueeLook look)
 
 bool TMarqueeBar::platformThemed()
 {
-#ifdef _WIN32
-    // Visual styles apply when the theme library is there, a theme is active, the application
-    // runs themed and the common controls in use are version 6 or later (the manifest's).
-    using ThemeQuery = BOOL(WINAPI*)();
-    using VersionQuery = HRESULT(CALLBACK*)(DLLVERSIONINFO*);
-    using AnyFunction = void (*)();
-    const auto lookUp = [](HMODULE module, const char* name) {
-        return reinterpret_cast<AnyFunction>(GetProcAddress(module, name));
-    };
-    HMODULE uxtheme = LoadLibraryW(L"uxtheme.dll");
-    if (uxtheme == nullptr)
-        return false;
-    const auto isThemeActive = reinterpret_cast<ThemeQuery>(lookUp(uxtheme, "IsThemeActive"));
-    const auto isAppThemed = reinterpret_cast<ThemeQuery>(lookUp(uxtheme, "IsAppThemed"));
-    bool themed =
-        isThemeActive != nullptr && isAppThemed != nullptr && isThemeActive() && isAppThemed();
-    FreeLibrary(uxtheme);
-    if (!themed)
-        return false;
-    HMODULE comctl = LoadLibraryW(L"comctl32.dll");
-    if (comctl == nullptr)
-        return false;
-    const auto getVersion = reinterpret_cast<VersionQuery>(lookUp(comctl, "DllGetVersion"));
-    DLLVERSIONINFO info{};
-    info.cbSize = sizeof(info);
-    themed = getVersion != nullptr && SUCCEEDED(getVersion(&info)) && info.dwMajorVersion >= 6;
-    FreeLibrary(comctl);
-    return themed;
-#else
-    // Away from Windows there are no visual styles to ask. Qt's "windows" style is the classic
-    // Windows look; every other style (Fusion, the desktop's own) draws modern, themed controls,
-    // so the bar follows the style the application uses.
-    const QStyle* style = QApplication::style();
-    if (style == nullptr)
-        return false;
-    return style->name().compare(QStringLiteral("windows"), Qt::CaseInsensitive) != 0;
-#endif
+    return visualStylesActive();
 }
 
 void TMarqueeBar::TimerTick()

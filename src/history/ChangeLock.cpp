@@ -91,9 +91,4 @@ void recoverHistory(History& history)
     }
 }
 
-ChangeLock lockChange(const std::string& configPath)
-{
-    return ChangeLock(configPath, activeHistory());
-}
-
 } // namespace hx

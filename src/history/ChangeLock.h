@@ -45,9 +45,6 @@ private:
     std::vector<std::string> recovered_;
 };
 
-// ChangeLock on the active history.
-ChangeLock lockChange(const std::string& configPath);
-
 // The recovery at start: runs History::recover when the history's lock is free (a process
 // holding it recovers on its own), telling the notice what it did.
 void recoverHistory(History& history);

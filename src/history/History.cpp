@@ -26,8 +26,6 @@ constexpr const char* kRecordFile = "change.txt";
 constexpr const char* kConfigCopy = "aircraft.cfg";
 constexpr const char* kTextureCopy = "texture";
 
-History* active = nullptr;
-
 std::string utcNow()
 {
     using namespace std::chrono;
@@ -400,23 +398,13 @@ void History::prune() const
     }
 }
 
-void setActiveHistory(History* history)
-{
-    active = history;
-}
-
-History* activeHistory()
-{
-    return active;
-}
-
-PendingChange beginChange(ChangeAction action, const std::string& product,
+PendingChange beginChange(History* history, ChangeAction action, const std::string& product,
                           const std::string& livery, const std::string& configPath,
                           const std::string& plannedText)
 {
-    if (!active)
+    if (!history)
         return {};
-    return active->begin(action, product, livery, configPath, plannedText);
+    return history->begin(action, product, livery, configPath, plannedText);
 }
 
 std::string parentFolderOf(const std::string& path)

@@ -161,13 +161,10 @@ std::string undoQuestion(const ChangeRecord& record);
 // "<action> of <livery> (<product>)"
 std::string changeDescription(const ChangeRecord& record);
 
-// The history that installation, removal and repair record their changes in. None unless a
-// front end sets one (the window and hangarix-cli set the start-up folder's), so the procedures
-// on their own, their tests and the benchmarks keep no history.
-void setActiveHistory(History* history);
-History* activeHistory();
-// History::begin on the active history, or a change that records nothing.
-PendingChange beginChange(ChangeAction action, const std::string& product,
+// History::begin on `history`, or, without one, a change that records nothing. Installation,
+// removal and repair are handed the history they record in (the front ends hand over the
+// start-up folder's); called without one, as by the benchmarks, they keep no history.
+PendingChange beginChange(History* history, ChangeAction action, const std::string& product,
                           const std::string& livery, const std::string& configPath,
                           const std::string& plannedText);
 

@@ -117,8 +117,8 @@ const char* phaseText(FlowPhase phase)
     return "";
 }
 
-DownloadFlow::DownloadFlow(TMHttpGetResume& httpget, std::string startupFolder)
-    : httpget_(httpget), startupFolder_(std::move(startupFolder))
+DownloadFlow::DownloadFlow(TMHttpGetResume& httpget, std::string startupFolder, History* history)
+    : httpget_(httpget), startupFolder_(std::move(startupFolder)), history_(history)
 {
 }
 
@@ -373,7 +373,7 @@ Outcome DownloadFlow::installUnpacked(const std::string& archiveName, const Simu
             return Outcome::Refused;
         }
         const PackageToInstall package = preparePackage(packageFolder);
-        if (const Outcome outcome = installOnePackage(package, sim(), feedback);
+        if (const Outcome outcome = installOnePackage(package, sim(), feedback, history_);
             outcome != Outcome::Completed) {
             feedback.hideProgressPanel();
             return outcome;

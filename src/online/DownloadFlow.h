@@ -4,7 +4,7 @@
 // local install, then remove the archive and the unpacked files. The front end's progress panel
 // shows the phase under way; it draws it from the calls of DownloadFlowFeedback.
 
-#include "online/ZipExtractor.h"
+#include "archive/ZipExtractor.h"
 #include "packages/Feedback.h"
 #include "packages/Simulator.h"
 
@@ -15,6 +15,7 @@
 
 namespace hx {
 
+class History;
 class TMHttpGetResume;
 
 // The phase texts the progress panel shows (two lines).
@@ -86,8 +87,9 @@ class DownloadFlow {
 public:
     // `httpget`: the download component, with labels, progress bar and message pump bound by
     // the front end; the flow binds its progress and completion events while it runs.
-    // `startupFolder`: the folder holding tempzip and templiv.
-    DownloadFlow(TMHttpGetResume& httpget, std::string startupFolder);
+    // `startupFolder`: the folder holding tempzip and templiv. `history`: where the installations
+    // are recorded (none: they are not).
+    DownloadFlow(TMHttpGetResume& httpget, std::string startupFolder, History* history = nullptr);
     DownloadFlow(const DownloadFlow&) = delete;
     DownloadFlow& operator=(const DownloadFlow&) = delete;
 
@@ -160,6 +162,7 @@ private:
 
     TMHttpGetResume& httpget_;
     std::string startupFolder_;
+    History* history_;
     ZipLimits zipLimits_;
     DownloadFlowFeedback* feedback_ = nullptr;
     bool running_ = false;

@@ -81,6 +81,20 @@ std::string programFolder();
 // Whether this process can create a file in `folder`: tried, not guessed from permission bits,
 // so access lists, read-only mounts and the administrator's rights all count.
 bool canCreateIn(const std::string& folder);
+// The longest full path the system's file functions take, and the unit it is counted in: on
+// Windows 259 UTF-16 units (MAX_PATH less its terminator, as programs without long-path
+// support see it), elsewhere 4095 bytes (PATH_MAX less its terminator).
+struct PathLimit {
+    std::size_t longest = 0;
+    bool utf16Units = false; // counted in UTF-16 units rather than bytes
+};
+PathLimit pathLimit();
+// The browser of folders starts here when nothing better is known: the system drive's root
+// ("c:\") on Windows, "/" elsewhere.
+std::string topFolder();
+// Whether a standard library error code carries an errno value (everywhere but Windows, whose
+// file functions give the system's own error codes).
+bool carriesErrno(const std::error_code& error);
 // The words of the last failed system call of this thread (errno; GetLastError on Windows).
 std::string lastErrorText();
 // Makes `error` the last error lastErrorText() words (for code that meets errors as

@@ -373,6 +373,21 @@ std::string programFolder()
     return ec ? std::string() : exe.parent_path().string();
 }
 
+PathLimit pathLimit()
+{
+    return {4095, false};
+}
+
+std::string topFolder()
+{
+    return "/";
+}
+
+bool carriesErrno(const std::error_code&)
+{
+    return true;
+}
+
 bool canCreateIn(const std::string& folder)
 {
     const std::string probe =

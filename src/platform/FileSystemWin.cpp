@@ -265,6 +265,21 @@ std::string programFolder()
     return slash == std::wstring::npos ? std::string() : narrow(exe.substr(0, slash));
 }
 
+PathLimit pathLimit()
+{
+    return {259, true};
+}
+
+std::string topFolder()
+{
+    return "c:\\";
+}
+
+bool carriesErrno(const std::error_code& error)
+{
+    return error.category() == std::generic_category();
+}
+
 bool canCreateIn(const std::string& folder)
 {
     // Deleted by the system when closed; an access list that refuses writing refuses this.

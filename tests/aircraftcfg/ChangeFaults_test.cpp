@@ -73,17 +73,13 @@ struct Sandbox {
         for (const char* name : {"a.bmp", "b.bmp", "thumbnail.jpg"})
             test::writeFile(dir / ("start/downloads/Blue/texture.Blue/" + std::string(name)),
                             std::string(50, name[0]));
-        setActiveHistory(&history);
     }
-    ~Sandbox()
-    {
-        setActiveHistory(nullptr);
-        platform::faults::reset();
-    }
+    ~Sandbox() { platform::faults::reset(); }
 
     Outcome install()
     {
-        return installOnePackage(preparePackage(dir / "start/downloads/Blue"), sim, feedback);
+        return installOnePackage(preparePackage(dir / "start/downloads/Blue"), sim, feedback,
+                                 &history);
     }
     Outcome removeFirst()
     {
@@ -91,7 +87,7 @@ struct Sandbox {
         panel.openPanel(sim, feedback);
         panel.productChosen(sim, 0, feedback);
         panel.selectLivery(0);
-        return panel.removeSelectedLivery(sim, feedback);
+        return panel.removeSelectedLivery(sim, feedback, &history);
     }
     Outcome undo() { return history.undo().undone ? Outcome::Completed : Outcome::Refused; }
     // What the next change does first: recover the history under the locks.
@@ -350,7 +346,7 @@ TEST(ChangeFaults, CheckReportsTextureFilesGoneOrChangedSinceTheInstallation)
     panel.openPanel(s.sim, s.feedback);
     panel.productChosen(s.sim, 0, s.feedback);
     panel.selectLivery(1);
-    ASSERT_EQ(panel.removeSelectedLivery(s.sim, s.feedback), Outcome::Completed);
+    ASSERT_EQ(panel.removeSelectedLivery(s.sim, s.feedback, &s.history), Outcome::Completed);
     EXPECT_TRUE(checkRecordedTextures(test::readFile(s.cfg), s.cfg, s.history).empty());
 }
 

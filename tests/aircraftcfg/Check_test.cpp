@@ -158,21 +158,19 @@ TEST_F(CheckTest, RepairThenUndoGivesTheFileBackByteForByte)
 {
     makeFolders(dir / "work");
     History history(dir / "work");
-    setActiveHistory(&history);
     // LF line ends: the repair writes CR LF, the undo gives the LF file back.
     const std::string before = "[fltsim.0]\ntitle=A\n\n[fltsim.3]\ntitle=B\n\n[General]\n";
     aircraft(before, {});
-    EXPECT_EQ(repairProduct(sim, "KZQ_A320", feedback), Outcome::Completed);
+    EXPECT_EQ(repairProduct(sim, "KZQ_A320", feedback, &history), Outcome::Completed);
     EXPECT_EQ(readFile(product + "/aircraft.cfg"),
               "[fltsim.0]\r\ntitle=A\r\n\r\n[fltsim.1]\r\ntitle=B\r\n\r\n[General]\r\n");
     ASSERT_EQ(history.records().size(), 1u);
     EXPECT_EQ(undoQuestion(history.records()[0]), "Undo repair of all liveries (KZQ_A320)?");
     // A second repair finds nothing to do and records nothing.
-    EXPECT_EQ(repairProduct(sim, "KZQ_A320", feedback), Outcome::Completed);
+    EXPECT_EQ(repairProduct(sim, "KZQ_A320", feedback, &history), Outcome::Completed);
     EXPECT_EQ(history.records().size(), 1u);
     EXPECT_TRUE(history.undo().undone);
     EXPECT_EQ(readFile(product + "/aircraft.cfg"), before);
-    setActiveHistory(nullptr);
     EXPECT_EQ(feedback.messages,
               (std::vector<std::string>{
                   "Renumbered the 2 entries of KZQ_A320 from 0 in file order",

@@ -1,7 +1,7 @@
 // The pictures drawn by code: the application icon as the Windows build embeds it. No
 // application object exists in this test, as in the build-time tool that writes the icon.
 
-#include "app/Artwork.h"
+#include "app/skin/Artwork.h"
 
 #include <QImage>
 

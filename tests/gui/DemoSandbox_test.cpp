@@ -1,7 +1,7 @@
 // Two demo windows on one folder: each serves a catalogue that names its own server, and closing
 // one leaves the other's catalogue and downloads working.
 
-#include "app/DemoSandbox.h"
+#include "app/demo/DemoSandbox.h"
 #include "online/Catalogue.h"
 #include "platform/Http.h"
 #include "support/TempDir.h"

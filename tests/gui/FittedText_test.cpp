@@ -2,11 +2,11 @@
 // fontconfig's serif face (DejaVu Serif, wider) stands in. This executable makes that face the
 // stand-in before any font is matched, so the whole window is built in it.
 
-#include "app/Dialogs.h"
-#include "app/FittedText.h"
-#include "app/Form1.h"
-#include "app/Skin.h"
-#include "app/SkinnedControls.h"
+#include "app/skin/FittedText.h"
+#include "app/skin/Skin.h"
+#include "app/skin/SkinnedControls.h"
+#include "app/window/Dialogs.h"
+#include "app/window/Form1.h"
 
 #include <QApplication>
 #include <QCheckBox>

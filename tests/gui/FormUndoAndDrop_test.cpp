@@ -1,9 +1,9 @@
 // The window's undo (Ctrl+Z), the removal panel's numbering warning and livery archives dropped
 // on the window, on real folders under the offscreen platform.
 
-#include "app/Dialogs.h"
-#include "app/Form1.h"
-#include "app/SkinnedControls.h"
+#include "app/skin/SkinnedControls.h"
+#include "app/window/Dialogs.h"
+#include "app/window/Form1.h"
 #include "support/QtTestMain.h"
 #include "support/TempDir.h"
 #include "support/ZipMaker.h"

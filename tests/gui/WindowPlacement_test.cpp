@@ -2,10 +2,10 @@
 // scale factor 1.5, a laptop on which the layout's position puts the close button and INSTALL
 // off the screen.
 
-#include "app/Dialogs.h"
-#include "app/Form1.h"
-#include "app/Form1Layout.h"
-#include "app/WindowPlacement.h"
+#include "app/window/Dialogs.h"
+#include "app/window/Form1.h"
+#include "app/window/Form1Layout.h"
+#include "app/window/WindowPlacement.h"
 #include "support/TempDir.h"
 
 #include <QApplication>

@@ -56,13 +56,12 @@ protected:
         fs::copy(std::string(HX_SOURCE_DIR) + "/examples/sandbox", dir.path(),
                  fs::copy_options::recursive);
         fs::create_directories(work);
-        setActiveHistory(&history);
     }
-    void TearDown() override { setActiveHistory(nullptr); }
 
     void install(const char* package)
     {
-        ASSERT_EQ(installOnePackage(preparePackage(dir / "downloads/" + package), sim, feedback),
+        ASSERT_EQ(installOnePackage(preparePackage(dir / "downloads/" + package), sim, feedback,
+                                    &history),
                   Outcome::Completed);
     }
     void remove(int index)
@@ -72,7 +71,7 @@ protected:
         ASSERT_EQ(panel.productChosen(sim, panel.products().indexOf("KZQ_A320"), feedback),
                   Outcome::Completed);
         panel.selectLivery(index);
-        ASSERT_EQ(panel.removeSelectedLivery(sim, feedback), Outcome::Completed);
+        ASSERT_EQ(panel.removeSelectedLivery(sim, feedback, &history), Outcome::Completed);
     }
 };
 
@@ -179,7 +178,7 @@ TEST_F(HistoryTest, AHistoryThatCannotBeWrittenStopsTheChangeBeforeAnythingIsTou
     RemovalPanel panel;
     panel.openPanel(sim, feedback);
     panel.productChosen(sim, 0, feedback);
-    EXPECT_THROW(panel.removeSelectedLivery(sim, feedback), IoError);
+    EXPECT_THROW(panel.removeSelectedLivery(sim, feedback, &history), IoError);
     EXPECT_EQ(tree(product), before);
 }
 

@@ -4,7 +4,7 @@
 //   hangarix-artwork --icon FILE    the application icon MAINICON: 32 x 32, 24-bit .ico (Windows)
 //   hangarix-artwork --png FILE     the same icon as PNG (the Linux desktop entry's)
 
-#include "app/Artwork.h"
+#include "app/skin/Artwork.h"
 
 #include <QBuffer>
 #include <QFile>

@@ -1,0 +1,64 @@
+#include "app/panels/SimulatorView.h"
+
+#include "app/skin/Artwork.h"
+#include "app/skin/Skin.h"
+#include "app/skin/WidgetFactory.h"
+#include "app/window/TextBytes.h"
+#include "platform/FileSystem.h"
+
+#include <QLineEdit>
+
+namespace hx::app {
+
+SimulatorView::SimulatorView(QWidget* parent) : QWidget(parent)
+{
+    setUpPanel(this, "p5", {33, 338, 552, 57}, lightColor());
+    panelLabel(this, "Label2", "Select FS:", 8, 6, 100);
+    cb2_ = makeCombo(this, "cb2", {112, 3, 145, 25}, 14);
+    cb2_->addItems({"None", "FS9", "FSX"});
+    cb2_->setCurrentIndex(0);
+    panelLabel(this, "Label3", "Path", 8, 30, 100);
+    e1_ = place(new QLineEdit(this), "e1", 112, 29, 400, 25);
+    e1_->setFont(bookmanFont(15, false));
+    e1_->setStyleSheet(pathBoxStyle());
+    BitBtn1_ = makeButton(this, "BitBtn1", {516, 25, 30, 29}, artwork::browseButton(), 3);
+    BitBtn1_->setToolTip("Select FS folder");
+
+    // `activated` comes from the user's choice only, as the change handlers require.
+    connect(cb2_, &QComboBox::activated, this, &SimulatorView::simulatorChosen);
+    connect(BitBtn1_, &QAbstractButton::clicked, this, &SimulatorView::browseClicked);
+}
+
+Simulator SimulatorView::simulator() const
+{
+    Simulator sim;
+    const int index = cb2_->currentIndex();
+    sim.kind = index == 1 ? SimKind::FS9 : index == 2 ? SimKind::FSX : SimKind::None;
+    sim.root = toBytes(e1_->text());
+    return sim;
+}
+
+void SimulatorView::showSimulator(SimKind kind, const std::string& root)
+{
+    cb2_->setCurrentIndex(static_cast<int>(kind));
+    e1_->setText(fromBytes(root));
+}
+
+QString SimulatorView::path() const
+{
+    return e1_->text();
+}
+
+QString SimulatorView::browseStart() const
+{
+    const std::string current = toBytes(e1_->text());
+    return fromBytes(!current.empty() && platform::folderExists(current) ? current
+                                                                         : platform::topFolder());
+}
+
+void SimulatorView::setPath(const QString& path)
+{
+    e1_->setText(path);
+}
+
+} // namespace hx::app

@@ -1,0 +1,141 @@
+#include "archive/ZipEntryReader.h"
+
+#include "packages/SafeName.h"
+
+#include <zlib.h>
+
+#include <algorithm>
+
+namespace hx {
+
+namespace {
+
+// Compressed bytes taken from libzip at a time.
+constexpr std::size_t kInputSize = 256 * 1024;
+
+} // namespace
+
+std::string libzipMessage(int code)
+{
+    zip_error_t error;
+    zip_error_init_with_code(&error, code);
+    std::string text = zip_error_strerror(&error);
+    zip_error_fini(&error);
+    return text;
+}
+
+struct ZipEntryReader::Inflater {
+    z_stream stream{};
+    std::vector<unsigned char> input = std::vector<unsigned char>(kInputSize);
+    bool inputEnded = false;
+    bool streamEnded = false;
+    ~Inflater() { inflateEnd(&stream); }
+};
+
+ZipEntryReader::ZipEntryReader(zip_t* archive, const PlannedEntry& entry,
+                               const std::string& archiveName)
+    : entry_(entry), archiveName_(archiveName)
+{
+    zip_stat_t st;
+    zip_stat_init(&st);
+    if (zip_stat_index(archive, entry.index, 0, &st) != 0 || !(st.valid & ZIP_STAT_CRC) ||
+        !(st.valid & ZIP_STAT_COMP_METHOD))
+        fail("cannot be read (" + std::string(zip_strerror(archive)) + ")",
+             zip_error_code_zip(zip_get_error(archive)));
+    expectedCrc_ = st.crc;
+    stored_ = st.comp_method == ZIP_CM_STORE;
+    const bool deflated = st.comp_method == ZIP_CM_DEFLATE;
+    file_ = zip_fopen_index(archive, entry.index, stored_ || deflated ? ZIP_FL_COMPRESSED : 0);
+    if (!file_)
+        fail("cannot be opened (" + std::string(zip_strerror(archive)) + ")",
+             zip_error_code_zip(zip_get_error(archive)));
+    if (deflated) {
+        inflater_ = std::make_unique<Inflater>();
+        if (inflateInit2(&inflater_->stream, -MAX_WBITS) != Z_OK)
+            fail("cannot be inflated", ZIP_ER_MEMORY);
+    }
+}
+
+ZipEntryReader::~ZipEntryReader()
+{
+    if (file_)
+        zip_fclose(file_);
+}
+
+void ZipEntryReader::fail(const std::string& what, int code) const
+{
+    if (code == ZIP_ER_MEMORY)
+        throw IoError("Not enough memory to unpack the entry \"" + printableName(entry_.name) +
+                      "\" of " + archiveName_);
+    throw ZipError("The archive " + archiveName_ + " is damaged: entry \"" +
+                   printableName(entry_.name) + "\" " + what);
+}
+
+std::size_t ZipEntryReader::readRaw(char* buffer, std::size_t size)
+{
+    const zip_int64_t got = zip_fread(file_, buffer, size);
+    if (got < 0)
+        fail("(" + std::string(zip_file_strerror(file_)) + ")",
+             zip_error_code_zip(zip_file_get_error(file_)));
+    return static_cast<std::size_t>(got);
+}
+
+std::size_t ZipEntryReader::inflate(char* buffer, std::size_t size)
+{
+    Inflater& z = *inflater_;
+    z.stream.next_out = reinterpret_cast<unsigned char*>(buffer);
+    z.stream.avail_out = static_cast<uInt>(size);
+    while (z.stream.avail_out > 0 && !z.streamEnded) {
+        if (z.stream.avail_in == 0 && !z.inputEnded) {
+            const std::size_t got =
+                readRaw(reinterpret_cast<char*>(z.input.data()), z.input.size());
+            z.inputEnded = got == 0;
+            z.stream.next_in = z.input.data();
+            z.stream.avail_in = static_cast<uInt>(got);
+        }
+        const int result = ::inflate(&z.stream, Z_NO_FLUSH);
+        if (result == Z_STREAM_END)
+            z.streamEnded = true;
+        else if (result == Z_MEM_ERROR)
+            fail("cannot be inflated", ZIP_ER_MEMORY);
+        else if (result == Z_BUF_ERROR && z.inputEnded)
+            fail("(its compressed data ends early)", 0);
+        else if (result != Z_OK && result != Z_BUF_ERROR)
+            fail("(" + std::string(z.stream.msg ? z.stream.msg : "invalid compressed data") + ")",
+                 0);
+    }
+    return size - z.stream.avail_out;
+}
+
+std::size_t ZipEntryReader::read(char* buffer, std::size_t size, std::uint64_t remaining)
+{
+    const auto want = static_cast<std::size_t>(std::min<std::uint64_t>(remaining, size));
+    std::size_t got = 0;
+    if (inflater_) {
+        got = inflate(buffer, want);
+    } else {
+        // Raw reads may come in pieces; the caller's buffer is filled as far as it goes.
+        for (std::size_t n = 1; got < want && n > 0; got += n)
+            n = readRaw(buffer + got, want - got);
+    }
+    if (got == 0)
+        fail("is shorter than declared", 0);
+    return got;
+}
+
+void ZipEntryReader::finish(std::uint32_t crc)
+{
+    char extra = 0;
+    if (inflater_ ? inflate(&extra, 1) > 0 : readRaw(&extra, 1) > 0)
+        fail("is longer than declared", 0);
+    if (inflater_ && !inflater_->streamEnded)
+        fail("(its compressed data does not end where declared)", 0);
+    if (callerChecksCrc() && crc != expectedCrc_)
+        fail("(CRC error)", 0);
+    const int code = zip_fclose(file_);
+    file_ = nullptr;
+    if (code != 0)
+        fail("(" + libzipMessage(code) + ")", code);
+}
+
+} // namespace hx

@@ -1,0 +1,45 @@
+#pragma once
+// Unpacking of a livery archive (PKWARE ZIP) below a base folder, with progress over the whole
+// archive. The whole archive is checked before the first byte is written, because a downloaded
+// archive is untrusted: an entry that would land outside the base folder, a link, an encrypted
+// entry, a name that Windows cannot hold, two names that Windows would take for one, entries
+// whose data overlap, or sizes that would fill the disk refuse the archive as a whole. Bombs
+// are judged by what they would cost (bytes, entries), never by how well they compress: a
+// black light map deflates over 1000:1 and is an honest texture.
+
+#include "archive/ZipTypes.h"
+
+#include <string>
+#include <thread>
+
+namespace hx {
+
+class ZipExtractor {
+public:
+    explicit ZipExtractor(ZipLimits limits = {}) : limits_(limits) {}
+
+    void setMeter(ZipMeter meter) { meter_ = std::move(meter); }
+
+    // Whether a large entry is written and checked on a second thread while the next piece is
+    // inflated. It pays only with a core to spare, so by default only with four or more: on two
+    // busy cores the waiting for the second thread costs more than it saves.
+    void setParallelWrites(bool parallel) { parallelWrites_ = parallel; }
+
+    // Opens `archive`, checks every entry, then extracts all entries below `baseFolder` (created
+    // when missing, one level), creating the stored folders and restoring the stored paths, and
+    // closes the archive. Entry names may use '/' or '\' as separators; folders that differ only
+    // in letter case (as Windows compares them) are one folder. An existing file is replaced
+    // whole, only once its new content is complete.
+    // Throws ZipRefusal for an unsafe archive (before anything is written), ZipError for a
+    // non-ZIP, damaged or truncated file, IoError when the disk lacks the space or a file
+    // cannot be created or written, or memory runs out. After a failure that comes once
+    // writing has begun, every file and folder that this call created is removed again.
+    ZipSummary extractAll(const std::string& archive, const std::string& baseFolder);
+
+private:
+    ZipLimits limits_;
+    ZipMeter meter_;
+    bool parallelWrites_ = std::thread::hardware_concurrency() >= 4;
+};
+
+} // namespace hx
