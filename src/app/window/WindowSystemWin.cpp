@@ -1,5 +1,6 @@
 #include "app/window/WindowSystem.h"
 
+#include <QByteArray>
 #include <QtGlobal>
 
 namespace hx::app {
