@@ -6,7 +6,7 @@ export DEBIAN_FRONTEND=noninteractive
 packages=(
   build-essential cmake ninja-build pkg-config git clang-format
   qt6-base-dev qt6-base-dev-tools libgl-dev
-  libzip-dev zipcmp zip unzip libarchive-tools
+  libzip-dev zipcmp zip unzip libarchive-tools libdeflate-dev
   libcurl4-openssl-dev curl
   libcpp-httplib-dev
   nginx-light

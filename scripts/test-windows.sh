@@ -4,7 +4,8 @@
 #
 # Installs what is missing (as root, on Debian 12). Qt for Windows is built once by
 # scripts/qt-windows.sh into a cache outside the checkout. libzip is not packaged for MinGW: it
-# is built once from Debian's own source package against the MinGW zlib, and GoogleTest from
+# is built once from Debian's own source package against the MinGW zlib, libdeflate from its
+# source package too, and GoogleTest from
 # Debian's googletest sources, both cached in build-mingw/deps. The Wine prefix lives in
 # build-mingw/wine, so the user's own prefix is never touched.
 #
@@ -45,6 +46,36 @@ build_libzip() {
         -DENABLE_WINDOWS_CRYPTO=OFF >"$build/libzip-configure.log"
     cmake --build "$build/libzip-build" -j "$jobs" >"$build/libzip-build.log"
     cmake --install "$build/libzip-build" >/dev/null
+}
+
+# libdeflate (the one-call inflater and CRC-32): its sources are compiled as they stand into a
+# static library, which is all its own Makefile would do for this target.
+build_libdeflate() {
+    [[ -f $deps/lib/libdeflate.a ]] && return
+    enable_debian_sources
+    log "building libdeflate for $triplet from Debian's source package"
+    rm -rf "$build/libdeflate-src" && mkdir -p "$build/libdeflate-src/obj"
+    (cd "$build/libdeflate-src" && apt-get source -q libdeflate >/dev/null 2>&1)
+    local src
+    src=$(find "$build/libdeflate-src" -mindepth 1 -maxdepth 1 -type d -name 'libdeflate-*' | head -1)
+    local file
+    for file in "$src"/lib/*.c "$src"/lib/*/*.c; do
+        "$triplet-gcc-posix" -O2 -DNDEBUG -I"$src" -c "$file" \
+            -o "$build/libdeflate-src/obj/$(basename "$(dirname "$file")")_$(basename "$file" .c).o"
+    done
+    mkdir -p "$deps/lib/pkgconfig" "$deps/include"
+    "$triplet-ar" rcs "$deps/lib/libdeflate.a" "$build/libdeflate-src"/obj/*.o
+    cp "$src/libdeflate.h" "$deps/include/"
+    cat >"$deps/lib/pkgconfig/libdeflate.pc" <<EOF
+prefix=$deps
+includedir=\${prefix}/include
+libdir=\${prefix}/lib
+Name: libdeflate
+Description: whole-buffer DEFLATE, zlib and gzip compression and decompression
+Version: $(sed -n 's/^#define LIBDEFLATE_VERSION_STRING[[:space:]]*"\(.*\)"/\1/p' "$src/libdeflate.h")
+Cflags: -I\${includedir}
+Libs: -L\${libdir} -ldeflate
+EOF
 }
 
 build_googletest() {
@@ -206,6 +237,7 @@ screenshots() {
 install_packages
 mkdir -p "$deps"
 build_libzip
+build_libdeflate
 build_googletest
 provide_httplib
 HX_WINDOWS_QT=$(bash scripts/qt-windows.sh | tail -1)

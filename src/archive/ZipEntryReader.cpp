@@ -2,6 +2,7 @@
 
 #include "packages/SafeName.h"
 
+#include <libdeflate.h>
 #include <zlib.h>
 
 #include <algorithm>
@@ -24,6 +25,22 @@ std::string libzipMessage(int code)
     return text;
 }
 
+std::uint32_t zipCrc32(std::uint32_t crc, const char* data, std::size_t size)
+{
+    return libdeflate_crc32(crc, data, size);
+}
+
+WholeInflater::WholeInflater() : decompressor_(libdeflate_alloc_decompressor())
+{
+    if (!decompressor_)
+        throw std::bad_alloc();
+}
+
+WholeInflater::~WholeInflater()
+{
+    libdeflate_free_decompressor(decompressor_);
+}
+
 struct ZipEntryReader::Inflater {
     z_stream stream{};
     std::vector<unsigned char> input = std::vector<unsigned char>(kInputSize);
@@ -33,23 +50,25 @@ struct ZipEntryReader::Inflater {
 };
 
 ZipEntryReader::ZipEntryReader(zip_t* archive, const PlannedEntry& entry,
-                               const std::string& archiveName)
+                               const std::string& archiveName, std::uint64_t wholeLimit)
     : entry_(entry), archiveName_(archiveName)
 {
     zip_stat_t st;
     zip_stat_init(&st);
     if (zip_stat_index(archive, entry.index, 0, &st) != 0 || !(st.valid & ZIP_STAT_CRC) ||
-        !(st.valid & ZIP_STAT_COMP_METHOD))
+        !(st.valid & ZIP_STAT_COMP_METHOD) || !(st.valid & ZIP_STAT_COMP_SIZE))
         fail("cannot be read (" + std::string(zip_strerror(archive)) + ")",
              zip_error_code_zip(zip_get_error(archive)));
     expectedCrc_ = st.crc;
+    compressedSize_ = st.comp_size;
     stored_ = st.comp_method == ZIP_CM_STORE;
     const bool deflated = st.comp_method == ZIP_CM_DEFLATE;
+    whole_ = deflated && entry.size <= wholeLimit && compressedSize_ <= wholeLimit;
     file_ = zip_fopen_index(archive, entry.index, stored_ || deflated ? ZIP_FL_COMPRESSED : 0);
     if (!file_)
         fail("cannot be opened (" + std::string(zip_strerror(archive)) + ")",
              zip_error_code_zip(zip_get_error(archive)));
-    if (deflated) {
+    if (deflated && !whole_) {
         inflater_ = std::make_unique<Inflater>();
         if (inflateInit2(&inflater_->stream, -MAX_WBITS) != Z_OK)
             fail("cannot be inflated", ZIP_ER_MEMORY);
@@ -132,6 +151,46 @@ void ZipEntryReader::finish(std::uint32_t crc)
         fail("(its compressed data does not end where declared)", 0);
     if (callerChecksCrc() && crc != expectedCrc_)
         fail("(CRC error)", 0);
+    close();
+}
+
+void ZipEntryReader::readWhole(WholeInflater& inflater, std::vector<char>& input,
+                               std::vector<char>& out)
+{
+    const auto compressed = static_cast<std::size_t>(compressedSize_);
+    const auto size = static_cast<std::size_t>(entry_.size);
+    try {
+        // At least one byte each, so that neither buffer is ever a null pointer.
+        if (input.size() < std::max<std::size_t>(compressed, 1))
+            input.resize(std::max<std::size_t>(compressed, 1));
+        if (out.size() < std::max<std::size_t>(size, 1))
+            out.resize(std::max<std::size_t>(size, 1));
+    } catch (const std::bad_alloc&) {
+        fail("cannot be inflated", ZIP_ER_MEMORY);
+    }
+    std::size_t got = 0;
+    for (std::size_t n = 1; got < compressed && n > 0; got += n)
+        n = readRaw(input.data() + got, compressed - got);
+    char extra = 0;
+    if (got < compressed || readRaw(&extra, 1) > 0)
+        fail("(its compressed data does not match its declared size)", 0);
+    // The stream must fill exactly the declared size: more does not fit, less is reported.
+    std::size_t produced = 0;
+    const libdeflate_result result = libdeflate_deflate_decompress(
+        inflater.get(), input.data(), compressed, out.data(), size, &produced);
+    if (result == LIBDEFLATE_INSUFFICIENT_SPACE)
+        fail("is longer than declared", 0);
+    if (result != LIBDEFLATE_SUCCESS)
+        fail("(its compressed data is damaged or ends early)", 0);
+    if (produced < size)
+        fail("is shorter than declared", 0);
+    if (zipCrc32(0, out.data(), size) != expectedCrc_)
+        fail("(CRC error)", 0);
+    close();
+}
+
+void ZipEntryReader::close()
+{
     const int code = zip_fclose(file_);
     file_ = nullptr;
     if (code != 0)

@@ -8,7 +8,6 @@
 #include "platform/NewFile.h"
 
 #include <zip.h>
-#include <zlib.h>
 
 #include <algorithm>
 #include <array>
@@ -34,12 +33,6 @@ constexpr std::size_t kBufferSize = 1024 * 1024;
 fs::path fsPath(const std::string& utf8)
 {
     return fs::path(std::u8string(utf8.begin(), utf8.end()));
-}
-
-std::uint32_t crc32Of(std::uint32_t crc, const char* data, std::size_t size)
-{
-    return static_cast<std::uint32_t>(
-        crc32_z(crc, reinterpret_cast<const unsigned char*>(data), size));
 }
 
 std::string fileNameOf(const std::string& path)
@@ -233,19 +226,45 @@ private:
     platform::NewFile file_; // closed once, also when the extraction fails
 };
 
+// The memory of an unpacking, taken once: two pieces for the streaming path, and the compressed
+// and the inflated data of the whole entry that readWhole holds, grown to the largest one.
+struct Buffers {
+    std::array<std::vector<char>, 2> pieces{std::vector<char>(kBufferSize),
+                                            std::vector<char>(kBufferSize)};
+    std::vector<char> input;
+    std::vector<char> output;
+    WholeInflater inflater;
+    std::uint64_t wholeLimit = 0; // ZipLimits::maxWholeEntry
+};
+
+// An entry within the whole-entry limit is inflated and checked before its file is created, so
+// a damaged one leaves no file; then it is written in one call.
+void extractWhole(ZipEntryReader& reader, const PlannedEntry& entry, const std::string& path,
+                  Buffers& buffers, Progress& progress, CreatedPaths& created)
+{
+    reader.readWhole(buffers.inflater, buffers.input, buffers.output);
+    FileWriter writer(path, created);
+    writer.write(buffers.output.data(), static_cast<std::size_t>(entry.size));
+    writer.close();
+    progress.add(entry.size);
+}
+
 // With `parallelWrites`, inflating runs on this thread while the previous piece is checked and
 // written on another, for entries large enough to pay for a thread per piece.
 void extractFile(zip_t* archive, const PlannedEntry& entry, const std::string& path,
-                 const std::string& archiveName, std::array<std::vector<char>, 2>& buffers,
-                 bool parallelWrites, Progress& progress, CreatedPaths& created)
+                 const std::string& archiveName, Buffers& all, bool parallelWrites,
+                 Progress& progress, CreatedPaths& created)
 {
-    ZipEntryReader reader(archive, entry, archiveName);
+    ZipEntryReader reader(archive, entry, archiveName, all.wholeLimit);
+    if (reader.readsWhole())
+        return extractWhole(reader, entry, path, all, progress, created);
+    std::array<std::vector<char>, 2>& buffers = all.pieces;
     FileWriter writer(path, created);
     const bool checkCrc = reader.callerChecksCrc();
     std::uint32_t crc = 0;
     auto store = [&](const char* data, std::size_t size) {
         if (checkCrc)
-            crc = crc32Of(crc, data, size);
+            crc = zipCrc32(crc, data, size);
         writer.write(data, size);
     };
     const bool parallel = parallelWrites && entry.size > 2 * buffers[0].size();
@@ -294,15 +313,16 @@ private:
 };
 
 ZipSummary writePlan(zip_t* zip, const ZipPlan& plan, const std::string& baseFolder,
-                     const std::string& archiveName, const ZipMeter& meter, bool parallelWrites)
+                     const std::string& archiveName, const ZipMeter& meter, bool parallelWrites,
+                     std::uint64_t wholeLimit)
 {
     CreatedPaths created;
     try {
         makeFolder(baseFolder, created);
         FolderMaker folders(plan.tree, baseFolder, created);
         Progress progress(meter, plan.total);
-        std::array<std::vector<char>, 2> buffers{std::vector<char>(kBufferSize),
-                                                 std::vector<char>(kBufferSize)};
+        Buffers buffers;
+        buffers.wholeLimit = wholeLimit;
         ZipSummary summary;
         for (const PlannedEntry& entry : plan.entries) {
             if (entry.folder) {
@@ -360,7 +380,8 @@ ZipSummary ZipExtractor::extractAll(const std::string& archive, const std::strin
     } catch (const std::bad_alloc&) {
         throw IoError("Not enough memory to read the directory of the archive " + archiveName);
     }
-    return writePlan(zip.get(), plan, baseFolder, archiveName, meter_, parallelWrites_);
+    return writePlan(zip.get(), plan, baseFolder, archiveName, meter_, parallelWrites_,
+                     limits_.maxWholeEntry);
 }
 
 } // namespace hx

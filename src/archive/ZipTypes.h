@@ -42,6 +42,11 @@ struct ZipLimits {
     bool checkFreeSpace = true;
     // Bytes of the central directory, read whole before any entry is looked at.
     std::uint64_t maxDirectorySize = std::uint64_t{64} << 20;
+    // The largest Deflate entry (uncompressed and compressed) inflated in one call, its data and
+    // its output held in memory whole; larger ones stream. 65 MiB holds a 4096 x 4096 texture
+    // at 32 bits with its header, the largest the simulators load, so nearly every file of a
+    // livery goes the faster way, while an unpacking never holds more than twice this.
+    std::uint64_t maxWholeEntry = std::uint64_t{65} << 20;
 };
 
 struct ZipSummary {

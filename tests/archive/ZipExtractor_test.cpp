@@ -148,27 +148,32 @@ TEST(ZipExtractor, DataThatDoesNotMatchItsHeadersIsDamage)
         {"declared smaller than the stream", test::ZipField::UncompressedSize, 1000},
         {"declared larger than the stream", test::ZipField::UncompressedSize, 250000},
         {"wrong CRC", test::ZipField::Crc, 0x12345678},
+        {"compressed size cut short", test::ZipField::CompressedSize, 1000},
     };
-    for (const Case& c : cases) {
-        SCOPED_TRACE(c.what);
-        std::string bytes = good;
-        test::patchZipEntry(bytes, "a.bmp", c.field, c.value);
-        writeFile(dir / "bad.zip", bytes);
-        fs::remove_all(dir / "out");
-        std::uint64_t written = 0;
-        ZipExtractor extractor;
-        extractor.setMeter([&](const ZipProgress& p) { written = p.done; });
-        try {
-            extractor.extractAll(dir / "bad.zip", dir / "out");
-            ADD_FAILURE() << "no error";
-        } catch (const ZipError& e) {
-            EXPECT_NE(std::string(e.what()).find("damaged: entry \"a.bmp\""), std::string::npos)
-                << e.what();
+    // Each case inflated whole and streamed (no entry is small enough to go whole).
+    for (const Case& c : cases)
+        for (const std::uint64_t wholeLimit : {std::uint64_t{65} << 20, std::uint64_t{0}}) {
+            SCOPED_TRACE(std::string(c.what) + (wholeLimit ? ", whole" : ", streamed"));
+            std::string bytes = good;
+            test::patchZipEntry(bytes, "a.bmp", c.field, c.value);
+            writeFile(dir / "bad.zip", bytes);
+            fs::remove_all(dir / "out");
+            std::uint64_t written = 0;
+            ZipLimits limits;
+            limits.maxWholeEntry = wholeLimit;
+            ZipExtractor extractor(limits);
+            extractor.setMeter([&](const ZipProgress& p) { written = p.done; });
+            try {
+                extractor.extractAll(dir / "bad.zip", dir / "out");
+                ADD_FAILURE() << "no error";
+            } catch (const ZipError& e) {
+                EXPECT_NE(std::string(e.what()).find("damaged: entry \"a.bmp\""), std::string::npos)
+                    << e.what();
+            }
+            EXPECT_LE(written, std::max<std::uint64_t>(c.value, data.size()));
+            EXPECT_FALSE(test::exists(dir / "out/a.bmp")) << "a damaged entry leaves no file";
+            EXPECT_FALSE(test::exists(dir / "out/b.bmp"));
         }
-        EXPECT_LE(written, std::max<std::uint64_t>(c.value, data.size()));
-        EXPECT_FALSE(test::exists(dir / "out/a.bmp")) << "a damaged entry leaves no file";
-        EXPECT_FALSE(test::exists(dir / "out/b.bmp"));
-    }
 }
 
 // Every hostile archive starts with a harmless entry: refusal must come before any writing.
@@ -320,7 +325,7 @@ TEST(ZipExtractor, HonestArchivesOfAnyRatioUnpackByteIdentical)
     };
     const Case cases[] = {
         {"deflate, over 1000:1", ZIP_CM_DEFLATE, false},
-        {"deflate, written on a second thread", ZIP_CM_DEFLATE, true},
+        {"deflate streamed, written on a second thread", ZIP_CM_DEFLATE, true},
         {"bzip2, far over 1000:1", ZIP_CM_BZIP2, false},
         {"stored", ZIP_CM_STORE, false},
         {"stored, written on a second thread", ZIP_CM_STORE, true},
@@ -333,7 +338,11 @@ TEST(ZipExtractor, HonestArchivesOfAnyRatioUnpackByteIdentical)
             .compressed("Pkg/texture.Night/light_L.bmp", black, c.method)
             .compressed("Pkg/texture.Night/zeros.bin", std::string(3u << 20, '\0'), c.method)
             .save(dir / "night.zip");
-        ZipExtractor extractor;
+        // The second thread serves streamed entries only: those cases stream every entry.
+        ZipLimits limits;
+        if (c.parallel)
+            limits.maxWholeEntry = 0;
+        ZipExtractor extractor(limits);
         extractor.setParallelWrites(c.parallel);
         const ZipSummary summary = extractor.extractAll(dir / "night.zip", dir / "out");
         EXPECT_EQ(summary.files, 3u);
