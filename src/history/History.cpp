@@ -277,7 +277,9 @@ void PendingChange::finish()
 {
     if (!history_)
         return;
-    record_.hashAfter = contentHash(readFileBytes(record_.configPath));
+    // The change has written the planned text whole (atomically), so that is what the file
+    // holds; reading it back could only take in another program's later edit as ours.
+    record_.hashAfter = record_.plannedHash;
     record_.state = ChangeState::Done;
     history_->write(record_);
     History* history = history_;

@@ -124,40 +124,57 @@ bool copyContent(int in, int out, std::uint64_t size)
 
 } // namespace
 
+namespace {
+
+// resolvePath from the end: a path that exists as written costs one look-up, and only the
+// components below the longest prefix that exists are searched for ignoring case (listing their
+// folder), instead of every component being looked up on every call. `exists` tells whether the
+// result names an entry.
+std::string resolveFromEnd(const std::string& path, bool& exists)
+{
+    if (path.empty() || entryExists(path)) {
+        exists = true; // the empty path is the current folder
+        return path;
+    }
+    const std::size_t slash = path.rfind('/');
+    const std::string_view last = slash == std::string::npos
+                                      ? std::string_view(path)
+                                      : std::string_view(path).substr(slash + 1);
+    bool parentExists = true;
+    std::string out;
+    if (slash == 0)
+        out = "/";
+    else if (slash != std::string::npos)
+        out = resolveFromEnd(path.substr(0, slash), parentExists) + "/";
+    // The folder to search: "." for a name without one, "/" for one at the root.
+    const std::string folder = out;
+    if (!parentExists || last.empty() || last == "." || last == "..") {
+        // Below a missing folder nothing exists; ".", ".." and a trailing "/" are kept as they
+        // stand and exist when their folder does.
+        out.append(last);
+        exists = parentExists && entryExists(out);
+        return out;
+    }
+    // The name as written wins over another entry that differs from it only in case.
+    const bool parentChanged = out.size() != slash + 1 || path.compare(0, out.size(), out) != 0;
+    out.append(last);
+    if (parentChanged && entryExists(out)) {
+        exists = true;
+        return out;
+    }
+    std::string found;
+    exists = findIgnoringCase(folder, last, found);
+    if (exists)
+        out.replace(out.size() - last.size(), last.size(), found);
+    return out;
+}
+
+} // namespace
+
 std::string resolvePath(const std::string& path)
 {
-    std::string out;
-    out.reserve(path.size());
-    std::size_t pos = 0;
-    if (!path.empty() && path[0] == '/') {
-        out.push_back('/');
-        pos = 1;
-    }
-    bool missing = false; // once a component is missing, nothing below it can exist
-    while (pos <= path.size()) {
-        std::size_t end = path.find('/', pos);
-        if (end == std::string::npos)
-            end = path.size();
-        const std::string_view component(path.data() + pos, end - pos);
-        const std::size_t folderLength = out.size();
-        out.append(component);
-        if (!missing && !component.empty() && component != "." && component != ".." &&
-            !entryExists(out)) {
-            std::string found;
-            std::string folder = out.substr(0, folderLength);
-            if (findIgnoringCase(folder, component, found)) {
-                out.resize(folderLength);
-                out.append(found);
-            } else {
-                missing = true;
-            }
-        }
-        if (end == path.size())
-            break;
-        out.push_back('/');
-        pos = end + 1;
-    }
-    return out;
+    bool exists = false;
+    return resolveFromEnd(path, exists);
 }
 
 std::vector<DirEntry> listFolder(const std::string& folder, std::string_view pattern)

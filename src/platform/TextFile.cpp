@@ -51,9 +51,16 @@ std::string joinLines(std::string_view bytes, LoneCr loneCr)
                 i = skipBreak(i);
             continue;
         }
-        if (c != '\r') // a CR that does not end the line is dropped
-            text.push_back(c);
-        ++i;
+        if (c == '\r') { // a CR that does not end the line is dropped
+            ++i;
+            continue;
+        }
+        // The run of plain bytes up to the next CR, LF or Ctrl-Z goes in whole.
+        std::size_t end = i + 1;
+        while (end < n && bytes[end] != '\n' && bytes[end] != '\r' && bytes[end] != kCtrlZ)
+            ++end;
+        text.append(bytes.data() + i, end - i);
+        i = end;
     }
     if (lineStarted)
         text += "\r\n"; // a last line without a line break
