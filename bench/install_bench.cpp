@@ -1,12 +1,15 @@
 // Installing a livery: the aircraft.cfg edit at 10 to 100,000 entries (its cost should
-// grow with the file's size, not faster), and copying a texture folder of 200 files / 100 MB
-// with copyFileNoOverwrite against `cp -n` on the same files.
+// grow with the file's size, not faster), copying a texture folder of 200 files / 100 MB
+// with copyFileNoOverwrite against `cp -n` on the same files, and a whole installation of such
+// a livery into a 10,000-entry aircraft.cfg, with its history, against `cp -rn` of the texture
+// folder alone: in this process as the window runs it, and as a hangarix-cli process.
 //
-// Run: build/bench/install_bench [rounds]   (prints two tables; everything lives in a temporary
+// Run: build/bench/install_bench [rounds]   (prints three tables; everything lives in a temporary
 // folder that is removed at the end)
 
 #include "aircraftcfg/FltsimEntries.h"
 #include "aircraftcfg/Installation.h"
+#include "history/History.h"
 #include "platform/FileSystem.h"
 #include "support/TempDir.h"
 
@@ -19,6 +22,8 @@
 #include <random>
 #include <string>
 #include <vector>
+
+#include <unistd.h>
 
 namespace {
 
@@ -108,11 +113,12 @@ void benchEntries(const hx::test::TempDir& dir, int rounds)
                 " that flush is a fixed cost that dominates small files)\n");
 }
 
-void benchCopy(const hx::test::TempDir& dir, int rounds)
+// The livery of the copy and the whole installation: 200 x 512 KB = 100 MB of random bytes.
+constexpr int kFiles = 200;
+constexpr std::size_t kFileSize = 512 * 1024;
+
+void writeTextureFolder(const std::string& folder)
 {
-    constexpr int kFiles = 200;
-    constexpr std::size_t kFileSize = 512 * 1024; // 200 x 512 KB = 100 MB
-    const std::string source = dir / "texture.Big";
     std::mt19937_64 random(42);
     std::string bytes(kFileSize, '\0');
     for (int i = 0; i < kFiles; ++i) {
@@ -120,8 +126,14 @@ void benchCopy(const hx::test::TempDir& dir, int rounds)
             const auto v = random();
             std::memcpy(bytes.data() + k, &v, 8);
         }
-        hx::test::writeFile(source + "/KZQ_A320_" + std::to_string(i) + ".bmp", bytes);
+        hx::test::writeFile(folder + "/KZQ_A320_" + std::to_string(i) + ".bmp", bytes);
     }
+}
+
+void benchCopy(const hx::test::TempDir& dir, int rounds)
+{
+    const std::string source = dir / "texture.Big";
+    writeTextureFolder(source);
     const auto files = hx::platform::listFolder(source, "*.*");
 
     std::vector<double> ours, theirs;
@@ -153,6 +165,70 @@ void benchCopy(const hx::test::TempDir& dir, int rounds)
     std::printf("speed ratio (cp time / our time): %.2f (target >= 0.8)\n", c / o);
 }
 
+void benchWholeInstall(const hx::test::TempDir& dir, int rounds)
+{
+    const std::string start = dir / "whole/start";
+    const std::string root = dir / "whole/FSX";
+    const std::string aircraft = root + "/SimObjects/Airplanes/KZQ_A320";
+    const std::string package = start + "/downloads/Big";
+    hx::test::makeFolders(start);
+    hx::test::writeFile(package + "/installerinfo.txt",
+                        "[fltsim.xx]\r\ntitle=KZQ A320 Big\r\nsim=KZQ_A320\r\ntexture=Big\r\n"
+                        "ui_variation=Big\r\nproductfolder=A320\r\n");
+    writeTextureFolder(package + "/texture.Big");
+    // 10,000 short entries, about 700 KB, as the larger real aircraft have.
+    std::string config;
+    for (int i = 0; i < 10000; ++i) {
+        const std::string n = std::to_string(i);
+        config += "[fltsim." + n + "]\r\ntitle=KZQ A320 " + n + "\r\ntexture=" + n +
+                  "\r\nui_variation=L" + n + "\r\n\r\n";
+    }
+    config += "[General]\r\natc_type=AIRBUS\r\n";
+    auto reset = [&] {
+        fs::remove_all(aircraft + "/texture.Big");
+        fs::remove_all(start + "/history");
+        hx::test::writeFile(aircraft + "/aircraft.cfg", config);
+        ::sync();
+    };
+    const hx::Simulator sim{hx::SimKind::FSX, root};
+    Silent silent;
+    const std::string cli = std::string(HX_CLI_PATH) + " -C " + hx::test::shellQuote(start) +
+                            " --sim fsx --root " + hx::test::shellQuote(root) +
+                            " install Big >/dev/null";
+    const std::string cp = "cp -rn " + hx::test::shellQuote(package + "/texture.Big") + " " +
+                           hx::test::shellQuote(aircraft + "/texture.Big");
+    std::vector<double> inProcess, process, copy;
+    for (int r = 0; r < rounds; ++r) {
+        // Side by side, in turn, each from the same state with the data in the page cache.
+        reset();
+        auto begin = Clock::now();
+        hx::History history(start);
+        hx::installOnePackage(hx::preparePackage(package), sim, silent, &history);
+        inProcess.push_back(secondsSince(begin));
+        reset();
+        begin = Clock::now();
+        if (std::system(cli.c_str()) != 0)
+            std::fprintf(stderr, "hangarix-cli install failed\n");
+        process.push_back(secondsSince(begin));
+        reset();
+        begin = Clock::now();
+        if (std::system(cp.c_str()) != 0)
+            std::fprintf(stderr, "cp -rn failed\n");
+        copy.push_back(secondsSince(begin));
+    }
+    reset();
+    const double c = median(copy);
+    std::printf("\nwhole installation: 200 files, 100 MB, into a %zu KB aircraft.cfg with its "
+                "history; median of %d rounds\n",
+                config.size() / 1024, rounds);
+    std::printf("%-30s %10s %18s\n", "", "seconds", "speed vs cp -rn");
+    std::printf("%-30s %10.3f %18.2f\n", "installOnePackage (window)", median(inProcess),
+                c / median(inProcess));
+    std::printf("%-30s %10.3f %18.2f\n", "hangarix-cli install", median(process),
+                c / median(process));
+    std::printf("%-30s %10.3f %18.2f\n", "cp -rn texture folder", c, 1.0);
+}
+
 } // namespace
 
 int main(int argc, char** argv)
@@ -161,5 +237,6 @@ int main(int argc, char** argv)
     hx::test::TempDir dir;
     benchEntries(dir, rounds);
     benchCopy(dir, rounds);
+    benchWholeInstall(dir, rounds);
     return 0;
 }

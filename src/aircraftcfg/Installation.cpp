@@ -12,7 +12,11 @@
 #include "platform/MoveFolder.h"
 
 #include <algorithm>
+#include <atomic>
+#include <chrono>
 #include <cstdio>
+#include <mutex>
+#include <thread>
 #include <utility>
 
 namespace hx {
@@ -25,6 +29,7 @@ using platform::joinPath;
 struct TextureFile {
     std::string source;
     std::string name;
+    std::uint64_t size = 0; // when it was listed
 };
 
 // What the textures' part of an installation found and placed.
@@ -64,7 +69,8 @@ void gatherFiles(const std::string& fromFolder, const char* pattern, Textures& t
         if (entry.isFolder || !isPlainName(entry.name))
             continue;
         const std::string source = joinPath(fromFolder, entry.name);
-        if (!platform::isPlainFile(source)) {
+        const std::optional<std::uint64_t> size = platform::plainFileSize(source);
+        if (!size) {
             textures.skipped.push_back(entry.name);
             continue;
         }
@@ -78,7 +84,7 @@ void gatherFiles(const std::string& fromFolder, const char* pattern, Textures& t
             ++textures.kept;
             continue;
         }
-        textures.files.push_back({source, entry.name});
+        textures.files.push_back({source, entry.name, *size});
     }
 }
 
@@ -107,6 +113,63 @@ std::string liveryName(const PackageToInstall& package)
                                       : package.packageFolder.substr(slash + 1);
 }
 
+// Copies the files into the staging folder; returns why the first failed copy failed, or empty.
+// With a second core a helper thread copies too, each thread taking the next file when it is
+// done with one: the copy runs in the kernel, and two of them together take about a third less
+// time than one (the installation benchmark). The front end's events are handled on this thread
+// once for every file copied, by either thread.
+std::string copyIntoStaging(const Textures& t, Feedback& feedback)
+{
+    std::atomic<std::size_t> next{0};
+    std::atomic<std::size_t> done{0};
+    std::atomic<bool> failed{false};
+    std::atomic<bool> helping{false};
+    std::mutex failureLock;
+    std::string failure;
+    std::size_t handled = 0;
+    auto handleEvents = [&] {
+        for (; handled < done; ++handled)
+            feedback.processEvents();
+    };
+    auto copy = [&](bool onThisThread) {
+        while (!failed) {
+            const std::size_t i = next++;
+            if (i >= t.files.size())
+                return;
+            const TextureFile& f = t.files[i];
+            // The staging folder is new and gatherFiles kept one name per spelling ignoring case.
+            if (!platform::copyFileToNewName(f.source, joinPath(t.staging, f.name))) {
+                const std::string why = platform::lastErrorText();
+                const std::lock_guard<std::mutex> lock(failureLock);
+                if (!failed.exchange(true))
+                    failure = "Cannot copy " + f.source + " into " + t.target + " (" + why +
+                              "); nothing was changed";
+                return;
+            }
+            ++done;
+            if (onThisThread)
+                handleEvents();
+        }
+    };
+    {
+        std::jthread helper; // joined before an exception from the events leaves
+        if (std::thread::hardware_concurrency() >= 2 && t.files.size() >= 2) {
+            helping = true;
+            helper = std::jthread([&] {
+                copy(false);
+                helping = false;
+            });
+        }
+        copy(true);
+        while (helping) {
+            handleEvents();
+            std::this_thread::sleep_for(std::chrono::milliseconds(1));
+        }
+    }
+    handleEvents();
+    return failure;
+}
+
 // Copies the package's texture files, then for FSX the product's shared base bitmaps, into a
 // folder beside the texture folder, then places them: the whole folder is renamed into place
 // when it is new, each file is moved in otherwise (a file the folder holds already is kept).
@@ -128,7 +191,7 @@ Textures placeTextures(const PackageToInstall& package, const Simulator& sim,
 
     std::uint64_t needed = 0;
     for (const TextureFile& f : t.files)
-        needed += platform::fileSize(f.source) + 4096;
+        needed += f.size + 4096;
     const std::uint64_t available = platform::freeSpace(productFolder);
     if (available < needed)
         throw IoError("The disk holding " + productFolder + " is full: " + megabytes(available) +
@@ -139,13 +202,9 @@ Textures placeTextures(const PackageToInstall& package, const Simulator& sim,
         t.removeStaging(); // left by a process that was stopped without a history
     if (!platform::createFolder(t.staging))
         failCopy("Cannot create " + t.staging, platform::lastErrorText());
-    for (const TextureFile& f : t.files) {
-        if (!platform::copyFileNoOverwrite(f.source, joinPath(t.staging, f.name))) {
-            const std::string why = platform::lastErrorText();
-            t.removeStaging();
-            failCopy("Cannot copy " + f.source + " into " + t.target, why);
-        }
-        feedback.processEvents();
+    if (const std::string failure = copyIntoStaging(t, feedback); !failure.empty()) {
+        t.removeStaging();
+        throw IoError(failure);
     }
 
     std::vector<std::string> targets;

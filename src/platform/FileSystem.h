@@ -5,6 +5,7 @@
 // (and Wine) do, because packages and aircraft made on Windows mix letter cases.
 
 #include <cstdint>
+#include <optional>
 #include <string>
 #include <string_view>
 #include <system_error>
@@ -49,6 +50,8 @@ bool isPlainFile(const std::string& path);
 // Deleting below such a folder would reach outside the folder that holds the link.
 bool isLink(const std::string& path);
 std::uint64_t fileSize(const std::string& path); // 0 when missing
+// The size of a plain file in one look-up; none for anything else (isPlainFile) or nothing.
+std::optional<std::uint64_t> plainFileSize(const std::string& path);
 // Bytes this process may still write on the volume holding `path` (an existing entry); the
 // largest value when the system cannot tell.
 std::uint64_t freeSpace(const std::string& path);
@@ -58,6 +61,10 @@ std::uint64_t freeSpace(const std::string& path);
 // Copies a file; fails (false) when the target exists, the source is a folder or any read or
 // write fails. Never overwrites. A failed copy leaves no partial target behind.
 [[nodiscard]] bool copyFileNoOverwrite(const std::string& from, const std::string& to);
+// The same into a folder the caller created and fills with names that differ even ignoring
+// case: `to` is taken as it stands, not looked up by case (on POSIX that saves listing the
+// folder for every file). Never overwrites either.
+[[nodiscard]] bool copyFileToNewName(const std::string& from, const std::string& to);
 [[nodiscard]] bool
 createFolder(const std::string& path); // one level; false when it exists or fails
 // Renames a file within one volume; fails (false) when the target exists. Never overwrites.

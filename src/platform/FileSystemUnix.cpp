@@ -263,6 +263,14 @@ bool pathExists(const std::string& path)
     return ::stat(resolvePath(path).c_str(), &st) == 0;
 }
 
+std::optional<std::uint64_t> plainFileSize(const std::string& path)
+{
+    struct stat st;
+    if (::stat(resolvePath(path).c_str(), &st) != 0 || !S_ISREG(st.st_mode))
+        return std::nullopt;
+    return static_cast<std::uint64_t>(st.st_size);
+}
+
 std::uint64_t fileSize(const std::string& path)
 {
     struct stat st;
@@ -271,15 +279,12 @@ std::uint64_t fileSize(const std::string& path)
     return static_cast<std::uint64_t>(st.st_size);
 }
 
-bool copyFileNoOverwrite(const std::string& from, const std::string& to)
-{
-    const std::string source = resolvePath(from);
-    // A target that exists in another letter case resolves to that entry, so O_EXCL refuses it
-    // as Windows would.
-    const std::string target = resolvePath(to);
+namespace {
 
+bool copyFile(const std::string& source, const std::string& target)
+{
     // Not blocking: opening a named pipe would otherwise wait for a writer forever. Only plain
-    // files are copied.
+    // files are copied, and reading those the flag does not change.
     Fd in(::open(source.c_str(), O_RDONLY | O_CLOEXEC | O_NONBLOCK));
     if (in.get() < 0)
         return false;
@@ -290,7 +295,6 @@ bool copyFileNoOverwrite(const std::string& from, const std::string& to)
         errno = S_ISDIR(st.st_mode) ? EISDIR : EINVAL;
         return false;
     }
-    ::fcntl(in.get(), F_SETFL, ::fcntl(in.get(), F_GETFL) & ~O_NONBLOCK);
     const mode_t mode = st.st_mode & 07777;
     Fd out(::open(target.c_str(), O_WRONLY | O_CREAT | O_EXCL | O_CLOEXEC, mode | S_IWUSR));
     if (out.get() < 0)
@@ -314,6 +318,20 @@ bool copyFileNoOverwrite(const std::string& from, const std::string& to)
         errno = err;
     }
     return ok;
+}
+
+} // namespace
+
+bool copyFileNoOverwrite(const std::string& from, const std::string& to)
+{
+    // A target that exists in another letter case resolves to that entry, so O_EXCL refuses it
+    // as Windows would.
+    return copyFile(resolvePath(from), resolvePath(to));
+}
+
+bool copyFileToNewName(const std::string& from, const std::string& to)
+{
+    return copyFile(resolvePath(from), to);
 }
 
 bool createFolder(const std::string& path)

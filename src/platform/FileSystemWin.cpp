@@ -152,6 +152,15 @@ bool pathExists(const std::string& path)
     return attributesOf(path) != INVALID_FILE_ATTRIBUTES;
 }
 
+std::optional<std::uint64_t> plainFileSize(const std::string& path)
+{
+    WIN32_FILE_ATTRIBUTE_DATA data;
+    if (!::GetFileAttributesExW(widen(path).c_str(), GetFileExInfoStandard, &data) ||
+        (data.dwFileAttributes & (FILE_ATTRIBUTE_DIRECTORY | FILE_ATTRIBUTE_DEVICE)))
+        return std::nullopt;
+    return (static_cast<std::uint64_t>(data.nFileSizeHigh) << 32) | data.nFileSizeLow;
+}
+
 std::uint64_t fileSize(const std::string& path)
 {
     WIN32_FILE_ATTRIBUTE_DATA data;
@@ -188,6 +197,11 @@ bool copyFileNoOverwrite(const std::string& from, const std::string& to)
     }
     ::SetLastError(error);
     return false;
+}
+
+bool copyFileToNewName(const std::string& from, const std::string& to)
+{
+    return copyFileNoOverwrite(from, to);
 }
 
 bool createFolder(const std::string& path)
