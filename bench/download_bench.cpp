@@ -1,6 +1,7 @@
 // Downloads a 512 MiB file from nginx on loopback with `hangarix-cli fetch` and with `curl -o`,
 // side by side, into a tmpfs folder (/dev/shm) and into a folder on disk, and prints the
-// throughput of each, their ratio and each one's peak memory.
+// throughput of each, their ratio and each one's peak memory; then the same for a resume of the
+// second half (a partial file of the first half, with fetch's side file, and `curl -C -`).
 // Targets: at least curl's throughput (ratio 1.0), peak memory under 16 MiB.
 //
 // Run: build/bench/download_bench [MiB]   (needs /usr/sbin/nginx and /usr/bin/curl)
@@ -75,6 +76,56 @@ Pair measure(const std::string& url, const std::string& folder)
     return pair;
 }
 
+// The first `bytes` of `from` as `to`.
+void copyPrefix(const std::string& from, const std::string& to, long long bytes)
+{
+    std::filesystem::copy_file(from, to, std::filesystem::copy_options::overwrite_existing);
+    std::filesystem::resize_file(to, static_cast<std::uintmax_t>(bytes));
+}
+
+// The validator nginx sends for the file (its ETag), as the side file of a partial fetch keeps.
+std::string etagOf(const std::string& url)
+{
+    const std::string command = "/usr/bin/curl -sI " + url;
+    std::FILE* pipe = ::popen(command.c_str(), "r");
+    std::string etag;
+    char line[512];
+    while (pipe && std::fgets(line, sizeof line, pipe)) {
+        const std::string text = line;
+        if (text.rfind("ETag: ", 0) == 0 || text.rfind("etag: ", 0) == 0)
+            etag = text.substr(6, text.find_last_not_of("\r\n") - 5);
+    }
+    if (pipe)
+        ::pclose(pipe);
+    return etag;
+}
+
+// Both clients resume the second half of `source` (served at `url`) into `folder`.
+Pair measureResume(const std::string& url, const std::string& source, const std::string& folder)
+{
+    const auto size = static_cast<long long>(std::filesystem::file_size(source));
+    const std::string etag = etagOf(url);
+    Pair pair;
+    for (int round = 0; round < 2; ++round) {
+        copyPrefix(source, folder + "/cli.zip", size / 2);
+        copyPrefix(source, folder + "/curl.zip", size / 2);
+        std::FILE* side = std::fopen((folder + "/cli.zip.resume").c_str(), "wb");
+        std::fprintf(side, "url=%s\nsize=%lld\nvalidator=%s\n", url.c_str(), size, etag.c_str());
+        std::fclose(side);
+        ::sync();
+        pair.cli = timed({HX_CLI_PATH, "-C", folder, "fetch", url, "cli.zip"});
+        pair.curl = timed({"/usr/bin/curl", "-s", "-C", "-", "-o", folder + "/curl.zip", url});
+        const bool whole =
+            std::filesystem::file_size(folder + "/cli.zip") == static_cast<std::uintmax_t>(size) &&
+            std::filesystem::file_size(folder + "/curl.zip") == static_cast<std::uintmax_t>(size);
+        if (!whole)
+            pair.cli.exitCode = 3;
+    }
+    std::remove((folder + "/cli.zip").c_str());
+    std::remove((folder + "/curl.zip").c_str());
+    return pair;
+}
+
 void report(const Pair& p, double size)
 {
     std::printf("%-22s %10s %10s %14s\n", "client", "seconds", "MiB/s", "peak RSS MiB");
@@ -125,7 +176,11 @@ int main(int argc, char** argv)
         const Pair pair = measure(url, folder);
         std::printf("\ninto %s\n", folder.c_str());
         report(pair, size);
-        ok = ok && pair.cli.exitCode == 0 && pair.curl.exitCode == 0;
+        const Pair resumed = measureResume(url, root / "big.zip", folder);
+        std::printf("resuming the second half, into the same folder\n");
+        report(resumed, size / 2);
+        ok = ok && pair.cli.exitCode == 0 && pair.curl.exitCode == 0 && resumed.cli.exitCode == 0 &&
+             resumed.curl.exitCode == 0;
     }
     std::filesystem::remove_all(shm);
     return ok ? 0 : 1;
