@@ -154,10 +154,24 @@ TEST(ResolvePath, PrefersTheExactNameOverOtherCases)
 {
     HX_SKIP_ON_WINDOWS("a file system that ignores case cannot hold a.txt and A.TXT side by side");
     TempDir dir;
-    writeFile(dir / "a.txt", "lower");
-    writeFile(dir / "A.TXT", "upper");
-    EXPECT_EQ(resolvePath(dir / "A.TXT"), dir / "A.TXT");
-    EXPECT_EQ(resolvePath(dir / "a.txt"), dir / "a.txt");
+    writeFile(dir / "Sub/a.txt", "lower");
+    writeFile(dir / "Sub/A.TXT", "upper");
+    const std::pair<std::string, std::string> rows[] = {
+        {dir / "Sub/A.TXT", dir / "Sub/A.TXT"},
+        {dir / "Sub/a.txt", dir / "Sub/a.txt"},
+        // Also below a folder that was found ignoring case.
+        {dir / "SUB/A.TXT", dir / "Sub/A.TXT"},
+        {dir / "sub/a.txt", dir / "Sub/a.txt"},
+    };
+    for (const auto& [asked, found] : rows)
+        EXPECT_EQ(resolvePath(asked), found) << asked;
+    // A relative path is looked up from the current folder.
+    const std::filesystem::path before = std::filesystem::current_path();
+    std::filesystem::current_path(dir.path());
+    EXPECT_EQ(resolvePath("SUB"), "Sub");
+    EXPECT_EQ(resolvePath("sub/A.TXT"), "Sub/A.TXT");
+    EXPECT_EQ(resolvePath("sub/new/x"), "Sub/new/x");
+    std::filesystem::current_path(before);
 }
 
 TEST(ExistenceTests, ResolveCaseAndTellFilesFromFolders)
