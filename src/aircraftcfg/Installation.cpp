@@ -160,10 +160,15 @@ std::string copyIntoStaging(const Textures& t, Feedback& feedback)
                 helping = false;
             });
         }
-        copy(true);
-        while (helping) {
-            handleEvents();
-            std::this_thread::sleep_for(std::chrono::milliseconds(1));
+        try {
+            copy(true);
+            while (helping) {
+                handleEvents();
+                std::this_thread::sleep_for(std::chrono::milliseconds(1));
+            }
+        } catch (...) {
+            failed = true; // the helper stops after the file in hand
+            throw;
         }
     }
     handleEvents();
@@ -202,7 +207,14 @@ Textures placeTextures(const PackageToInstall& package, const Simulator& sim,
         t.removeStaging(); // left by a process that was stopped without a history
     if (!platform::createFolder(t.staging))
         failCopy("Cannot create " + t.staging, platform::lastErrorText());
-    if (const std::string failure = copyIntoStaging(t, feedback); !failure.empty()) {
+    std::string failure;
+    try {
+        failure = copyIntoStaging(t, feedback);
+    } catch (...) {
+        t.removeStaging(); // the front end's events threw: nothing is left half copied
+        throw;
+    }
+    if (!failure.empty()) {
         t.removeStaging();
         throw IoError(failure);
     }

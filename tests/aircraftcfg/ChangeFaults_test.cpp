@@ -294,6 +294,22 @@ TEST(ChangeFaults, ADamagedHistoryIsSetAsideAndNeverApplied)
     }
 }
 
+// The window's events may throw while the textures are copied (on two threads): the copies stop
+// and nothing of them is left beside the texture folder or in the aircraft.
+TEST(ChangeFaults, AnErrorFromTheEventsWhileCopyingLeavesTheAircraftAsItWas)
+{
+    struct ThrowingFeedback : test::RecordingFeedback {
+        void processEvents() override { throw Error("the window closed"); }
+    };
+    Sandbox s;
+    const Tree before = treeOf(s.aircraft);
+    ThrowingFeedback feedback;
+    EXPECT_THROW(installOnePackage(preparePackage(s.dir / "start/downloads/Blue"), s.sim, feedback,
+                                   &s.history),
+                 Error);
+    EXPECT_EQ(treeOf(s.aircraft), before);
+}
+
 #ifndef _WIN32
 TEST(ChangeFaults, SpecialFilesInAPackageAreSkippedWithANote)
 {
