@@ -12,6 +12,25 @@ namespace {
 
 constexpr std::size_t kMaxNumberDigits = 9;
 
+constexpr std::string_view kCrLf = "\r\n";
+
+// One past the CR LF that ends the line holding `pos`, never beyond `limit`.
+std::size_t lineEnd(std::string_view text, std::size_t pos, std::size_t limit)
+{
+    const std::size_t crlf = text.find(kCrLf, pos);
+    if (crlf == std::string_view::npos || crlf + 2 > limit)
+        return limit;
+    return crlf + 2;
+}
+
+// Windows drops the trailing dots and blanks of a path's last component.
+std::string windowsFolderName(std::string name)
+{
+    while (!name.empty() && (name.back() == '.' || name.back() == ' '))
+        name.pop_back();
+    return name;
+}
+
 bool startsWithIgnoringCase(std::string_view text, std::size_t pos, std::string_view prefix)
 {
     return platform::equalsIgnoringCase(text.substr(pos, prefix.size()), prefix);
@@ -215,29 +234,6 @@ std::vector<std::string> listLiveryNames(std::string_view text)
         names.push_back(std::move(found.name));
     return names;
 }
-
-namespace {
-
-constexpr std::string_view kCrLf = "\r\n";
-
-// One past the CR LF that ends the line holding `pos`, never beyond `limit`.
-std::size_t lineEnd(std::string_view text, std::size_t pos, std::size_t limit)
-{
-    const std::size_t crlf = text.find(kCrLf, pos);
-    if (crlf == std::string_view::npos || crlf + 2 > limit)
-        return limit;
-    return crlf + 2;
-}
-
-// Windows drops the trailing dots and blanks of a path's last component.
-std::string windowsFolderName(std::string name)
-{
-    while (!name.empty() && (name.back() == '.' || name.back() == ' '))
-        name.pop_back();
-    return name;
-}
-
-} // namespace
 
 EntrySpan entrySpanAt(std::string_view text, const EntryHeader& header)
 {

@@ -159,12 +159,14 @@ void ZipEntryReader::readWhole(WholeInflater& inflater, std::vector<char>& input
 {
     const auto compressed = static_cast<std::size_t>(compressedSize_);
     const auto size = static_cast<std::size_t>(entry_.size);
+    // Grown, never shrunk, and at least one byte, so that neither is ever a null pointer.
+    const auto grow = [](std::vector<char>& buffer, std::size_t bytes) {
+        if (buffer.size() < std::max<std::size_t>(bytes, 1))
+            buffer.resize(std::max<std::size_t>(bytes, 1));
+    };
     try {
-        // At least one byte each, so that neither buffer is ever a null pointer.
-        if (input.size() < std::max<std::size_t>(compressed, 1))
-            input.resize(std::max<std::size_t>(compressed, 1));
-        if (out.size() < std::max<std::size_t>(size, 1))
-            out.resize(std::max<std::size_t>(size, 1));
+        grow(input, compressed);
+        grow(out, size);
     } catch (const std::bad_alloc&) {
         fail("cannot be inflated", ZIP_ER_MEMORY);
     }

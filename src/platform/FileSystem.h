@@ -44,13 +44,12 @@ std::string resolvePath(const std::string& path);
 bool fileExists(const std::string& path);   // a file (not a folder) exists there
 bool folderExists(const std::string& path); // a folder exists there
 bool pathExists(const std::string& path);   // anything exists there
-// A plain file: not a folder, pipe, socket or device, which the tool never opens.
-bool isPlainFile(const std::string& path);
 // The entry itself is a symbolic link (or, on Windows, a junction or other reparse point).
 // Deleting below such a folder would reach outside the folder that holds the link.
 bool isLink(const std::string& path);
 std::uint64_t fileSize(const std::string& path); // 0 when missing
-// The size of a plain file in one look-up; none for anything else (isPlainFile) or nothing.
+// The size of a plain file (not a folder, pipe, socket or device, which the tool never opens),
+// in one look-up; none for anything else or nothing.
 std::optional<std::uint64_t> plainFileSize(const std::string& path);
 // Bytes this process may still write on the volume holding `path` (an existing entry); the
 // largest value when the system cannot tell.

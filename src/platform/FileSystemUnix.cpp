@@ -211,12 +211,6 @@ bool fileExists(const std::string& path)
     return ::stat(resolvePath(path).c_str(), &st) == 0 && !S_ISDIR(st.st_mode);
 }
 
-bool isPlainFile(const std::string& path)
-{
-    struct stat st;
-    return ::stat(resolvePath(path).c_str(), &st) == 0 && S_ISREG(st.st_mode);
-}
-
 bool moveFileNoOverwrite(const std::string& from, const std::string& to)
 {
     if (const int injected = faults::before(faults::Step::Rename)) {

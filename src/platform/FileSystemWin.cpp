@@ -119,13 +119,6 @@ bool fileExists(const std::string& path)
     return attributes != INVALID_FILE_ATTRIBUTES && !(attributes & FILE_ATTRIBUTE_DIRECTORY);
 }
 
-bool isPlainFile(const std::string& path)
-{
-    const DWORD attributes = attributesOf(path);
-    return attributes != INVALID_FILE_ATTRIBUTES &&
-           !(attributes & (FILE_ATTRIBUTE_DIRECTORY | FILE_ATTRIBUTE_DEVICE));
-}
-
 bool moveFileNoOverwrite(const std::string& from, const std::string& to)
 {
     if (const int injected = faults::before(faults::Step::Rename)) {

@@ -17,8 +17,7 @@ Startup startUp(const platform::Registry& registry, std::optional<SimKind> chose
         start.sim =
             chosen ? simulatorChosen(registry, *chosen, Simulator{}) : startupLookup(registry);
     } catch (const Error& e) {
-        start.sim = Simulator{};
-        start.lookupError = e.what();
+        start.lookupError = e.what(); // start.sim stays None
     }
     return start;
 }
