@@ -9,6 +9,7 @@
 
 #include <filesystem>
 #include <functional>
+#include <random>
 #include <tuple>
 
 #ifndef _WIN32
@@ -313,6 +314,40 @@ void expectRefused(const std::string& bytes, const std::string& fragment,
         ADD_FAILURE() << "not refused: " << e.what();
     }
     EXPECT_FALSE(test::exists(dir / "out"));
+}
+
+// Around the whole-entry limit each entry goes whole or streams, by its uncompressed and its
+// compressed size; either way it unpacks byte-identical. Random bytes compress to slightly more
+// than their size, so "stored in deflate" entries cross the limit by their compressed size.
+TEST(ZipExtractor, EntriesAroundTheWholeEntryLimitUnpackByteIdentical)
+{
+    const std::string texture = test::textureLikeData(100000, 7);
+    std::mt19937 random(7);
+    std::string noise(100000, '\0');
+    for (char& c : noise)
+        c = static_cast<char>(random());
+    struct Row {
+        const char* what;
+        const std::string& data;
+        std::uint64_t limit;
+    };
+    const Row rows[] = {
+        {"well under the limit", texture, 1u << 20},
+        {"exactly at the limit", texture, texture.size()},
+        {"one byte over", texture, texture.size() - 1},
+        {"incompressible, at its size", noise, noise.size()},
+    };
+    for (const Row& row : rows) {
+        SCOPED_TRACE(row.what);
+        TempDir dir;
+        ZipMaker().file("Pkg/a.bmp", row.data).file("Pkg/b.bmp", "b").save(dir / "a.zip");
+        ZipLimits limits;
+        limits.maxWholeEntry = row.limit;
+        const ZipSummary summary = ZipExtractor(limits).extractAll(dir / "a.zip", dir / "out");
+        EXPECT_EQ(summary.files, 2u);
+        EXPECT_TRUE(readFile(dir / "out/Pkg/a.bmp") == row.data);
+        EXPECT_EQ(readFile(dir / "out/Pkg/b.bmp"), "b");
+    }
 }
 
 TEST(ZipExtractor, HonestArchivesOfAnyRatioUnpackByteIdentical)
