@@ -191,7 +191,7 @@ Textures placeTextures(const PackageToInstall& package, const Simulator& sim,
         failCopy("Cannot install into " + t.target, "a file of that name is in its place");
     t.created = !platform::folderExists(t.target);
     gatherFiles(joinPath(package.packageFolder, package.textureFolderName), "*.*", t);
-    if (sim.kind == SimKind::FSX)
+    if (installsLikeFsx(sim.kind))
         gatherFiles(joinPath(base + package.productFolderName, "texbase"), "*.bmp", t);
 
     std::uint64_t needed = 0;

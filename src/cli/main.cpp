@@ -26,10 +26,11 @@ std::vector<Command>& registry()
 
 void printUsage(std::ostream& out)
 {
-    out << "usage: hangarix-cli [-C DIR] [--sim none|fs9|fsx] [--root PATH] [--catalogue-url URL]"
+    out << "usage: hangarix-cli [-C DIR] [--sim KIND] [--root PATH] [--catalogue-url URL]"
            " COMMAND [ARGS]\n\n"
            "  -C, --workdir DIR     start-up folder holding downloads, tempzip, templiv, images\n"
-           "  --sim none|fs9|fsx    simulator (default: the registry's, as the window proposes)\n"
+           "  --sim KIND            simulator: none, fs9, fsx, p3d1 ... p3d6 (default: the\n"
+           "                        registry's, as the window proposes; `sims` lists them)\n"
            "  --root PATH           simulator folder (default: the registry's)\n"
            "  --catalogue-url URL   base URL of the online catalogue\n"
            "  --version             print the version and exit\n\ncommands:\n";
@@ -39,18 +40,6 @@ void printUsage(std::ostream& out)
     for (const Command& c : sorted)
         out << "  " << c.name << (*c.usage ? " " : "") << c.usage << "\n      " << c.summary
             << "\n";
-}
-
-std::optional<SimKind> parseSimKind(std::string text)
-{
-    text = platform::lowerAscii(text);
-    if (text == "none")
-        return SimKind::None;
-    if (text == "fs9")
-        return SimKind::FS9;
-    if (text == "fsx")
-        return SimKind::FSX;
-    return std::nullopt;
 }
 
 } // namespace
@@ -102,7 +91,7 @@ GlobalOptions parseGlobalOptions(const std::vector<std::string>& args)
         else if (a == "--sim") {
             options.simKind = parseSimKind(value(a));
             if (!options.simKind)
-                throw UsageError("--sim takes none, fs9 or fsx");
+                throw UsageError("--sim takes none, fs9, fsx or p3d1 to p3d6");
         } else if (a == "--root")
             options.root = value(a);
         else if (a == "--catalogue-url")

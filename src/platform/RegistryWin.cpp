@@ -1,5 +1,6 @@
 // HKEY_LOCAL_MACHINE (and HKEY_CURRENT_USER for keys given with its prefix), read only, in the
-// 32-bit view where FS9 and FSX register (Wow6432Node on 64-bit Windows). Read access suffices
+// view asked for: the 32-bit one where FS9 and FSX register (Wow6432Node on 64-bit Windows) or
+// the 64-bit one. Read access suffices
 // and needs no elevation.
 
 #include "platform/Errors.h"
@@ -13,13 +14,14 @@ namespace {
 
 class Key {
 public:
-    explicit Key(const std::string& path)
+    Key(const std::string& path, RegistryView view)
     {
         std::string userPath;
         const bool user = isCurrentUserKey(path, userPath);
-        if (::RegOpenKeyExA(user ? HKEY_CURRENT_USER : HKEY_LOCAL_MACHINE,
-                            (user ? userPath : path).c_str(), 0, KEY_READ | KEY_WOW64_32KEY,
-                            &key_) != ERROR_SUCCESS)
+        if (::RegOpenKeyExA(
+                user ? HKEY_CURRENT_USER : HKEY_LOCAL_MACHINE, (user ? userPath : path).c_str(), 0,
+                KEY_READ | (view == RegistryView::Bits64 ? KEY_WOW64_64KEY : KEY_WOW64_32KEY),
+                &key_) != ERROR_SUCCESS)
             key_ = nullptr;
     }
     ~Key()
@@ -37,12 +39,15 @@ private:
 
 class WinRegistry final : public Registry {
 public:
-    bool keyOpens(const std::string& key) const override { return Key(key).get() != nullptr; }
-
-    std::optional<std::string> readString(const std::string& key,
-                                          const std::string& value) const override
+    bool keyOpens(const std::string& key, RegistryView view) const override
     {
-        const Key k(key);
+        return Key(key, view).get() != nullptr;
+    }
+
+    std::optional<std::string> readString(const std::string& key, const std::string& value,
+                                          RegistryView view) const override
+    {
+        const Key k(key, view);
         if (!k.get())
             return std::nullopt;
         DWORD type = 0;

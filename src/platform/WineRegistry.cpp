@@ -309,12 +309,15 @@ public:
         indexSections();
     }
 
-    bool keyOpens(const std::string& key) const override { return findKey(key) != nullptr; }
-
-    std::optional<std::string> readString(const std::string& key,
-                                          const std::string& value) const override
+    bool keyOpens(const std::string& key, RegistryView view) const override
     {
-        const std::string* found = findKey(key);
+        return findKey(key, view) != nullptr;
+    }
+
+    std::optional<std::string> readString(const std::string& key, const std::string& value,
+                                          RegistryView view) const override
+    {
+        const std::string* found = findKey(key, view);
         if (!found)
             return std::nullopt;
         const auto sections = sections_.find(*found);
@@ -334,8 +337,8 @@ private:
         std::size_t end;   // the next header line, or the end of the file
     };
 
-    // The key as stored: the 32-bit view (Software\Wow6432Node\...) first, then as given.
-    const std::string* findKey(const std::string& key) const
+    // The key as stored: for the 32-bit view Software\Wow6432Node\... first, then as given.
+    const std::string* findKey(const std::string& key, RegistryView view) const
     {
         std::string k = lowerAscii(key);
         while (!k.empty() && k.front() == '\\')
@@ -343,7 +346,8 @@ private:
         while (!k.empty() && k.back() == '\\')
             k.pop_back();
         constexpr std::string_view kSoftware = "software\\";
-        if (k.starts_with(kSoftware) && !k.starts_with("software\\wow6432node\\")) {
+        if (view == RegistryView::Bits32 && k.starts_with(kSoftware) &&
+            !k.starts_with("software\\wow6432node\\")) {
             const std::string view32 =
                 std::string("software\\wow6432node\\") + k.substr(kSoftware.size());
             if (const auto it = keys_.find(view32); it != keys_.end())
@@ -477,18 +481,19 @@ public:
     {
     }
 
-    bool keyOpens(const std::string& key) const override
+    bool keyOpens(const std::string& key, RegistryView view) const override
     {
         std::string rest;
-        return isCurrentUserKey(key, rest) ? user_->keyOpens(rest) : machine_->keyOpens(key);
+        return isCurrentUserKey(key, rest) ? user_->keyOpens(rest, view)
+                                           : machine_->keyOpens(key, view);
     }
 
-    std::optional<std::string> readString(const std::string& key,
-                                          const std::string& value) const override
+    std::optional<std::string> readString(const std::string& key, const std::string& value,
+                                          RegistryView view) const override
     {
         std::string rest;
-        return isCurrentUserKey(key, rest) ? user_->readString(rest, value)
-                                           : machine_->readString(key, value);
+        return isCurrentUserKey(key, rest) ? user_->readString(rest, value, view)
+                                           : machine_->readString(key, value, view);
     }
 
 private:

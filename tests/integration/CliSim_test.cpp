@@ -93,6 +93,32 @@ TEST_F(CliSimTest, AWrongValueTypeIsReportedAndTheStartContinues)
     EXPECT_NE(r.err.find("Invalid data type for 'exe path'"), std::string::npos) << r.err;
 }
 
+// sims lists what exists, one tab-separated line each; --sim takes each kind it prints.
+TEST_F(CliSimTest, SimsListsEverySimulatorFoundAndSimTakesItsKind)
+{
+    test::makeFolders(prefix + "/drive_c/FSX");
+    test::makeFolders(prefix + "/drive_c/P3D4");
+    registry(std::string(kFsx) + kFs9 + // FS9's folder does not exist
+             "[Software\\\\Lockheed Martin\\\\Prepar3D v4] 1\n\"SetupPath\"=\"C:\\\\P3D4\"\n"
+             "[Software\\\\Lockheed Martin\\\\Prepar3D v5] 1\n\"SetupPath\"=dword:00000001\n");
+    const auto r = cli("sims");
+    EXPECT_EQ(r.exitCode, 0) << r.err;
+    EXPECT_EQ(r.out, "FSX\t" + prefix +
+                         "/drive_c/FSX/\tHKEY_LOCAL_MACHINE\\software\\Microsoft\\Microsoft "
+                         "Games\\Flight Simulator\\10.0\\SetupPath (32-bit view)\n"
+                         "P3D4\t" +
+                         prefix +
+                         "/drive_c/P3D4\tHKEY_LOCAL_MACHINE\\Software\\Lockheed "
+                         "Martin\\Prepar3D v4\\SetupPath (64-bit view)\n");
+    EXPECT_NE(r.err.find("Invalid data type for 'SetupPath' (HKEY_LOCAL_MACHINE\\Software\\"
+                         "Lockheed Martin\\Prepar3D v5"),
+              std::string::npos)
+        << r.err;
+    EXPECT_EQ(cli("--sim p3d4 sim").out, "P3D4\t" + prefix + "/drive_c/P3D4\n");
+    EXPECT_EQ(cli("--sim P3D6 sim").out, "P3D6\t\n");
+    EXPECT_EQ(cli("sims x").exitCode, 2);
+}
+
 TEST_F(CliSimTest, StartCreatesTheFourWorkingFolders)
 {
     registry("");

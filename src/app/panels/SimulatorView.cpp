@@ -15,7 +15,8 @@ SimulatorView::SimulatorView(QWidget* parent) : QWidget(parent)
     setUpPanel(this, "p5", {33, 338, 552, 57}, lightColor());
     panelLabel(this, "Label2", "Select FS:", 8, 6, 100);
     cb2_ = makeCombo(this, "cb2", {112, 3, 145, 25}, 14);
-    cb2_->addItems({"None", "FS9", "FSX"});
+    for (SimKind kind : {SimKind::None, SimKind::FS9, SimKind::FSX})
+        cb2_->addItem(QString::fromLatin1(simKindTitle(kind)), static_cast<int>(kind));
     cb2_->setCurrentIndex(0);
     panelLabel(this, "Label3", "Path", 8, 30, 100);
     e1_ = place(new QLineEdit(this), "e1", 112, 29, 400, 25);
@@ -32,16 +33,30 @@ SimulatorView::SimulatorView(QWidget* parent) : QWidget(parent)
 Simulator SimulatorView::simulator() const
 {
     Simulator sim;
-    const int index = cb2_->currentIndex();
-    sim.kind = index == 1 ? SimKind::FS9 : index == 2 ? SimKind::FSX : SimKind::None;
+    sim.kind = static_cast<SimKind>(cb2_->currentData().toInt());
     sim.root = toBytes(e1_->text());
     return sim;
 }
 
 void SimulatorView::showSimulator(SimKind kind, const std::string& root)
 {
-    cb2_->setCurrentIndex(static_cast<int>(kind));
+    cb2_->setCurrentIndex(indexOf(kind));
     e1_->setText(fromBytes(root));
+}
+
+int SimulatorView::indexOf(SimKind kind)
+{
+    const int index = cb2_->findData(static_cast<int>(kind));
+    if (index >= 0)
+        return index;
+    cb2_->addItem(QString::fromLatin1(simKindTitle(kind)), static_cast<int>(kind));
+    return cb2_->count() - 1;
+}
+
+void SimulatorView::offerSimulators(const std::vector<FoundSimulator>& found)
+{
+    for (const FoundSimulator& sim : found)
+        indexOf(sim.kind);
 }
 
 QString SimulatorView::path() const
