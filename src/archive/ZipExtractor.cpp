@@ -1,5 +1,6 @@
 #include "archive/ZipExtractor.h"
 
+#include "archive/ArchiveFormat.h"
 #include "archive/ZipDirectory.h"
 #include "archive/ZipEntryReader.h"
 #include "archive/ZipPlan.h"
@@ -360,6 +361,7 @@ std::uint64_t freeDiskSpace(const std::string& path)
 
 ZipSummary ZipExtractor::extractAll(const std::string& archive, const std::string& baseFolder)
 {
+    refuseOtherArchiveFormats(archive);
     const std::string archiveName = fileNameOf(archive);
     const ZipRefuser refuse(archiveName);
     ArchivePtr zip;

@@ -31,10 +31,11 @@ public:
     // closes the archive. Entry names may use '/' or '\' as separators; folders that differ only
     // in letter case (as Windows compares them) are one folder. An existing file is replaced
     // whole, only once its new content is complete.
-    // Throws ZipRefusal for an unsafe archive (before anything is written), ZipError for a
-    // non-ZIP, damaged or truncated file, IoError when the disk lacks the space or a file
-    // cannot be created or written, or memory runs out. After a failure that comes once
-    // writing has begun, every file and folder that this call created is removed again.
+    // Throws OtherArchiveFormat for a 7-Zip, RAR, tar or gzip file and ZipRefusal for an unsafe
+    // archive (both before anything is written), ZipError for a damaged or truncated file or
+    // one of no known kind, IoError when the disk lacks the space or a file cannot be created
+    // or written, or memory runs out. After a failure that comes once writing has begun, every
+    // file and folder that this call created is removed again.
     ZipSummary extractAll(const std::string& archive, const std::string& baseFolder);
 
 private:

@@ -1,6 +1,7 @@
 #include "online/DownloadFlow.h"
 
 #include "aircraftcfg/Installation.h"
+#include "archive/ArchiveFormat.h"
 #include "online/Catalogue.h"
 #include "online/MHttpGetResume.h"
 #include "online/RecursiveDelete.h"
@@ -241,6 +242,12 @@ Outcome DownloadFlow::unpack(const std::string& archive, const std::string& arch
     try {
         extract(archive, feedback);
         return Outcome::Completed;
+    } catch (const OtherArchiveFormat& e) {
+        // The user is told to unpack it by hand, so it stays where the message says; the next
+        // click finds it complete and says the same without downloading it again.
+        feedback.hideProgressPanel();
+        feedback.showMessage(std::string(e.what()) + " (it was kept as " + archive + ")");
+        return Outcome::Refused;
     } catch (const ZipRefusal& e) {
         // Kept, a complete archive would be found and refused again at every click; one that
         // may still be partial stays, as the resume may yet complete it.
@@ -268,6 +275,8 @@ Outcome DownloadFlow::unpack(const std::string& archive, const std::string& arch
 
 void DownloadFlow::extract(const std::string& archive, DownloadFlowFeedback& feedback)
 {
+    // An archive of another kind is refused before templiv is touched.
+    refuseOtherArchiveFormats(archive);
     // A leftover that cannot be deleted is no reason to stop: the extractor replaces a file
     // through a new one and follows no link left in its place.
     (void)recursiveDelete(unpackFolder(), {.clearReadOnly = true});

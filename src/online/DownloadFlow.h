@@ -97,7 +97,8 @@ public:
     //
     // Refused with a message: no simulator ("Please select FS"), no livery chosen (an empty
     // URL), an archive URL whose last
-    // segment is not a plain file name, a hostile archive (removed from tempzip), a complete
+    // segment is not a plain file name, a 7-Zip, RAR, tar or gzip file (kept in tempzip, the
+    // message says where), a hostile archive (removed from tempzip), a complete
     // archive that cannot be read (removed, so the next click downloads it afresh), a package
     // without information file, and the refusals of the install. Stopped with the download
     // component's error text: the download failed (the partial archive stays for the resume).

@@ -122,7 +122,9 @@ TEST_F(FormUndoTest, CtrlZAsksThenUndoesTheRemovalAndRefreshesTheLists)
     EXPECT_TRUE(warning->isVisible());
 }
 
-// A drop of .zip files installs their packages; other files are not taken.
+// A drop of archives installs their packages; an archive is known by its first bytes, so a ZIP
+// named .7z installs, a 7-Zip archive named .zip is refused with its message, and other files
+// are not taken.
 TEST_F(FormUndoTest, DroppedArchivesAreInstalledAndLeftAsTheyWere)
 {
     ZipMaker()
@@ -132,7 +134,13 @@ TEST_F(FormUndoTest, DroppedArchivesAreInstalledAndLeftAsTheyWere)
         .file("Green/texture.Green/t.bmp", "BM")
         .save(start / "green.ZIP");
     const std::string archive = readFile(start / "green.ZIP");
+    ZipMaker()
+        .file("Blue/installerinfo.txt", "[fltsim.XX]\r\ntexture=Blue\r\nproductfolder=A320\r\n")
+        .file("Blue/texture.Blue/t.bmp", "BM")
+        .save(start / "blue.7z");
     writeFile(start / "notes.txt", "not an archive");
+    writeFile(start / "notes.7z", "not an archive");
+    writeFile(start / "seven.zip", std::string("7z\xBC\xAF\x27\x1C\0\4 and the rest", 21));
     hx::app::TForm1 form(dialogs);
     form.setRegistryOpener([p = prefix.path()] { return hx::platform::openWineRegistry(p); });
     form.FormCreate();
@@ -144,11 +152,17 @@ TEST_F(FormUndoTest, DroppedArchivesAreInstalledAndLeftAsTheyWere)
     };
     const Row rows[] = {
         {"notes.txt", false, ""},
+        {"notes.7z", false, ""},
         {"green.ZIP", true, "Installation completed"},
+        {"seven.zip", true,
+         "seven.zip is a 7-Zip archive; Hangarix unpacks ZIP archives. Unpack it into the "
+         "downloads folder and install it from the first tab"},
+        {"blue.7z", true, "Installation completed"},
     };
     for (const Row& row : rows) {
         SCOPED_TRACE(row.file);
         dialogs.boxes.clear();
+        const std::string config = readFile(product + "/aircraft.cfg");
         QMimeData data;
         data.setUrls({QUrl::fromLocalFile(QString::fromStdString(start / row.file))});
         QDragEnterEvent enter(QPoint(10, 10), Qt::CopyAction, &data, Qt::LeftButton,
@@ -160,6 +174,8 @@ TEST_F(FormUndoTest, DroppedArchivesAreInstalledAndLeftAsTheyWere)
         QCoreApplication::processEvents(); // the installation runs after the drop has returned
         EXPECT_EQ(dialogs.boxes,
                   row.box.empty() ? std::vector<std::string>{} : std::vector<std::string>{row.box});
+        EXPECT_EQ(readFile(product + "/aircraft.cfg") == config,
+                  row.box != "Installation completed");
     }
     EXPECT_EQ(readFile(product + "/texture.Green/t.bmp"), "BM");
     EXPECT_NE(readFile(product + "/aircraft.cfg").find("ui_variation=Green"), std::string::npos);

@@ -125,5 +125,34 @@ TEST_F(CliInstallArchiveTest, InstallsEveryPackageAndLeavesTheArchivesAsTheyWere
     }
 }
 
+// A ZIP named .7z installs; a 7-Zip archive named .zip is refused with its message before
+// templiv or the aircraft is touched.
+TEST_F(CliInstallArchiveTest, ArchivesAreKnownByTheirBytesWhateverTheirNames)
+{
+    writeFile(dir / "zip.7z", readFile(dir / "one.zip"));
+    writeFile(dir / "seven.zip", std::string("7z\xBC\xAF\x27\x1C\0\4 and the rest", 21));
+    const struct {
+        const char* file;
+        int exitCode;
+        std::string out;
+    } rows[] = {
+        {"seven.zip", 1,
+         "seven.zip is a 7-Zip archive; Hangarix unpacks ZIP archives. Unpack it into the "
+         "downloads folder and install it from the first tab\n"},
+        {"zip.7z", 0, "Installation completed\n"},
+    };
+    for (const auto& row : rows) {
+        SCOPED_TRACE(row.file);
+        writeFile(product + "/aircraft.cfg", config);
+        const ProcessResult r = cli("fsx", shellQuote(dir / row.file));
+        EXPECT_EQ(r.exitCode, row.exitCode) << r.err;
+        EXPECT_EQ(r.out, row.out);
+        const bool installed = row.exitCode == 0;
+        EXPECT_EQ(readFile(product + "/aircraft.cfg") == config, !installed);
+        // Left by SetUp; only an unpacking empties templiv.
+        EXPECT_EQ(fs::exists(dir / "work/templiv/inside.zip"), !installed);
+    }
+}
+
 } // namespace
 } // namespace hx

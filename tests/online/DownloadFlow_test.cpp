@@ -418,6 +418,41 @@ TEST_F(DownloadFlowTest, ServerDownKeepsAPartialArchiveAndInstallsACompleteOne)
     EXPECT_EQ(readFile(start + "/tempzip/a.zip"), bomb);
 }
 
+// A downloaded archive of another kind stays in tempzip, where the message says, for the user
+// to unpack; a second click tells the same without downloading it again.
+TEST_F(DownloadFlowTest, OtherArchiveKindsAreKeptAndTheMessageSaysWhere)
+{
+    const struct {
+        const char* name;
+        std::string bytes;
+        const char* kind;
+    } rows[] = {
+        {"livery.7z", std::string("7z\xBC\xAF\x27\x1C\0\4 and the rest", 21), "7-Zip archive"},
+        {"livery.zip", std::string("Rar!\x1A\x07\x01\x00 and the rest", 21), "RAR archive"},
+    };
+    writeFile(start + "/templiv/Old/left.txt", "left by an earlier run");
+    for (const auto& row : rows) {
+        publish(row.name, row.bytes);
+        const std::string kept = start + "/tempzip/" + row.name;
+        gets = 0;
+        for (int second = 0; second < 2; ++second) {
+            SCOPED_TRACE(row.name + std::string(second ? " again" : ""));
+            feedback.messages.clear();
+            EXPECT_EQ(click(row.name), Outcome::Refused);
+            EXPECT_EQ(feedback.messages,
+                      std::vector<std::string>{
+                          std::string(row.name) + " is a " + row.kind +
+                          "; Hangarix unpacks ZIP archives. Unpack it into the downloads folder "
+                          "and install it from the first tab (it was kept as " +
+                          kept + ")"});
+            EXPECT_EQ(readFile(kept), row.bytes);
+            EXPECT_EQ(gets, 1);
+        }
+    }
+    EXPECT_EQ(readFile(start + "/templiv/Old/left.txt"), "left by an earlier run");
+    EXPECT_EQ(config(), kConfig);
+}
+
 TEST_F(DownloadFlowTest, PackageWithoutInformationFileStopsWithItsMessage)
 {
     publish("a.zip", ZipMaker().file("A/texture.A/a.bmp", "a").bytes());

@@ -13,6 +13,7 @@
 #include "app/window/Dialogs.h"
 #include "app/window/StartupFolder.h"
 #include "app/window/TextBytes.h"
+#include "archive/ArchiveFormat.h"
 #include "history/ChangeLock.h"
 #include "online/CatalogueUrl.h"
 #include "platform/Errors.h"
@@ -44,7 +45,7 @@ TForm1::TForm1(Dialogs& dialogs, QWidget* parent)
 {
     setObjectName("Form1");
     setWindowTitle(applicationTitle());
-    setAcceptDrops(true); // livery archives (.zip) dropped on the window are installed
+    setAcceptDrops(true); // livery archives dropped on the window are installed
     bindDownloadComponent();
     wireHandlers();
 }
@@ -450,16 +451,22 @@ void TForm1::BitBtn6Click()
 
 namespace {
 
-// The local .zip files among the dropped items, in the order given.
+// The local archives among the dropped items, in the order given: files named .zip, and files
+// whose first bytes are a ZIP, 7-Zip, RAR, tar or gzip archive whatever their names, so that
+// a ZIP named .7z is installed and a 7-Zip archive named .zip is refused with its message.
 std::vector<std::string> droppedArchives(const QMimeData* data)
 {
     std::vector<std::string> files;
     if (!data || !data->hasUrls())
         return files;
     for (const QUrl& url : data->urls()) {
+        if (!url.isLocalFile())
+            continue;
         const QString path = url.toLocalFile();
-        if (url.isLocalFile() && path.endsWith(QStringLiteral(".zip"), Qt::CaseInsensitive))
-            files.push_back(toBytes(QDir::toNativeSeparators(path)));
+        const std::string file = toBytes(QDir::toNativeSeparators(path));
+        if (path.endsWith(QStringLiteral(".zip"), Qt::CaseInsensitive) ||
+            readArchiveFormat(file) != ArchiveFormat::Unknown)
+            files.push_back(file);
     }
     return files;
 }

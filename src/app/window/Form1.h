@@ -95,7 +95,8 @@ public slots:
     // Ctrl+Z: asks "Undo <action> of <livery> (<product>)?" for the newest change, undoes it and
     // refreshes the lists.
     void undoLastChange();
-    // .zip files dropped on the window: unpacked and installed as a downloaded archive is.
+    // Archives dropped on the window: unpacked and installed as a downloaded archive is (other
+    // kinds than ZIP are refused with their message).
     void installArchives(const std::vector<std::string>& files);
 
 protected:
