@@ -4,6 +4,7 @@
 #include "aircraftcfg/FltsimEntries.h"
 #include "history/ChangeLock.h"
 #include "history/History.h"
+#include "packages/PackageInfo.h"
 #include "packages/SafeName.h"
 #include "platform/AsciiCase.h"
 #include "platform/FileSystem.h"
@@ -251,6 +252,29 @@ Outcome RemovalPanel::removeSelectedLivery(const Simulator& sim, Feedback& feedb
     finishChange(change);
     relistAfterRemoval(configPath, keptInUse ? textureFolderName : std::string(), stuck, feedback);
     return Outcome::Completed;
+}
+
+std::string RemovalPanel::liveryPicturePath(const Simulator& sim, const std::string& fallback) const
+{
+    if (liveries_.selected < 0)
+        return {};
+    const std::optional<std::string> base = aircraftBaseFolder(sim);
+    const std::string product = products_.selectedText();
+    if (!base || !isPlainName(product))
+        return fallback;
+    const std::string configPath = configFilePath(*base, product);
+    if (!platform::fileExists(configPath))
+        return fallback;
+    EntrySpan span;
+    if (!findSelectedEntry(readWorkingText(configPath), liveries_, span) || !span.hasTexture)
+        return fallback;
+    // The folder is looked at only when it stays inside the aircraft's folder.
+    const std::string folder = textureFolderOf(span);
+    if (!isPlainName(folder))
+        return fallback;
+    const std::string picture = platform::resolvePath(
+        platform::joinPath(platform::joinPath(*base + product, folder), kPackagePictureName));
+    return platform::fileExists(picture) ? picture : fallback;
 }
 
 } // namespace hx

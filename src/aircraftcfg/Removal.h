@@ -58,6 +58,13 @@ public:
     Outcome removeSelectedLivery(const Simulator& sim, Feedback& feedback,
                                  History* history = nullptr);
 
+    // The picture of the selected livery: "thumbnail.jpg" in the texture folder its entry names
+    // (texture.<value> in the aircraft's folder), folder and file found whatever their letter
+    // case. `fallback` when its entry has no texture key, the file no longer holds the entry at
+    // the item's place or the folder holds no such picture; empty when no livery is selected.
+    // Throws IoError when aircraft.cfg exists but cannot be read.
+    std::string liveryPicturePath(const Simulator& sim, const std::string& fallback) const;
+
 private:
     // The selected product's aircraft.cfg in `base`; nothing, after its refusal's message, when
     // the product is no plain name or the file is missing.

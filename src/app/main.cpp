@@ -95,7 +95,7 @@ void openPanel(hx::app::TForm1& form, const std::string& panel)
         if (products->count() > 0) {
             form.cb3Change(0);
             if (liveries->count() > 1)
-                liveries->setCurrentIndex(1);
+                form.cb4Change(1); // as the user's choice: its picture shows too
         }
     } else if (panel == "progress")
         form.showProgressPreview(hx::FlowPhase::Download);

@@ -197,8 +197,10 @@ void Catalogue::chooseProduct(int index)
 
 void Catalogue::chooseLivery(int index)
 {
-    liveries_.selected = index;
+    liveries_.selected = index < 0 ? -1 : index;
     selectedArchiveUrl_.clear();
+    if (index < 0)
+        return; // liveryAt would take the first record
     const LiveryRecord livery = liveryAt(liveryList_, index);
     showThumbnail(livery.thumbnailUrl);
     selectedArchiveUrl_ = livery.archiveUrl;

@@ -104,6 +104,7 @@ public:
     // Product chosen by the user: fetches that product's livery list and fills liveries() from it.
     void chooseProduct(int index);
     // Livery chosen by the user: shows its picture and makes its archive URL the selected one.
+    // An index below 0 (the list shows no livery) selects none: no archive, the picture stays.
     void chooseLivery(int index);
 
     const ChoiceList& products() const { return products_; }

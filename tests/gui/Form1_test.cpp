@@ -2,6 +2,7 @@
 // Wine prefix's registry, a broken package, the layout, navigation, the handlers against a
 // sandbox and a loopback catalogue, closing, and the titles during a download.
 
+#include "aircraftcfg/FltsimEntries.h"
 #include "aircraftcfg/Installation.h"
 #include "app/skin/Artwork.h"
 #include "app/skin/BitmapButton.h"
@@ -32,6 +33,7 @@
 #include <cstdlib>
 #include <filesystem>
 #include <functional>
+#include <iterator>
 #include <set>
 
 using hx::app::TForm1;
@@ -265,27 +267,43 @@ TEST_F(Form1Test, ControlsHaveTheirNamesPlacesAndStacking)
         {"BitBtn12", {512, 122, 161, 18}}, {"p4", {29, 145, 639, 332}},
         {"p1", {29, 145, 639, 332}},       {"p2", {29, 145, 639, 332}},
         {"p5", {33, 338, 552, 57}},        {"p3", {46, 192, 579, 185}},
-        {"cb1", {144, 8, 145, 25}},        {"sl1", {7, 41, 169, 25}},
+        {"cb1", {144, 36, 145, 25}},       {"sl1", {7, 66, 169, 25}},
         {"m1", {8, 96, 345, 97}},          {"i2", {382, 0, 256, 128}},
         {"BitBtn3", {456, 264, 145, 50}},  {"cb3", {64, 64, 257, 25}},
         {"cb4", {64, 160, 257, 25}},       {"BitBtn6", {456, 264, 145, 50}},
-        {"cb5", {32, 56, 273, 25}},        {"cb6", {32, 136, 273, 25}},
+        {"cb5", {32, 56, 273, 25}},        {"cb6", {32, 146, 273, 25}},
         {"i3", {381, 1, 256, 128}},        {"BitBtn8", {456, 264, 145, 50}},
         {"cb2", {112, 3, 145, 25}},        {"e1", {112, 29, 400, 25}},
         {"BitBtn1", {516, 25, 30, 29}},    {"Label8", {76, 6, 435, 40}},
         {"Label10", {80, 52, 409, 16}},    {"mb1", {0, 72, 576, 49}},
         {"ProgressBar", {1, 71, 577, 50}}, {"AbMeter1", {0, 72, 577, 49}},
+        {"cb1Filter", {144, 8, 145, 22}},  {"cb6Filter", {32, 118, 273, 22}},
+        {"cb4Filter", {64, 132, 257, 22}}, {"LiveryPicture", {382, 0, 256, 128}},
     };
     for (const auto& row : table) {
         auto* w = form.findChild<QWidget*>(row.name);
         ASSERT_NE(w, nullptr) << row.name;
         EXPECT_EQ(w->geometry(), row.geometry) << row.name;
     }
+    // Within each work panel no two controls overlap, and none lies under the simulator panel.
+    QWidget* p5 = child(form, "p5");
+    for (const char* name : {"p4", "p2", "p1"}) {
+        QWidget* panel = child(form, name);
+        const QRect simulator(panel->mapFrom(&form, p5->pos()), p5->size());
+        const auto controls = panel->findChildren<QWidget*>(Qt::FindDirectChildrenOnly);
+        for (qsizetype i = 0; i < controls.size(); ++i) {
+            const std::string at = name + (" " + controls[i]->objectName().toStdString());
+            EXPECT_FALSE(controls[i]->geometry().intersects(simulator)) << at;
+            for (qsizetype j = i + 1; j < controls.size(); ++j)
+                EXPECT_FALSE(controls[i]->geometry().intersects(controls[j]->geometry()))
+                    << at << " " << controls[j]->objectName().toStdString();
+        }
+    }
     for (const char* name :
          {"Label1", "Label2", "Label3", "Label4", "Label5", "Label6", "Label7", "Label9", "Label11",
           "Label12", "Label13", "Label14", "Label15", "Label16", "Label17"})
         EXPECT_NE(form.findChild<QLabel*>(name), nullptr) << name;
-    EXPECT_EQ(child<QLabel>(form, "Label1")->pos(), QPoint(8, 8));
+    EXPECT_EQ(child<QLabel>(form, "Label1")->pos(), QPoint(8, 38));
     EXPECT_EQ(child<QLabel>(form, "Label17")->pos(), QPoint(344, 152));
     EXPECT_EQ(child<QLabel>(form, "Label10")->text().toStdString(),
               "This bar does not always reflect the real progress, please be patient");
@@ -367,6 +385,140 @@ TEST_F(Form1Test, InstallsAndRemovesThroughTheHandlers)
     EXPECT_EQ(readFile(cfg).find("Blue"), std::string::npos);
     EXPECT_FALSE(exists(root + "/SimObjects/Airplanes/KZQ_A320/texture.Blue"));
     EXPECT_EQ(child<Combo>(*form, "cb4")->count(), 1);
+}
+
+// An aircraft.cfg of one entry per livery, numbered in file order; texture=<the livery's name>.
+std::string entries(const std::vector<std::string>& liveries)
+{
+    std::string text;
+    for (std::size_t i = 0; i < liveries.size(); ++i)
+        text += "[fltsim." + std::to_string(i) + "]\r\ntitle=A320 " + liveries[i] +
+                "\r\ntexture=" + liveries[i] + "\r\nui_variation=" + liveries[i] +
+                "\r\ndescription=x\r\n\r\n";
+    return text + "[General]\r\natc_type=AIRBUS\r\n";
+}
+
+// Acting on the Nth item that a filter leaves on show acts on that entry and no other, though
+// the filter hides items before it: the package installed, the archive chosen, the livery removed.
+TEST_F(Form1Test, AFilteredListActsOnTheItemOnShow)
+{
+    const std::string cfg = installFsx() + "/SimObjects/Airplanes/KZQ_A320/aircraft.cfg";
+    const std::vector<std::string> installed = {"House", "Red A", "Blue B", "Red C", "Red D"};
+    writeFile(cfg, entries(installed));
+    for (const char* name : {"RedOne", "BlueOne", "RedTwo", "BlueTwo", "RedThree", "BlueThree"})
+        package(name);
+    const std::vector<std::string> offered = {"Red A", "Blue B", "Red C", "Blue D", "Blue E"};
+    LoopbackServer server;
+    const auto archive = [&](const std::string& name) {
+        return server.url("/" + name.substr(name.size() - 1));
+    };
+    server.server().Get("/hangarix/prod.txt", [](const httplib::Request&, httplib::Response& res) {
+        res.set_content("A320&&a.txt;;\r\n", "text/plain");
+    });
+    server.server().Get("/hangarix/a.txt", [&](const httplib::Request&, httplib::Response& res) {
+        std::string list;
+        for (const std::string& name : offered)
+            list += name + "&&" + archive(name) + ";;!!\r\n";
+        res.set_content(list, "text/plain");
+    });
+    server.start();
+    auto form = startForm();
+    form->setCatalogueBaseUrl(server.url("/"));
+    // The folder lists the packages in an order of its own: the filter hides the first of them.
+    const std::vector<std::string> packages = form->localPackages()->items();
+    const std::string hidingTheFirst = packages.at(0).rfind("Red", 0) == 0 ? "BLUE" : "red";
+    const auto those = [](const std::vector<std::string>& all, auto test) {
+        std::vector<std::string> picked;
+        std::copy_if(all.begin(), all.end(), std::back_inserter(picked), test);
+        return picked;
+    };
+    const struct {
+        const char* list;
+        std::function<void()> open, act;
+        std::string filter;
+        int nth;
+        std::vector<std::string> entries; // the logic's list, in its order
+        std::function<bool(const std::string&)> actedOn;
+    } table[] = {
+        {"cb4",
+         [&] {
+             form->BitBtn12Click();
+             form->cb3Change(0);
+         },
+         [&] { form->BitBtn6Click(); }, "RED", 1, installed,
+         [&](const std::string& name) {
+             return readFile(cfg).find("=" + name + "\r") == std::string::npos;
+         }},
+        {"cb6", [&] { form->BitBtn11Click(); }, [] {}, "blue", 2, offered,
+         [&](const std::string& name) {
+             return form->catalogue()->selectedArchiveUrl() == archive(name);
+         }},
+        {"cb1", [&] { form->BitBtn10Click(); }, [&] { form->BitBtn3Click(); }, hidingTheFirst, 1,
+         packages,
+         [&](const std::string& name) {
+             return readFile(cfg).find(" " + name + "\r") != std::string::npos;
+         }},
+    };
+    for (const auto& row : table) {
+        row.open();
+        QTest::keyClicks(child<QLineEdit>(*form, (std::string(row.list) + "Filter").c_str()),
+                         QString::fromStdString(row.filter));
+        const std::vector<std::string> onShow = those(row.entries, [&](const std::string& e) {
+            return QString::fromStdString(e).contains(QString::fromStdString(row.filter),
+                                                      Qt::CaseInsensitive);
+        });
+        auto* box = child<Combo>(*form, row.list);
+        ASSERT_EQ(box->count(), int(onShow.size())) << row.list;
+        const std::string target = onShow.at(row.nth);
+        ASSERT_NE(target, row.entries.at(row.nth)) << row.list << ": no earlier item is hidden";
+        box->setCurrentIndex(row.nth);
+        emit box->activated(row.nth);
+        row.act();
+        EXPECT_EQ(those(row.entries, row.actedOn), std::vector<std::string>{target}) << row.list;
+    }
+    EXPECT_EQ(texts(), (std::vector<std::string>{"Removed succesfully", "Installation completed"}));
+}
+
+// The removal tab shows the chosen livery's thumbnail.jpg from its texture folder, found
+// whatever the letter case of the names, else the fallback picture (256 x 128).
+TEST_F(Form1Test, TheRemovalTabShowsTheLiverysOwnPictureElseTheFallback)
+{
+    const std::string aircraft = installFsx() + "/SimObjects/Airplanes/KZQ_A320";
+    const struct {
+        std::string texture, file; // a file in the aircraft's folder
+        QSize own;                 // the size of the livery's own picture; none: the fallback
+    } table[] = {
+        {"Own", "texture.Own/thumbnail.jpg", {40, 20}},
+        {"Mixed", "TEXTURE.mixed/Thumbnail.JPG", {60, 30}},
+        {"Bare", "texture.Bare/Bare_t.jpg", {}}, // a picture, but not the thumbnail
+        {"Gone", "", {}},                        // no folder at all
+    };
+    std::vector<std::string> liveries;
+    for (const auto& row : table) {
+        liveries.push_back(row.texture);
+        if (row.file.empty())
+            continue;
+        makeFolders(aircraft + "/" + row.file.substr(0, row.file.find('/')));
+        QImage picture(row.own.isEmpty() ? QSize(30, 30) : row.own, QImage::Format_RGB32);
+        picture.fill(Qt::red);
+        ASSERT_TRUE(picture.save(QString::fromStdString(aircraft + "/" + row.file), "JPG"));
+    }
+    writeFile(aircraft + "/aircraft.cfg", entries(liveries));
+    auto form = startForm();
+    const QImage fallback = hx::app::loadPictureFile(start / "thumbnail.jpg");
+    form->BitBtn12Click();
+    emit child<Combo>(*form, "cb3")->activated(0);
+    auto* cb4 = child<Combo>(*form, "cb4");
+    for (int i = 0; i < int(std::size(table)); ++i) {
+        cb4->setCurrentIndex(i);
+        emit cb4->activated(i);
+        const QImage shown = child<Picture>(*form, "LiveryPicture")->picture();
+        if (table[i].own.isEmpty())
+            EXPECT_EQ(shown, fallback) << table[i].texture;
+        else
+            EXPECT_EQ(shown.size(), table[i].own) << table[i].texture;
+    }
+    EXPECT_TRUE(boxes.empty());
 }
 
 TEST_F(Form1Test, ChangingTheSimulatorFollowsTheRegistryOrKeepsThePath)

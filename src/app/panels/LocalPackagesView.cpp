@@ -1,5 +1,6 @@
 #include "app/panels/LocalPackagesView.h"
 
+#include "app/panels/ListFilter.h"
 #include "app/skin/Artwork.h"
 #include "app/skin/FittedText.h"
 #include "app/skin/PictureBox.h"
@@ -7,6 +8,7 @@
 #include "app/skin/WidgetFactory.h"
 #include "app/window/TextBytes.h"
 
+#include <QLineEdit>
 #include <QPlainTextEdit>
 
 namespace hx::app {
@@ -14,10 +16,13 @@ namespace hx::app {
 LocalPackagesView::LocalPackagesView(QWidget* parent) : QWidget(parent)
 {
     setUpPanel(this, "p4", {29, 145, 639, 332}, lightColor());
-    panelLabel(this, "Label1", "Select livery:", 8, 8, 132);
-    cb1_ = makeCombo(this, "cb1", {144, 8, 145, 25}, 15);
+    panelLabel(this, "Label1", "Select livery:", 8, 38, 132);
+    // The filter over the list comes first in the Tab order, then the list it narrows.
+    QLineEdit* filter = makeFilterField(this, "cb1Filter", {144, 8, 145, 22}, "Filter");
+    cb1_ = makeCombo(this, "cb1", {144, 36, 145, 25}, 15);
     cb1_->setTextColor(QColor(0, 0, 128)); // navy at design; the start-up step makes it dark
-    sl1_ = place(new SkinnedCheckBox("Select all liveries", this), "sl1", 7, 41, 169, 25);
+    cb1Filter_ = new ListFilter(filter, cb1_);
+    sl1_ = place(new SkinnedCheckBox("Select all liveries", this), "sl1", 7, 66, 169, 25);
     sl1_->setCursor(Qt::PointingHandCursor);
     sl1_->setStyleSheet(checkBoxStyle());
     fitCheckBox(sl1_, SkinnedCheckBox::kBoxAndGap);
@@ -37,15 +42,15 @@ LocalPackagesView::LocalPackagesView(QWidget* parent) : QWidget(parent)
     BitBtn3_ =
         makeButton(this, "BitBtn3", {456, 264, 145, 50}, artwork::actionButton("INSTALL"), 3);
 
-    // `activated` comes from the user's choice only, as the change handlers require.
-    connect(cb1_, &QComboBox::activated, this, &LocalPackagesView::packageChosen);
+    // The user's choice, or the filter's in place of a package it hides, as the full list's index.
+    connect(cb1Filter_, &ListFilter::chosen, this, &LocalPackagesView::packageChosen);
     connect(BitBtn3_, &QAbstractButton::clicked, this, &LocalPackagesView::installClicked);
 }
 
 void LocalPackagesView::showPackages(const std::vector<std::string>& items, int selected,
                                      const std::string& information)
 {
-    showChoices(cb1_, items, selected);
+    cb1Filter_->show(items, selected);
     m1_->setPlainText(displayText(information));
 }
 

@@ -1,6 +1,6 @@
 #pragma once
-// The local packages panel p4: the package list cb1, the check box sl1, the information memo m1,
-// the package picture i2 and the install button BitBtn3.
+// The local packages panel p4: the package list cb1 with its filter field cb1Filter above it, the
+// check box sl1, the information memo m1, the package picture i2 and the install button BitBtn3.
 
 #include <QWidget>
 
@@ -12,6 +12,7 @@ class QPlainTextEdit;
 namespace hx::app {
 
 class BitmapButton;
+class ListFilter;
 class PictureBox;
 class SkinnedCheckBox;
 class SkinnedComboBox;
@@ -21,7 +22,8 @@ class LocalPackagesView : public QWidget {
 public:
     explicit LocalPackagesView(QWidget* parent);
 
-    // The list's items and selection, and the information text of the selected package.
+    // The list's items and selection, and the information text of the selected package. The
+    // list shows them through its filter (see ListFilter).
     void showPackages(const std::vector<std::string>& items, int selected,
                       const std::string& information);
     void loadPicture(const std::string& path);
@@ -30,11 +32,12 @@ public:
     void setActionEnabled(bool enabled);
 
 signals:
-    void packageChosen(int index); // the user's choice in cb1
+    void packageChosen(int index); // the user's choice in cb1, as the full list's index
     void installClicked();         // BitBtn3
 
 private:
     SkinnedComboBox* cb1_;
+    ListFilter* cb1Filter_;
     SkinnedCheckBox* sl1_;
     QPlainTextEdit* m1_;
     PictureBox* i2_;

@@ -60,6 +60,13 @@ QString pathBoxStyle()
         .arg(rgb(lightColor()), rgb(darkColor()));
 }
 
+QString filterBoxStyle()
+{
+    return pathBoxStyle() +
+           QStringLiteral("QLineEdit:focus { border: 2px solid %1; padding: 0 2px; }")
+               .arg(rgb(darkColor()));
+}
+
 QString checkBoxStyle()
 {
     return QStringLiteral("QCheckBox { color: %1; spacing: 6px; }").arg(rgb(darkColor()));

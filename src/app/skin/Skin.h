@@ -42,6 +42,8 @@ QFont sansFont(int pixelSize = 11);
 // Style sheets of the skinned controls.
 QString comboBoxStyle();
 QString pathBoxStyle();
+// The filter field over a list: the path box's look, its border doubled while it has the focus.
+QString filterBoxStyle();
 QString checkBoxStyle();
 
 } // namespace hx::app

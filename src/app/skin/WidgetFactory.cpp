@@ -70,6 +70,23 @@ SkinnedComboBox* makeCombo(QWidget* parent, const char* name, const QRect& geome
     return box;
 }
 
+QLineEdit* makeFilterField(QWidget* parent, const char* name, const QRect& geometry,
+                           const char* hint)
+{
+    auto* field = new QLineEdit(parent);
+    field->setObjectName(QString::fromLatin1(name));
+    field->setGeometry(geometry);
+    field->setFont(bookmanFont(14, false));
+    field->setStyleSheet(filterBoxStyle());
+    field->setPlaceholderText(QString::fromLatin1(hint));
+    QPalette pal = field->palette();
+    QColor hintColor = darkColor();
+    hintColor.setAlpha(150);
+    pal.setColor(QPalette::PlaceholderText, hintColor);
+    field->setPalette(pal);
+    return field;
+}
+
 void showChoices(QComboBox* box, const std::vector<std::string>& items, int selected)
 {
     QSignalBlocker block(box);

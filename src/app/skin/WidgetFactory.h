@@ -10,6 +10,7 @@
 #include <QFont>
 #include <QImage>
 #include <QLabel>
+#include <QLineEdit>
 #include <QString>
 #include <QWidget>
 
@@ -43,6 +44,10 @@ BitmapButton* makeButton(QWidget* parent, const char* name, const QRect& geometr
                          const QImage& picture, int faces);
 SkinnedComboBox* makeCombo(QWidget* parent, const char* name, const QRect& geometry,
                            int fontPixels);
+// A one-line field over a list that narrows it as the user types; `hint` shows while it is
+// empty.
+QLineEdit* makeFilterField(QWidget* parent, const char* name, const QRect& geometry,
+                           const char* hint);
 
 // Fills a list box from a model's items and selection; no change handler runs.
 void showChoices(QComboBox* box, const std::vector<std::string>& items, int selected);

@@ -16,6 +16,7 @@
 #include "archive/ArchiveFormat.h"
 #include "history/ChangeLock.h"
 #include "online/CatalogueUrl.h"
+#include "packages/WorkingFolders.h"
 #include "platform/Errors.h"
 #include "platform/FileSystem.h"
 #include "platform/Registry.h"
@@ -68,6 +69,7 @@ void TForm1::wireHandlers()
     connect(ui_.p5, &SimulatorView::simulatorChosen, this, &TForm1::cb2Change);
     connect(ui_.p5, &SimulatorView::browseClicked, this, &TForm1::BitBtn1Click);
     connect(ui_.p1, &RemovalView::productChosen, this, &TForm1::cb3Change);
+    connect(ui_.p1, &RemovalView::liveryChosen, this, &TForm1::cb4Change);
     connect(ui_.p1, &RemovalView::removeClicked, this, &TForm1::BitBtn6Click);
     connect(ui_.p2, &CatalogueView::productChosen, this, &TForm1::cb5Change);
     connect(ui_.p2, &CatalogueView::liveryChosen, this, &TForm1::cb6Change);
@@ -427,6 +429,21 @@ void TForm1::listsChanged()
 void TForm1::BitBtn12Click()
 {
     guarded([&] {
+    showRemovalPicture();
+}
+
+// Runs inside removals (through listsChanged) as well: a picture that fails to load is told in
+// the error box and never stops the handler.
+void TForm1::showRemovalPicture()
+{
+    try {
+        ui_.p1->showPicture(removal_.liveryPicturePath(
+            currentSimulator(), platform::joinPath(startupFolder_, kFallbackPicture)));
+    } catch (const IoError& e) {
+        showErrorBox(e.what(), e.path());
+    } catch (const std::exception& e) {
+        showErrorBox(e.what(), {});
+    }
         const bool open = removal_.openPanel(currentSimulator(), *this);
         showRemovalLists();
         if (open)
@@ -450,6 +467,12 @@ void TForm1::BitBtn6Click()
 // --- Archives dropped on the window ------------------------------------------------------------
 
 namespace {
+
+void TForm1::cb4Change(int index)
+{
+    removal_.selectLivery(index);
+    showRemovalLists();
+}
 
 // The local archives among the dropped items, in the order given: files named .zip, and files
 // whose first bytes are a ZIP, 7-Zip, RAR, tar or gzip archive whatever their names, so that

@@ -88,6 +88,7 @@ public slots:
     void BitBtn1Click();
     void cb3Change(int index);
     void BitBtn6Click();
+    void cb4Change(int index);
     void cb5Change(int index);
     void cb6Change(int index);
     void BitBtn8Click();
@@ -121,6 +122,7 @@ private:
     void showLocalPackage();
     void showRemovalLists();
     void showCatalogueLists();
+    void showRemovalPicture();
     void stopDownload();
     Catalogue& catalogueModel();
     DownloadFlow& downloadFlow();
