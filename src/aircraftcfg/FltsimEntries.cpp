@@ -283,6 +283,23 @@ std::string textureFolderOf(const EntrySpan& span)
                : std::string();
 }
 
+std::optional<std::size_t> findInstalledCopy(std::string_view text, std::string_view uiVariation,
+                                             std::string_view textureFolder)
+{
+    const std::string wanted = windowsFolderName(std::string(textureFolder));
+    std::vector<EntryHeader> headers;
+    for (const LiveryName& livery : findLiveryNames(text)) {
+        if (livery.name != uiVariation)
+            continue;
+        if (headers.empty())
+            headers = entryHeaders(text);
+        const EntrySpan span = entrySpanAt(text, headers[livery.entry]);
+        if (platform::equalsIgnoringCase(textureFolderOf(span), wanted))
+            return span.number;
+    }
+    return std::nullopt;
+}
+
 bool textureFolderInUse(std::string_view text, std::string_view folderName)
 {
     const std::string wanted = windowsFolderName(std::string(folderName));

@@ -134,4 +134,11 @@ bool textureFolderInUse(std::string_view workingText, std::string_view folderNam
 // dots and blanks dropped); empty when the entry has no "texture" key.
 std::string textureFolderOf(const EntrySpan& span);
 
+// The number of the first entry that holds the livery `uiVariation` (exactly) with its textures
+// in `textureFolder` (as textureFolderInUse compares; empty: an entry without a "texture" key),
+// or nullopt: the same livery already installed.
+std::optional<std::size_t> findInstalledCopy(std::string_view workingText,
+                                             std::string_view uiVariation,
+                                             std::string_view textureFolder);
+
 } // namespace hx

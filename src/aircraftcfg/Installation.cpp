@@ -15,6 +15,7 @@
 #include <atomic>
 #include <chrono>
 #include <cstdio>
+#include <map>
 #include <mutex>
 #include <thread>
 #include <utility>
@@ -282,6 +283,7 @@ public:
     void hideProgressPanel() override { inner_.hideProgressPanel(); }
     void processEvents() override { inner_.processEvents(); }
     void listsChanged() override { inner_.listsChanged(); }
+    bool confirm(const std::string& question) override { return inner_.confirm(question); }
 
 private:
     Feedback& inner_;
@@ -336,6 +338,10 @@ Outcome installOnePackage(const PackageToInstall& package, const Simulator& sim,
     const std::string configFile = configFilePath(*base, package.productFolderName);
     if (!platform::fileExists(configFile))
         return refuse(feedback, kCannotFindConfig);
+    // Asked before the lock is taken, so that another process need not wait for the answer.
+    if (const auto entry = installedCopy(readWorkingText(configFile), package);
+        entry && !feedback.confirm(alreadyInstalledQuestion(package, *entry)))
+        return Outcome::Skipped;
 
     // One change at a time per aircraft: the file is read under the lock.
     const ChangeLock lock(configFile, history);
@@ -361,6 +367,64 @@ Outcome installOnePackage(const PackageToInstall& package, const Simulator& sim,
     noteTextures(textures);
     finishChange(change);
     return Outcome::Completed;
+}
+
+std::optional<std::size_t> installedCopy(std::string_view workingText,
+                                         const PackageToInstall& package)
+{
+    const std::string_view entry = package.informationText;
+    const std::optional<KeyLine> variation =
+        findKey(entry, entryKeyLines(entry, 0), kUiVariationKey);
+    if (!variation)
+        return std::nullopt;
+    return findInstalledCopy(workingText, variation->value, package.textureFolderName);
+}
+
+std::string alreadyInstalledQuestion(const PackageToInstall& package, std::size_t entry)
+{
+    return liveryName(package) + " is already installed (as [fltsim." + std::to_string(entry) +
+           "]). Install another copy?";
+}
+
+std::vector<std::optional<std::size_t>> installedPackages(const LocalPackageList& list,
+                                                          const Simulator& sim)
+{
+    std::vector<std::optional<std::size_t>> marks(list.items().size());
+    const std::optional<std::string> base = aircraftBaseFolder(sim);
+    if (!base)
+        return marks;
+    // Packages of one aircraft read its aircraft.cfg once; one that cannot be read marks none.
+    std::map<std::string, std::optional<std::string>> configs;
+    for (std::size_t i = 0; i < marks.size(); ++i) {
+        try {
+            const PackageToInstall package = preparePackage(list.packageFolder(list.items()[i]));
+            if (!isPlainName(package.productFolderName))
+                continue;
+            auto [config, fresh] = configs.try_emplace(package.productFolderName);
+            if (fresh) {
+                const std::string path = configFilePath(*base, package.productFolderName);
+                if (platform::fileExists(path))
+                    config->second = readWorkingText(path);
+            }
+            if (config->second)
+                marks[i] = installedCopy(*config->second, package);
+        } catch (const Error&) {
+            // An unreadable package or aircraft.cfg is reported when it is shown or installed.
+        }
+    }
+    return marks;
+}
+
+std::string skippedRunDetail(const std::vector<std::string>& skipped)
+{
+    if (skipped.empty())
+        return {};
+    std::string names;
+    for (const std::string& name : skipped)
+        names += (names.empty() ? "" : ", ") + name;
+    return (skipped.size() == 1 ? std::string("1 package was")
+                                : std::to_string(skipped.size()) + " packages were") +
+           " already installed and skipped: " + names + ".";
 }
 
 Outcome installSelectedPackage(const LocalPackageList& list, const Simulator& sim,
@@ -399,21 +463,33 @@ std::string stoppedRunDetail(const std::string& package, std::size_t installedBe
     return "Stopped at the package \"" + package + "\"; " + count + " installed before it.";
 }
 
+// Never asks: a package already installed is skipped, and the completion says which.
+class SkipInstalledFeedback : public StoppedRunFeedback {
+public:
+    using StoppedRunFeedback::StoppedRunFeedback;
+    bool confirm(const std::string&) override { return false; }
+};
+
 Outcome installAllPackages(const LocalPackageList& list, const Simulator& sim, Feedback& feedback,
                            History* history)
 {
     std::size_t installed = 0;
+    std::vector<std::string> skipped;
     for (const std::string& name : list.items()) {
-        StoppedRunFeedback stopped(feedback, name, installed);
+        SkipInstalledFeedback stopped(feedback, name, installed);
         const std::string folder = list.packageFolder(name);
         if (!informationFileExists(folder))
             return refuse(stopped, kPleaseChooseCorrectLivery);
         const Outcome outcome = installOnePackage(preparePackage(folder), sim, stopped, history);
+        if (outcome == Outcome::Skipped) {
+            skipped.push_back(name);
+            continue;
+        }
         if (outcome != Outcome::Completed)
             return outcome;
         ++installed;
     }
-    feedback.showMessage(kInstallationCompleted);
+    feedback.showDetailedMessage(kInstallationCompleted, skippedRunDetail(skipped));
     return Outcome::Completed;
 }
 

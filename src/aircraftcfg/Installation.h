@@ -8,7 +8,10 @@
 #include "packages/Simulator.h"
 
 #include <cstddef>
+#include <optional>
 #include <string>
+#include <string_view>
+#include <vector>
 
 namespace hx {
 
@@ -41,8 +44,24 @@ PackageToInstall preparePackage(const std::string& packageFolder);
 // its entry and nothing else. Copy and folder failures are ignored; an aircraft.cfg that cannot
 // be read or written throws IoError. `feedback` handles pending events after each file copied.
 // The change is recorded in `history` when there is one (here and in the three below).
+// A package whose livery is already installed (the same ui_variation with the same texture
+// folder, see installedCopy) is installed again only when `feedback.confirm` answers Yes to
+// alreadyInstalledQuestion; otherwise nothing changes and the outcome is Skipped.
 Outcome installOnePackage(const PackageToInstall& package, const Simulator& sim, Feedback& feedback,
                           History* history = nullptr);
+
+// The number of the entry of `workingText` that already holds the package's livery: its
+// "ui_variation" value with its texture folder.
+std::optional<std::size_t> installedCopy(std::string_view workingText,
+                                         const PackageToInstall& package);
+// "Blue is already installed (as [fltsim.3]). Install another copy?"
+std::string alreadyInstalledQuestion(const PackageToInstall& package, std::size_t entry);
+// For each item of the list, the entry that already holds it in its aircraft, as the lists
+// mark it; nothing for a package or an aircraft.cfg that cannot be read.
+std::vector<std::optional<std::size_t>> installedPackages(const LocalPackageList& list,
+                                                          const Simulator& sim);
+// "2 packages were already installed and skipped: Blue, Red." (empty for none)
+std::string skippedRunDetail(const std::vector<std::string>& skipped);
 
 // The install button with "Select all liveries" unticked: the package selected in the list,
 // with the texture and product folder names worked out when it was shown. When the current
@@ -54,7 +73,8 @@ Outcome installSelectedPackage(const LocalPackageList& list, const Simulator& si
 // The install button with "Select all liveries" ticked: every listed package in list order,
 // stopping at the first refusal (no completion message then). The refusal's message carries
 // stoppedRunDetail as its detail. The list, its selection and its current package are left as
-// they were.
+// they were. Packages already installed are skipped without a question; the completion message
+// names them (skippedRunDetail).
 // "Stopped at the package "NAME"; N packages were installed before it."
 std::string stoppedRunDetail(const std::string& package, std::size_t installedBefore);
 

@@ -23,16 +23,37 @@ inline constexpr int kExitOk = 0;
 inline constexpr int kExitRefused = 1;
 inline constexpr int kExitError = 2;
 
-// A refusal and a stop without a message both end with kExitRefused.
+// A refusal and a stop without a message both end with kExitRefused; a livery left alone
+// because it is installed already ends normally.
 inline int exitCode(Outcome outcome)
 {
-    return outcome == Outcome::Completed ? kExitOk : kExitRefused;
+    return outcome == Outcome::Completed || outcome == Outcome::Skipped ? kExitOk : kExitRefused;
 }
 
-// Messages of the window's boxes become lines on stdout.
+// The window's question about a livery already installed, answered on stderr: Yes, as the
+// window's Yes, unless --skip-installed was given.
+inline bool answerInstalledCopy(const std::string& question, bool skipInstalled)
+{
+    std::cerr << question << (skipInstalled ? " No (--skip-installed)" : " Yes") << std::endl;
+    return !skipInstalled;
+}
+
+// Messages of the window's boxes become lines on stdout; their details (what was installed,
+// skipped, or where a run stopped) lines on stderr.
 class CliFeedback : public Feedback {
 public:
     void showMessage(const std::string& text) override { std::cout << text << std::endl; }
+    void showDetailedMessage(const std::string& text, const std::string& detail) override
+    {
+        showMessage(text);
+        if (!detail.empty())
+            std::cerr << detail << std::endl;
+    }
+    bool confirm(const std::string& question) override
+    {
+        return answerInstalledCopy(question, skipInstalled);
+    }
+    bool skipInstalled = false; // --skip-installed
 };
 
 struct Context {

@@ -26,7 +26,10 @@ extern "C" void onInterrupt(int)
 // The flow's lines, and Ctrl-C pausing the download.
 class DownloadFeedback : public TerminalFeedback {
 public:
-    explicit DownloadFeedback(TMHttpGetResume& httpget) : httpget_(httpget) {}
+    DownloadFeedback(TMHttpGetResume& httpget, bool skipInstalled)
+        : TerminalFeedback(skipInstalled), httpget_(httpget)
+    {
+    }
     void processEvents() override
     {
         if (interrupted)
@@ -56,7 +59,7 @@ int runDownload(Context& ctx, const std::vector<std::string>& args)
     catalogue.chooseLivery(livery);
 
     TMHttpGetResume httpget;
-    DownloadFeedback feedback(httpget);
+    DownloadFeedback feedback(httpget, ctx.feedback.skipInstalled);
     httpget.MProcessMessages = [&feedback] { feedback.processEvents(); };
     DownloadFlow flow(httpget, ctx.startupFolder, ctx.history.get());
 

@@ -15,7 +15,7 @@ int runInstallArchive(Context& ctx, const std::vector<std::string>& args)
     if (args.empty())
         throw UsageError("install-archive takes one or more archive files");
     TMHttpGetResume httpget; // the flow's download component, not used here
-    TerminalFeedback feedback;
+    TerminalFeedback feedback(ctx.feedback.skipInstalled);
     DownloadFlow flow(httpget, ctx.startupFolder, ctx.history.get());
     const Simulator sim = ctx.sim;
     return exitCode(flow.installArchives(

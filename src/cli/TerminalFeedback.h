@@ -2,6 +2,7 @@
 // What the download-and-install flow shows, as lines: its messages on stdout, its phases and
 // percentages on stderr when that is a terminal.
 
+#include "cli/Cli.h"
 #include "online/DownloadFlow.h"
 #include "platform/Console.h"
 
@@ -13,14 +14,28 @@ namespace hx::cli {
 
 class TerminalFeedback : public DownloadFlowFeedback {
 public:
-    TerminalFeedback() : terminal_(platform::stderrIsTerminal()) {}
+    explicit TerminalFeedback(bool skipInstalled)
+        : terminal_(platform::stderrIsTerminal()), skipInstalled_(skipInstalled)
+    {
+    }
 
     void showMessage(const std::string& text) override
     {
         endLine();
         std::cout << text << std::endl;
     }
+    void showDetailedMessage(const std::string& text, const std::string& detail) override
+    {
+        showMessage(text);
+        if (!detail.empty())
+            std::cerr << detail << std::endl;
+    }
     void hideProgressPanel() override { endLine(); }
+    bool confirm(const std::string& question) override
+    {
+        endLine();
+        return answerInstalledCopy(question, skipInstalled_);
+    }
     void enterPhase(FlowPhase phase) override
     {
         if (!terminal_)
@@ -58,6 +73,7 @@ private:
     }
 
     bool terminal_;
+    bool skipInstalled_;
     bool open_ = false;
 };
 

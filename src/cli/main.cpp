@@ -26,12 +26,15 @@ std::vector<Command>& registry()
 
 void printUsage(std::ostream& out)
 {
-    out << "usage: hangarix-cli [-C DIR] [--sim KIND] [--root PATH] [--catalogue-url URL]"
+    out << "usage: hangarix-cli [-C DIR] [--sim KIND] [--root PATH] [--skip-installed]"
+           " [--catalogue-url URL]"
            " COMMAND [ARGS]\n\n"
            "  -C, --workdir DIR     start-up folder holding downloads, tempzip, templiv, images\n"
            "  --sim KIND            simulator: none, fs9, fsx, p3d1 ... p3d6 (default: the\n"
            "                        registry's, as the window proposes; `sims` lists them)\n"
            "  --root PATH           simulator folder (default: the registry's)\n"
+           "  --skip-installed      leave a livery that is installed already alone instead of\n"
+           "                        installing another copy (install --all always does)\n"
            "  --catalogue-url URL   base URL of the online catalogue\n"
            "  --version             print the version and exit\n\ncommands:\n";
     std::vector<Command> sorted = commands();
@@ -69,6 +72,7 @@ struct GlobalOptions {
     std::string workdir;
     std::optional<SimKind> simKind;
     std::optional<std::string> root;
+    bool skipInstalled = false;
     std::string catalogueUrl = kDefaultCatalogueBaseUrl;
     bool help = false;
     bool version = false;
@@ -94,6 +98,8 @@ GlobalOptions parseGlobalOptions(const std::vector<std::string>& args)
                 throw UsageError("--sim takes none, fs9, fsx or p3d1 to p3d6");
         } else if (a == "--root")
             options.root = value(a);
+        else if (a == "--skip-installed")
+            options.skipInstalled = true;
         else if (a == "--catalogue-url")
             options.catalogueUrl = value(a);
         else if (a == "-h" || a == "--help") {
@@ -124,6 +130,7 @@ Context startUpCli(const GlobalOptions& options)
 {
     Context ctx;
     ctx.catalogueUrl = options.catalogueUrl;
+    ctx.feedback.skipInstalled = options.skipInstalled;
     ctx.registry = platform::openMachineRegistry();
     Startup start = startUp(*ctx.registry, options.simKind);
     if (!start.lookupError.empty())

@@ -382,14 +382,15 @@ Outcome DownloadFlow::installUnpacked(const std::string& archiveName, const Simu
             return Outcome::Refused;
         }
         const PackageToInstall package = preparePackage(packageFolder);
-        if (const Outcome outcome = installOnePackage(package, sim(), feedback, history_);
-            outcome != Outcome::Completed) {
+        const Outcome outcome = installOnePackage(package, sim(), feedback, history_);
+        if (outcome != Outcome::Completed && outcome != Outcome::Skipped) {
             feedback.hideProgressPanel();
             return outcome;
         }
         const std::string title = keyValue(package.informationText, kTitleKey);
         installed.push_back((title.empty() ? entry.name : title) + " (" +
-                            package.productFolderName + ")");
+                            package.productFolderName + ")" +
+                            (outcome == Outcome::Skipped ? ": already installed, skipped" : ""));
     }
     return Outcome::Completed;
 }

@@ -11,6 +11,7 @@ enum class Outcome {
     Completed, // the action did its work (possibly with a completion message)
     Refused,   // it stopped at one of the system's refusal messages
     Stopped,   // it stopped without a message (a failed download, a bad archive)
+    Skipped,   // nothing was to be done: the livery is installed and no second copy was wanted
 };
 
 class Feedback {
@@ -31,6 +32,12 @@ public:
     virtual void processEvents() {}
     // The lists of a panel were refilled; a window shows them before the message that follows.
     virtual void listsChanged() {}
+    // A question with Yes and No; true for Yes, which goes on as though it had not been asked.
+    virtual bool confirm(const std::string& question)
+    {
+        (void)question;
+        return true;
+    }
 };
 
 // The text of the standard error box: the message with a full stop added when its last

@@ -217,6 +217,35 @@ TEST(FltsimEntries, InstallsIntoFilesOfAnyLineEnds)
     }
 }
 
+// A livery counts as installed when one entry has both its ui_variation and its texture folder.
+TEST(FltsimEntries, FindsTheInstalledCopyByVariationAndTextureFolder)
+{
+    const std::string cfg = "[fltsim.0]\r\ntexture=House\r\nui_variation=House\r\n\r\n"
+                            "[fltsim.4]\r\nui_variation = Blue \r\nTEXTURE=Blue\r\n\r\n"
+                            "[fltsim.2]\r\ntexture=Red\r\nui_variation=Other\r\n\r\n"
+                            "[fltsim.3]\r\nui_variation=Plain\r\n\r\n"
+                            "[fltsim.5]\r\ntexture=Blue.\r\nui_variation=Again\r\n\r\n"
+                            "[General]\r\nui_variation=Red\r\ntexture=Red\r\n";
+    struct Row {
+        const char* variation;
+        const char* folder;
+        std::optional<std::size_t> entry;
+    };
+    const Row rows[] = {
+        {"House", "texture.House", 0},           // same variation, same folder
+        {"Blue", "TEXTURE.blue", 4},             // keys and folder in other letter cases
+        {"House", "texture.Blue", std::nullopt}, // same variation, other folder
+        {"Red", "texture.Red", std::nullopt},   // same folder, other variation ([General] no entry)
+        {"blue", "texture.Blue", std::nullopt}, // the variation is compared exactly
+        {"Plain", "", 3},                       // neither has a texture folder
+        {"Plain", "texture.Plain", std::nullopt},
+        {"Again", "texture.Blue", 5}, // Windows drops the trailing dot
+    };
+    for (const Row& row : rows)
+        EXPECT_EQ(findInstalledCopy(cfg, row.variation, row.folder), row.entry)
+            << row.variation << " " << row.folder;
+}
+
 TEST(FltsimEntries, MissingFileRaisesIoError)
 {
     test::TempDir dir;

@@ -64,6 +64,11 @@ public:
         boxes.push_back({icon, caption.toStdString(), text.toStdString(), detail.toStdString()});
     }
     void openUrl(const QUrl& url) override { urls.push_back(url.toString().toStdString()); }
+    bool askYesNo(QWidget*, const QString&, const QString& text) override
+    {
+        questions.push_back(text.toStdString());
+        return answer;
+    }
     bool pickFolder(QWidget*, const QString& title, QString& folder) override
     {
         return picker && picker(title, folder);
@@ -71,6 +76,8 @@ public:
 
     std::vector<Box> boxes;
     std::vector<std::string> urls;
+    std::vector<std::string> questions;
+    bool answer = true; // to every question
     std::function<bool(const QString& title, QString& folder)> picker;
     std::function<void()> onBox; // runs as a box appears, to look at the window behind it
 };
@@ -387,6 +394,62 @@ TEST_F(Form1Test, InstallsAndRemovesThroughTheHandlers)
     EXPECT_EQ(child<Combo>(*form, "cb4")->count(), 1);
 }
 
+// A package installed already is marked in the list; installing it again asks first, and
+// "Select all liveries" leaves it alone and says so.
+TEST_F(Form1Test, APackageInstalledAlreadyIsMarkedAskedAboutAndSkippedBySelectAll)
+{
+    const std::string cfg = installFsx() + "/SimObjects/Airplanes/KZQ_A320/aircraft.cfg";
+    for (const char* name : {"Blue", "Red"})
+        package(name);
+    auto form = startForm();
+    Combo* cb1 = child<Combo>(*form, "cb1");
+    const auto markOf = [&](const std::string& name) {
+        const int row = cb1->findText(QString::fromStdString(name));
+        return cb1->itemData(row, Combo::kMarkRole).toString().toStdString();
+    };
+    EXPECT_EQ(markOf("Blue"), "");
+    cb1->setCurrentIndex(cb1->findText("Blue"));
+    emit cb1->activated(cb1->currentIndex());
+    form->BitBtn3Click();
+    EXPECT_EQ(markOf("Blue"), "Installed as [fltsim.1]");
+    EXPECT_EQ(markOf("Red"), "");
+    EXPECT_EQ(cb1->currentText().toStdString(), "Blue");
+
+    const std::string once = readFile(cfg);
+    const std::string question = "Blue is already installed (as [fltsim.1]). Install another copy?";
+    struct Row {
+        bool answer;
+        std::vector<std::string> texts; // the boxes after the question
+        bool again;                     // a second entry of Blue
+    };
+    const Row rows[] = {{false, {}, false}, {true, {"Installation completed"}, true}};
+    for (const Row& row : rows) {
+        SCOPED_TRACE(row.answer);
+        boxes.clear();
+        dialogs.questions.clear();
+        dialogs.answer = row.answer;
+        form->BitBtn3Click();
+        EXPECT_EQ(dialogs.questions, std::vector<std::string>{question});
+        // A second copy also says that the texture files already there were kept.
+        EXPECT_EQ(texts().size(), row.texts.size() * 2);
+        if (row.answer) {
+            EXPECT_EQ(texts().front(), row.texts.front());
+        }
+        EXPECT_EQ(readFile(cfg).find("[fltsim.2]") != std::string::npos, row.again);
+    }
+    // Select all: Red is installed, Blue (twice in the file) is not asked about.
+    boxes.clear();
+    dialogs.questions.clear();
+    child<QCheckBox>(*form, "sl1")->setChecked(true);
+    form->BitBtn3Click();
+    EXPECT_TRUE(dialogs.questions.empty());
+    ASSERT_EQ(boxes.size(), 1u);
+    EXPECT_EQ(boxes[0].text, "Installation completed");
+    EXPECT_EQ(boxes[0].detail, "1 package was already installed and skipped: Blue.");
+    EXPECT_EQ(markOf("Red"), "Installed as [fltsim.3]");
+    EXPECT_NE(once, readFile(cfg));
+}
+
 // An aircraft.cfg of one entry per livery, numbered in file order; texture=<the livery's name>.
 std::string entries(const std::vector<std::string>& liveries)
 {
@@ -549,6 +612,39 @@ TEST_F(Form1Test, ChangingTheSimulatorFollowsTheRegistryOrKeepsThePath)
     EXPECT_EQ(started.toStdString(), "/");
 #endif
     EXPECT_EQ(child<Combo>(*form, "cb2")->currentIndex(), 1);
+}
+
+// The list keeps None, FS9 and FSX at their places and offers each other simulator found after
+// them; a folder picked by hand that holds no aircraft is taken, with a warning.
+TEST_F(Form1Test, OffersPrepar3DAfterFsxAndWarnsOfAFolderWithoutAircraft)
+{
+    const std::string p3d = prefix / "drive_c/P3D";
+    makeFolders(p3d + "/SimObjects/Airplanes");
+    registry("[Software\\\\Lockheed Martin\\\\Prepar3D v5] 1\n\"SetupPath\"=\"C:\\\\P3D\"\n"
+             "[Software\\\\Lockheed Martin\\\\Prepar3D v6] 1\n\"SetupPath\"=\"C:\\\\Gone\"\n");
+    auto form = startForm();
+    Combo* cb2 = child<Combo>(*form, "cb2");
+    ASSERT_EQ(cb2->count(), 4);
+    EXPECT_EQ(cb2->currentIndex(), 0); // the start-up proposes FS9 or FSX only
+    EXPECT_EQ(cb2->itemText(2).toStdString(), "FSX");
+    EXPECT_EQ(cb2->itemText(3).toStdString(), "Prepar3D v5");
+    cb2->setCurrentIndex(3);
+    emit cb2->activated(3);
+    EXPECT_EQ(form->currentSimulator().kind, hx::SimKind::P3D5);
+    EXPECT_EQ(child<QLineEdit>(*form, "e1")->text().toStdString(), p3d);
+
+    for (const std::string& picked : {p3d, std::string(prefix / "drive_c")}) {
+        boxes.clear();
+        dialogs.picker = [&](const QString&, QString& folder) {
+            folder = QString::fromStdString(picked);
+            return true;
+        };
+        form->BitBtn1Click();
+        EXPECT_EQ(child<QLineEdit>(*form, "e1")->text().toStdString(), picked);
+        EXPECT_EQ(boxes.size(), picked == p3d ? 0u : 1u) << picked;
+    }
+    EXPECT_EQ(boxes.at(0).icon, QMessageBox::Warning);
+    EXPECT_NE(boxes[0].text.find("does not look like a simulator folder"), std::string::npos);
 }
 
 TEST_F(Form1Test, ChoosingASimulatorReadsTheRegistryAsItIsNow)

@@ -93,15 +93,53 @@ TEST_F(CliInstallTest, InstallsOnePackageAndThenAllOfThem)
     EXPECT_EQ(test::readFile(product() + "/texture.Red/own.bmp"), "BM Red");
     EXPECT_EQ(test::readFile(product() + "/texture.Red/base.bmp"), "BM shared");
 
+    // Every package but Red, which is installed already.
     r = cli("fsx", "install --all");
     EXPECT_EQ(r.exitCode, 0) << r.err;
     EXPECT_EQ(r.out, "Installation completed\n");
-    std::string expected = insertEntry(kConfig, red);
-    std::size_t n = 2;
-    for (const std::string& name : packageOrder())
-        expected = insertEntry(expected, numberEntry(infoText(name, "A320"), n++));
+    EXPECT_EQ(r.err, "1 package was already installed and skipped: Red.\n");
+    const std::string expected =
+        insertEntry(insertEntry(kConfig, red), numberEntry(infoText("Blue", "A320"), 2));
     EXPECT_EQ(test::readFile(product() + "/aircraft.cfg"), expected);
     EXPECT_TRUE(fs::exists(product() + "/texture.Blue/base.bmp"));
+}
+
+// A livery installed already: listed with its entry; installing it again says so and installs
+// another copy, unless --skip-installed leaves it alone.
+TEST_F(CliInstallTest, ALiveryInstalledAlreadyIsMarkedAndInstalledAgainOnlyWhenWanted)
+{
+    ASSERT_EQ(cli("fsx", "install Blue").exitCode, 0);
+    const std::string once = test::readFile(product() + "/aircraft.cfg");
+    auto r = cli("fsx", "packages");
+    EXPECT_NE(r.out.find("Blue\tKZQ A320 Blue\tBlue\tKZQ_A320\tinstalled as [fltsim.1]\n"),
+              std::string::npos)
+        << r.out;
+    EXPECT_NE(r.out.find("Red\tKZQ A320 Red\tRed\tKZQ_A320\n"), std::string::npos) << r.out;
+
+    const std::string question = "Blue is already installed (as [fltsim.1]). Install another copy?";
+    struct Row {
+        const char* options;
+        std::string err;
+        bool installed;
+    };
+    const Row rows[] = {
+        {"--skip-installed ", question + " No (--skip-installed)\n", false},
+        {"", question + " Yes\n", true},
+    };
+    for (const Row& row : rows) {
+        SCOPED_TRACE(row.options);
+        r = test::runCliWithoutRegistry(dir / "wine",
+                                        row.options + std::string("-C ") +
+                                            test::shellQuote(dir / "start") + " --sim fsx --root " +
+                                            test::shellQuote(dir / "FSX") + " install Blue");
+        EXPECT_EQ(r.exitCode, 0) << r.err;
+        // A second copy also says that the texture files already there were kept.
+        EXPECT_TRUE(r.err.starts_with(row.err)) << r.err;
+        EXPECT_EQ(r.out, row.installed ? "Installation completed\n" : "");
+        EXPECT_EQ(test::readFile(product() + "/aircraft.cfg"),
+                  row.installed ? insertEntry(once, numberEntry(infoText("Blue", "A320"), 2))
+                                : once);
+    }
 }
 
 TEST_F(CliInstallTest, RefusalsExitWithOneAndChangeNothing)

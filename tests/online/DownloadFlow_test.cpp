@@ -9,6 +9,8 @@
 
 #include <gtest/gtest.h>
 
+#include <algorithm>
+
 #include <filesystem>
 #include <map>
 #include <mutex>
@@ -64,6 +66,19 @@ struct Recorder : DownloadFlowFeedback {
     {
         titles.push_back(caption + "|" + title);
     }
+    void showDetailedMessage(const std::string& text, const std::string& detail) override
+    {
+        showMessage(text);
+        lastDetail = detail;
+    }
+    bool confirm(const std::string& question) override
+    {
+        questions.push_back(question);
+        return answer;
+    }
+    std::string lastDetail;
+    std::vector<std::string> questions;
+    bool answer = true;
 };
 
 std::string information(const std::string& title)
@@ -213,6 +228,51 @@ TEST_F(DownloadFlowTest, InstallsTwoPackagesOfOneProductWithConsecutiveNumbersAn
     ASSERT_FALSE(feedback.meter.empty());
     EXPECT_EQ(feedback.meter.back(), 100);
     EXPECT_FALSE(flow.running());
+}
+
+// A package of the archive that is installed already is asked about; No leaves it alone and the
+// other packages are installed, Yes adds another copy.
+TEST_F(DownloadFlowTest, APackageInstalledAlreadyIsInstalledAgainOnlyWhenTheUserSaysYes)
+{
+    const auto archive = [] {
+        return ZipMaker()
+            .file("Red/installerinfo.txt", information("Red"))
+            .file("Red/texture.Red/body.bmp", "red")
+            .file("Blue/installerinfo.txt", information("Blue"))
+            .file("Blue/texture.Blue/body.bmp", "blue")
+            .bytes();
+    };
+    publish("red.zip", ZipMaker()
+                           .file("Red/installerinfo.txt", information("Red"))
+                           .file("Red/texture.Red/body.bmp", "red")
+                           .bytes());
+    ASSERT_EQ(click("red.zip"), Outcome::Completed);
+    publish("two.zip", archive());
+    for (const bool yes : {false, true}) {
+        SCOPED_TRACE(yes);
+        feedback.answer = yes;
+        feedback.questions.clear();
+        EXPECT_EQ(click("two.zip"), Outcome::Completed);
+        // No: Red alone is installed and asked about; then Blue was installed too.
+        std::vector<std::string> asked = {
+            "Red is already installed (as [fltsim.1]). Install another copy?"};
+        if (yes)
+            asked.insert(asked.begin(),
+                         "Blue is already installed (as [fltsim.2]). Install another copy?");
+        std::sort(feedback.questions.begin(), feedback.questions.end());
+        EXPECT_EQ(feedback.questions, asked);
+        const std::string after = config();
+        const auto count = [&](const std::string& what) {
+            std::size_t n = 0;
+            for (auto at = after.find(what); at != std::string::npos; at = after.find(what, at + 1))
+                ++n;
+            return n;
+        };
+        EXPECT_EQ(count("ui_variation=Red\r\n"), yes ? 2u : 1u);
+        EXPECT_EQ(count("ui_variation=Blue\r\n"), yes ? 2u : 1u);
+        EXPECT_EQ(feedback.lastDetail.find("already installed, skipped") != std::string::npos, !yes)
+            << feedback.lastDetail;
+    }
 }
 
 TEST_F(DownloadFlowTest, DottedPackageFoldersAndTopLevelFilesInstallNothingYetComplete)

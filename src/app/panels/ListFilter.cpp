@@ -1,5 +1,6 @@
 #include "app/panels/ListFilter.h"
 
+#include "app/skin/SkinnedControls.h"
 #include "app/window/TextBytes.h"
 
 #include <QComboBox>
@@ -16,11 +17,15 @@ ListFilter::ListFilter(QLineEdit* field, QComboBox* box) : QObject(box), field_(
     connect(field_, &QLineEdit::textChanged, this, [this] { refill(current(), true); });
 }
 
-void ListFilter::show(const std::vector<std::string>& items, int selected)
+void ListFilter::show(const std::vector<std::string>& items, int selected,
+                      const std::vector<std::string>& marks)
 {
     items_.clear();
-    for (const std::string& item : items)
-        items_.push_back(fromBytes(item));
+    marks_.clear();
+    for (std::size_t i = 0; i < items.size(); ++i) {
+        items_.push_back(fromBytes(items[i]));
+        marks_.push_back(i < marks.size() ? fromBytes(marks[i]) : QString());
+    }
     refill(selected >= 0 && selected < items_.size() ? selected : -1, false);
 }
 
@@ -43,6 +48,12 @@ void ListFilter::refill(int selected, bool firstWhenNone)
             if (i == selected)
                 row = box_->count();
             box_->addItem(items_[i], i);
+            if (!marks_[i].isEmpty()) {
+                const int added = box_->count() - 1;
+                box_->setItemData(added, marks_[i], SkinnedComboBox::kMarkRole);
+                box_->setItemData(added, marks_[i], Qt::ToolTipRole);
+                box_->setItemData(added, items_[i] + ", " + marks_[i], Qt::AccessibleTextRole);
+            }
         }
         if (row < 0 && (selected >= 0 || firstWhenNone) && box_->count() > 0)
             row = 0;

@@ -24,7 +24,9 @@ public:
     // Shows the full list and its selection (-1: none) through the filter. A selection the
     // filter hides gives way to the first item on show, or to none when nothing is on show, and
     // the replacement is reported through `chosen` as a user's choice is.
-    void show(const std::vector<std::string>& items, int selected);
+    // `marks`: for each item, a text that marks it (see SkinnedComboBox::kMarkRole), or empty.
+    void show(const std::vector<std::string>& items, int selected,
+              const std::vector<std::string>& marks = {});
     // The full list's index of the item in the box; -1 when the box shows none.
     int current() const;
 
@@ -40,6 +42,7 @@ private:
     QLineEdit* field_;
     QComboBox* box_;
     QStringList items_;
+    QStringList marks_;
 };
 
 } // namespace hx::app

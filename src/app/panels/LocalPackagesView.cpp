@@ -48,9 +48,10 @@ LocalPackagesView::LocalPackagesView(QWidget* parent) : QWidget(parent)
 }
 
 void LocalPackagesView::showPackages(const std::vector<std::string>& items, int selected,
-                                     const std::string& information)
+                                     const std::string& information,
+                                     const std::vector<std::string>& marks)
 {
-    cb1Filter_->show(items, selected);
+    cb1Filter_->show(items, selected, marks);
     m1_->setPlainText(displayText(information));
 }
 

@@ -24,8 +24,9 @@ public:
 
     // The list's items and selection, and the information text of the selected package. The
     // list shows them through its filter (see ListFilter).
+    // `marks`: for each item, what marks it (installed already), or empty.
     void showPackages(const std::vector<std::string>& items, int selected,
-                      const std::string& information);
+                      const std::string& information, const std::vector<std::string>& marks = {});
     void loadPicture(const std::string& path);
     // The check box: install every package rather than the selected one.
     bool allLiveriesChosen() const;

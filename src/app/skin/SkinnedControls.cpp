@@ -17,7 +17,29 @@ namespace hx::app {
 
 namespace {
 
-// Owner-drawn list items of one fixed height.
+constexpr int kMarkWidth = 14;
+
+// A check mark centred in `area`, in `color`.
+void drawMark(QPainter& p, const QRect& area, const QColor& color)
+{
+    p.save();
+    p.setRenderHint(QPainter::Antialiasing);
+    p.setPen(QPen(color, 2, Qt::SolidLine, Qt::RoundCap, Qt::RoundJoin));
+    const QPointF c = QRectF(area).center();
+    QPainterPath tick;
+    tick.moveTo(c + QPointF(-4, 0));
+    tick.lineTo(c + QPointF(-1, 3));
+    tick.lineTo(c + QPointF(4, -4));
+    p.drawPath(tick);
+    p.restore();
+}
+
+bool marked(const QVariant& mark)
+{
+    return !mark.toString().isEmpty();
+}
+
+// Owner-drawn list items of one fixed height, a marked one with its check mark.
 class FixedHeightDelegate : public QStyledItemDelegate {
 public:
     using QStyledItemDelegate::QStyledItemDelegate;
@@ -25,6 +47,16 @@ public:
     {
         return QSize(QStyledItemDelegate::sizeHint(option, index).width(),
                      SkinnedComboBox::kItemHeight);
+    }
+    void paint(QPainter* p, const QStyleOptionViewItem& option,
+               const QModelIndex& index) const override
+    {
+        QStyledItemDelegate::paint(p, option, index);
+        if (!marked(index.data(SkinnedComboBox::kMarkRole)))
+            return;
+        const QRect area(option.rect.right() - kMarkWidth, option.rect.top(), kMarkWidth,
+                         option.rect.height());
+        drawMark(*p, area, option.state & QStyle::State_Selected ? lightColor() : darkColor());
     }
 };
 
@@ -91,6 +123,9 @@ void SkinnedComboBox::paintEvent(QPaintEvent*)
     const QRect field(1, 1, width() - kButtonWidth - 2, height() - 2);
     p.fillRect(field, QColor(240, 246, 250));
     QRect textRect = field.adjusted(3, 0, -2, 0);
+    const bool mark = marked(currentData(kMarkRole));
+    if (mark)
+        textRect.setRight(textRect.right() - kMarkWidth);
     if (hasFocus() && currentIndex() >= 0) {
         p.fillRect(field.adjusted(1, 1, -1, -1), darkColor());
         p.setPen(lightColor());
@@ -105,6 +140,9 @@ void SkinnedComboBox::paintEvent(QPaintEvent*)
     p.setFont(font());
     p.drawText(textRect, Qt::AlignVCenter | Qt::AlignLeft,
                p.fontMetrics().elidedText(currentText(), Qt::ElideRight, textRect.width()));
+    if (mark)
+        drawMark(p, QRect(textRect.right() + 1, field.top(), kMarkWidth, field.height()),
+                 p.pen().color());
 
     // The button: light, separated by a dark line, with a dark arrow.
     const QRect button(width() - kButtonWidth - 1, 1, kButtonWidth, height() - 2);

@@ -14,6 +14,9 @@ class SkinnedComboBox : public QComboBox {
     Q_OBJECT
 public:
     static constexpr int kItemHeight = 19;
+    // An item whose data in this role is a non-empty text is marked with a check mark at its
+    // right end; the text is its tool tip (e.g. "Installed as [fltsim.3]").
+    static constexpr int kMarkRole = Qt::UserRole + 1;
 
     explicit SkinnedComboBox(QWidget* parent = nullptr);
 

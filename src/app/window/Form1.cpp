@@ -133,6 +133,11 @@ void TForm1::messageBox(QMessageBox::Icon icon, const std::string& text, const s
     dialogs_.messageBox(this, icon, applicationTitle(), fromBytes(text), fromBytes(detail));
 }
 
+bool TForm1::confirm(const std::string& question)
+{
+    return dialogs_.askYesNo(this, applicationTitle(), fromBytes(question));
+}
+
 void TForm1::showMessage(const std::string& text)
 {
     showDetailedMessage(text, {});
@@ -237,7 +242,9 @@ void TForm1::FormCreate()
             }
             notices_.push_back(line);
         });
-        Startup start = startUp(*openRegistry_());
+        const auto registry = openRegistry_();
+        Startup start = startUp(*registry);
+        ui_.p5->offerSimulators(findSimulators(*registry).found);
         startupFolder_ = std::move(start.folder);
         history_ = std::move(start.history);
         // The working folders and the fallback picture are put in place here, so that every
@@ -249,8 +256,9 @@ void TForm1::FormCreate()
         if (!start.lookupError.empty())
             throw RegistryError(start.lookupError);
         ui_.p5->showSimulator(start.sim.kind, start.sim.root);
-        // 6. The local packages, the first one shown.
+        // 6. The local packages, the first one shown, those installed marked.
         fillLocalPackages();
+        markInstalledPackages();
     });
 }
 
@@ -258,8 +266,25 @@ void TForm1::FormCreate()
 
 void TForm1::showLocalPackage()
 {
-    if (packages_)
-        ui_.p4->showPackages(packages_->items(), packages_->selectedIndex(), packages_->memoText());
+    if (!packages_)
+        return;
+    if (installedMarks_.size() != packages_->items().size())
+        installedMarks_.assign(packages_->items().size(), std::string());
+    ui_.p4->showPackages(packages_->items(), packages_->selectedIndex(), packages_->memoText(),
+                         installedMarks_);
+}
+
+void TForm1::markInstalledPackages()
+{
+    if (!packages_)
+        return;
+    installedMarks_.clear();
+    guarded([&] {
+        for (const auto& entry : installedPackages(*packages_, currentSimulator()))
+            installedMarks_.push_back(entry ? "Installed as [fltsim." + std::to_string(*entry) + "]"
+                                            : std::string());
+    });
+    showLocalPackage();
 }
 
 void TForm1::fillLocalPackages()
@@ -290,6 +315,7 @@ void TForm1::BitBtn3Click()
                             history_.get());
     });
     ui_.setActionsEnabled(true);
+    markInstalledPackages();
 }
 
 // --- Download and install ------------------------------------------------------------------
@@ -308,6 +334,7 @@ void TForm1::BitBtn8Click()
             url, [this] { return currentSimulator(); }, *this);
     });
     ui_.setActionsEnabled(true);
+    markInstalledPackages();
 }
 
 void TForm1::httpgetMOnProgress()
@@ -402,13 +429,19 @@ void TForm1::cb2Change()
         const Simulator sim = simulatorChosen(*openRegistry_(), current.kind, current);
         ui_.p5->showSimulator(sim.kind, sim.root);
     });
+    markInstalledPackages();
 }
 
 void TForm1::BitBtn1Click()
 {
     QString folder = ui_.p5->browseStart();
-    if (dialogs_.pickFolder(this, QStringLiteral("Select FS folder"), folder))
-        ui_.p5->setPath(folder);
+    if (!dialogs_.pickFolder(this, QStringLiteral("Select FS folder"), folder))
+        return;
+    ui_.p5->setPath(folder);
+    markInstalledPackages();
+    // The folder is taken as chosen; a folder without aircraft is most likely a wrong pick.
+    if (const auto problem = notASimulatorFolder(toBytes(folder)))
+        messageBox(QMessageBox::Warning, *problem, {});
 }
 
 // --- Removal -------------------------------------------------------------------------------------
@@ -418,17 +451,6 @@ void TForm1::showRemovalLists()
     ui_.p1->showProducts(removal_.products().items, removal_.products().selected);
     ui_.p1->showLiveries(removal_.liveries().items, removal_.liveries().selected);
     ui_.p1->showWarning(removal_.warning());
-}
-
-// A removal refills the livery list before its message box: the box appears over the new list.
-void TForm1::listsChanged()
-{
-    showRemovalLists();
-}
-
-void TForm1::BitBtn12Click()
-{
-    guarded([&] {
     showRemovalPicture();
 }
 
@@ -444,6 +466,17 @@ void TForm1::showRemovalPicture()
     } catch (const std::exception& e) {
         showErrorBox(e.what(), {});
     }
+}
+
+// A removal refills the livery list before its message box: the box appears over the new list.
+void TForm1::listsChanged()
+{
+    showRemovalLists();
+}
+
+void TForm1::BitBtn12Click()
+{
+    guarded([&] {
         const bool open = removal_.openPanel(currentSimulator(), *this);
         showRemovalLists();
         if (open)
@@ -457,22 +490,23 @@ void TForm1::cb3Change(int index)
     showRemovalLists();
 }
 
-void TForm1::BitBtn6Click()
-{
-    removal_.selectLivery(ui_.p1->chosenLivery());
-    guarded([&] { removal_.removeSelectedLivery(currentSimulator(), *this, history_.get()); });
-    showRemovalLists();
-}
-
-// --- Archives dropped on the window ------------------------------------------------------------
-
-namespace {
-
 void TForm1::cb4Change(int index)
 {
     removal_.selectLivery(index);
     showRemovalLists();
 }
+
+void TForm1::BitBtn6Click()
+{
+    removal_.selectLivery(ui_.p1->chosenLivery());
+    guarded([&] { removal_.removeSelectedLivery(currentSimulator(), *this, history_.get()); });
+    showRemovalLists();
+    markInstalledPackages();
+}
+
+// --- Archives dropped on the window ------------------------------------------------------------
+
+namespace {
 
 // The local archives among the dropped items, in the order given: files named .zip, and files
 // whose first bytes are a ZIP, 7-Zip, RAR, tar or gzip archive whatever their names, so that
@@ -523,6 +557,7 @@ void TForm1::installArchives(const std::vector<std::string>& files)
             files, [this] { return currentSimulator(); }, *this);
     });
     ui_.setActionsEnabled(true);
+    markInstalledPackages();
 }
 
 // --- Undo --------------------------------------------------------------------------------------
@@ -549,6 +584,7 @@ void TForm1::undoLastChange()
         showRemovalLists();
         showMessage(result.message);
     });
+    markInstalledPackages();
 }
 
 // --- Catalogue -----------------------------------------------------------------------------------

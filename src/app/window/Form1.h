@@ -67,6 +67,7 @@ public:
     void hideProgressPanel() override;
     void processEvents() override;
     void listsChanged() override;
+    bool confirm(const std::string& question) override;
     // DownloadFlowFeedback
     void enterPhase(FlowPhase phase) override;
     void setUnpackMeter(int percent) override;
@@ -87,8 +88,8 @@ public slots:
     void cb2Change();
     void BitBtn1Click();
     void cb3Change(int index);
-    void BitBtn6Click();
     void cb4Change(int index);
+    void BitBtn6Click();
     void cb5Change(int index);
     void cb6Change(int index);
     void BitBtn8Click();
@@ -120,9 +121,12 @@ private:
     void showApplicationTitle(const QString& title);
     void fillLocalPackages();
     void showLocalPackage();
+    // Works out which local packages are installed in the chosen simulator and shows the list
+    // with their marks; after start-up, every change and every simulator choice.
+    void markInstalledPackages();
     void showRemovalLists();
-    void showCatalogueLists();
     void showRemovalPicture();
+    void showCatalogueLists();
     void stopDownload();
     Catalogue& catalogueModel();
     DownloadFlow& downloadFlow();
@@ -135,6 +139,7 @@ private:
     Form1Layout ui_;
     // The logic behind them.
     std::unique_ptr<LocalPackageList> packages_;
+    std::vector<std::string> installedMarks_; // for each local package: how it is installed
     RemovalPanel removal_;
     std::unique_ptr<Catalogue> catalogue_;
     std::unique_ptr<TMHttpGetResume> httpget_;
