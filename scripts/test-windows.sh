@@ -152,6 +152,16 @@ registry_keys() {
     check "FSX found from its key" [ "$(cli -C "$(winpath "$box/start")" sim)" = "FSX	$(winpath "$box/FSX")\\" ]
     wine reg add "$key\\9.0" /v "EXE Path" /t REG_SZ /d "$(winpath "$box/FS9")" /f /reg:32 >/dev/null
     check "FS9 found first when both are there" [ "$(cli -C "$(winpath "$box/start")" sim)" = "FS9	$(winpath "$box/FS9")" ]
+    # Prepar3D in the view of its own program: v3 is 32-bit, v5 64-bit; a v4 key in the 32-bit
+    # view is not where v4 writes, and a folder that does not exist is left out.
+    local lm='HKLM\Software\Lockheed Martin\Prepar3D'
+    mkdir -p "$box/FS9" "$box/FSX" "$box/P3D3" "$box/P3D4" "$box/P3D5"
+    wine reg add "$lm v3" /v SetupPath /t REG_SZ /d "$(winpath "$box/P3D3")" /f /reg:32 >/dev/null
+    wine reg add "$lm v4" /v SetupPath /t REG_SZ /d "$(winpath "$box/P3D4")" /f /reg:32 >/dev/null
+    wine reg add "$lm v5" /v SetupPath /t REG_SZ /d "$(winpath "$box/P3D5")" /f /reg:64 >/dev/null
+    wine reg add "$lm v6" /v SetupPath /t REG_SZ /d "$(winpath "$box/Gone")" /f /reg:64 >/dev/null
+    check "sims lists FS9, FSX, Prepar3D v3 and v5" [ "$(cli -C "$(winpath "$box/start")" sims | cut -f1 | tr '\n' ' ')" = "FS9 FSX P3D3 P3D5 " ]
+    check "--sim p3d5 takes its folder" [ "$(cli -C "$(winpath "$box/start")" --sim p3d5 sim)" = "P3D5	$(winpath "$box/P3D5")" ]
 }
 
 install_and_remove() {
