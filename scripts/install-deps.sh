@@ -7,7 +7,7 @@ packages=(
   build-essential cmake ninja-build pkg-config git clang-format
   qt6-base-dev qt6-base-dev-tools libgl-dev
   libzip-dev zipcmp zip unzip libarchive-tools libdeflate-dev
-  libcurl4-openssl-dev curl
+  libcurl4-openssl-dev curl libisal-dev
   libcpp-httplib-dev
   nginx-light
   libgtest-dev libgmock-dev googletest libbenchmark-dev

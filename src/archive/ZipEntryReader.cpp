@@ -1,9 +1,9 @@
 #include "archive/ZipEntryReader.h"
 
+#include "archive/StreamInflater.h"
 #include "packages/SafeName.h"
 
 #include <libdeflate.h>
-#include <zlib.h>
 
 #include <algorithm>
 
@@ -42,11 +42,10 @@ WholeInflater::~WholeInflater()
 }
 
 struct ZipEntryReader::Inflater {
-    z_stream stream{};
+    StreamInflater stream;
     std::vector<unsigned char> input = std::vector<unsigned char>(kInputSize);
     bool inputEnded = false;
     bool streamEnded = false;
-    ~Inflater() { inflateEnd(&stream); }
 };
 
 ZipEntryReader::ZipEntryReader(zip_t* archive, const PlannedEntry& entry,
@@ -69,9 +68,11 @@ ZipEntryReader::ZipEntryReader(zip_t* archive, const PlannedEntry& entry,
         fail("cannot be opened (" + std::string(zip_strerror(archive)) + ")",
              zip_error_code_zip(zip_get_error(archive)));
     if (deflated && !whole_) {
-        inflater_ = std::make_unique<Inflater>();
-        if (inflateInit2(&inflater_->stream, -MAX_WBITS) != Z_OK)
+        try {
+            inflater_ = std::make_unique<Inflater>();
+        } catch (const std::bad_alloc&) {
             fail("cannot be inflated", ZIP_ER_MEMORY);
+        }
     }
 }
 
@@ -102,28 +103,35 @@ std::size_t ZipEntryReader::readRaw(char* buffer, std::size_t size)
 std::size_t ZipEntryReader::inflate(char* buffer, std::size_t size)
 {
     Inflater& z = *inflater_;
-    z.stream.next_out = reinterpret_cast<unsigned char*>(buffer);
-    z.stream.avail_out = static_cast<uInt>(size);
-    while (z.stream.avail_out > 0 && !z.streamEnded) {
-        if (z.stream.avail_in == 0 && !z.inputEnded) {
+    auto* out = reinterpret_cast<unsigned char*>(buffer);
+    std::size_t done = 0;
+    while (done < size && !z.streamEnded) {
+        if (z.stream.inputLeft() == 0 && !z.inputEnded) {
             const std::size_t got =
                 readRaw(reinterpret_cast<char*>(z.input.data()), z.input.size());
             z.inputEnded = got == 0;
-            z.stream.next_in = z.input.data();
-            z.stream.avail_in = static_cast<uInt>(got);
+            z.stream.setInput(z.input.data(), got);
         }
-        const int result = ::inflate(&z.stream, Z_NO_FLUSH);
-        if (result == Z_STREAM_END)
+        std::size_t produced = 0;
+        const StreamInflater::Status status = z.stream.inflate(out + done, size - done, produced);
+        done += produced;
+        switch (status) {
+        case StreamInflater::Status::End:
             z.streamEnded = true;
-        else if (result == Z_MEM_ERROR)
+            break;
+        case StreamInflater::Status::NoMemory:
             fail("cannot be inflated", ZIP_ER_MEMORY);
-        else if (result == Z_BUF_ERROR && z.inputEnded)
-            fail("(its compressed data ends early)", 0);
-        else if (result != Z_OK && result != Z_BUF_ERROR)
-            fail("(" + std::string(z.stream.msg ? z.stream.msg : "invalid compressed data") + ")",
-                 0);
+        case StreamInflater::Status::Stalled:
+            if (z.inputEnded)
+                fail("(its compressed data ends early)", 0);
+            break;
+        case StreamInflater::Status::Damaged:
+            fail("(" + z.stream.message() + ")", 0);
+        case StreamInflater::Status::Progress:
+            break;
+        }
     }
-    return size - z.stream.avail_out;
+    return done;
 }
 
 std::size_t ZipEntryReader::read(char* buffer, std::size_t size, std::uint64_t remaining)

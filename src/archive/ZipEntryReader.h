@@ -4,7 +4,7 @@
 // livery, are inflated here from the raw bytes that libzip hands out, so the CRC can be computed
 // by the caller, on the thread that writes; libzip decodes the other methods and checks their
 // CRC itself. A Deflate entry of bounded size is inflated in one call by libdeflate, which is
-// about twice as fast as zlib's streaming inflater; a larger one streams through zlib.
+// about twice as fast as zlib's streaming inflater; a larger one streams (StreamInflater.h).
 
 #include "archive/ZipPlan.h"
 
