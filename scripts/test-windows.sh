@@ -203,7 +203,8 @@ EOF
     done
     printf 'B738&&b738.txt;;\r\n' >"$served/hangarix/prod.txt"
     printf 'Red&&%sb738.zip;;!!\r\n' "$url" >"$served/hangarix/b738.txt"
-    check "downloaded and installed" [ "$(cli -C "$(winpath "$box/start")" --sim fs9 --catalogue-url "$url" download 0 0)" = "Downloading and Installing completed" ]
+    # The first line is the message; what was installed follows it, from stderr.
+    check "downloaded and installed" [ "$(cli -C "$(winpath "$box/start")" --sim fs9 --catalogue-url "$url" download 0 0 | head -1)" = "Downloading and Installing completed" ]
     check "the archive's texture unpacked and copied" [ -f "$product/texture.Red/Жук.bmp" ]
     kill "$server" 2>/dev/null || true
     wait "$server" 2>/dev/null || true

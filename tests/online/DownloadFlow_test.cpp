@@ -3,6 +3,7 @@
 #include "online/MHttpGetResume.h"
 #include "online/WinInetErrors.h"
 #include "packages/WorkingFolders.h"
+#include "platform/FileSystem.h"
 #include "support/LoopbackServer.h"
 #include "support/TempDir.h"
 #include "support/ZipMaker.h"
@@ -493,7 +494,9 @@ TEST_F(DownloadFlowTest, OtherArchiveKindsAreKeptAndTheMessageSaysWhere)
     writeFile(start + "/templiv/Old/left.txt", "left by an earlier run");
     for (const auto& row : rows) {
         publish(row.name, row.bytes);
-        const std::string kept = start + "/tempzip/" + row.name;
+        // As the message spells it: the start-up folder joined with the system's separator.
+        const std::string kept =
+            start + platform::kSeparator + "tempzip" + platform::kSeparator + row.name;
         gets = 0;
         for (int second = 0; second < 2; ++second) {
             SCOPED_TRACE(row.name + std::string(second ? " again" : ""));
