@@ -13,12 +13,6 @@ bool startsWith(std::string_view head, std::string_view magic)
     return head.substr(0, magic.size()) == magic;
 }
 
-std::string fileNameOf(const std::string& path)
-{
-    const auto cut = path.find_last_of("/\\");
-    return cut == std::string::npos ? path : path.substr(cut + 1);
-}
-
 } // namespace
 
 ArchiveFormat archiveFormatOf(std::string_view head)

@@ -36,12 +36,6 @@ fs::path fsPath(const std::string& utf8)
     return fs::path(std::u8string(utf8.begin(), utf8.end()));
 }
 
-std::string fileNameOf(const std::string& path)
-{
-    const auto cut = path.find_last_of("/\\");
-    return cut == std::string::npos ? path : path.substr(cut + 1);
-}
-
 // What went wrong on the disk, in words rather than a number.
 std::string diskProblem(int err)
 {

@@ -58,4 +58,11 @@ struct ZipSummary {
 // Free bytes for an unprivileged user on the disk that holds `path`; UINT64_MAX when unknown.
 std::uint64_t freeDiskSpace(const std::string& path);
 
+// The archive's name for messages: the last part of its path, after either separator.
+inline std::string fileNameOf(const std::string& path)
+{
+    const auto cut = path.find_last_of("/\\");
+    return cut == std::string::npos ? path : path.substr(cut + 1);
+}
+
 } // namespace hx

@@ -38,16 +38,21 @@ inline bool answerInstalledCopy(const std::string& question, bool skipInstalled)
     return !skipInstalled;
 }
 
-// Messages of the window's boxes become lines on stdout; their details (what was installed,
-// skipped, or where a run stopped) lines on stderr.
+// A message's detail (what was installed, skipped, or where a run stopped), on stderr.
+inline void printDetail(const std::string& detail)
+{
+    if (!detail.empty())
+        std::cerr << detail << std::endl;
+}
+
+// Messages of the window's boxes become lines on stdout; their details lines on stderr.
 class CliFeedback : public Feedback {
 public:
     void showMessage(const std::string& text) override { std::cout << text << std::endl; }
     void showDetailedMessage(const std::string& text, const std::string& detail) override
     {
         showMessage(text);
-        if (!detail.empty())
-            std::cerr << detail << std::endl;
+        printDetail(detail);
     }
     bool confirm(const std::string& question) override
     {

@@ -27,8 +27,7 @@ public:
     void showDetailedMessage(const std::string& text, const std::string& detail) override
     {
         showMessage(text);
-        if (!detail.empty())
-            std::cerr << detail << std::endl;
+        printDetail(detail);
     }
     void hideProgressPanel() override { endLine(); }
     bool confirm(const std::string& question) override

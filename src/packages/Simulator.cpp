@@ -72,6 +72,29 @@ std::vector<Source> sourcesOf(SimKind kind)
     }
 }
 
+std::optional<std::string>
+readIfKeyOpens(const platform::Registry& registry, const std::string& key, const char* value,
+               platform::RegistryView view = platform::RegistryView::Bits32)
+{
+    if (!registry.keyOpens(key, view))
+        return std::nullopt;
+    return registry.readString(key, value, view);
+}
+
+std::optional<std::string> readSource(const platform::Registry& registry, const Source& source)
+{
+    return readIfKeyOpens(registry, source.key, source.value, source.view);
+}
+
+// The first folder that one of the kind's sources names, in their order.
+std::optional<std::string> firstFolder(const platform::Registry& registry, SimKind kind)
+{
+    for (const Source& source : sourcesOf(kind))
+        if (auto path = readSource(registry, source); path && !path->empty())
+            return path;
+    return std::nullopt;
+}
+
 std::string describe(const Source& source)
 {
     std::string rest;
@@ -122,8 +145,7 @@ SimulatorSearch findSimulators(const platform::Registry& registry)
         for (const Source& source : sourcesOf(kind)) {
             std::optional<std::string> root;
             try {
-                if (registry.keyOpens(source.key, source.view))
-                    root = registry.readString(source.key, source.value, source.view);
+                root = readSource(registry, source);
             } catch (const RegistryError& e) {
                 search.problems.push_back(std::string(e.what()) + " (" + describe(source) + ")");
                 continue;
@@ -151,29 +173,12 @@ std::optional<std::string> notASimulatorFolder(const std::string& root)
            "Airplanes nor Aircraft";
 }
 
-namespace {
-
-std::optional<std::string> readIfKeyOpens(const platform::Registry& registry, const char* key,
-                                          const char* value)
-{
-    if (!registry.keyOpens(key))
-        return std::nullopt;
-    return registry.readString(key, value);
-}
-
-} // namespace
-
 std::optional<std::string> fsxFolder(const platform::Registry& registry)
 {
-    const std::optional<std::string> classic = readIfKeyOpens(registry, kFsxKey, kFsxValue);
-    if (classic && !classic->empty())
-        return classic;
-    for (const auto& [key, value] : {std::pair{kFsxSteamUserKey, kFsxSteamUserValue},
-                                     std::pair{kFsxSteamMachineKey, kFsxSteamMachineValue}}) {
-        if (auto path = readIfKeyOpens(registry, key, value); path && !path->empty())
-            return path;
-    }
-    return classic;
+    // The classic key first; its empty value stands when no source names a folder.
+    if (auto path = firstFolder(registry, SimKind::FSX))
+        return path;
+    return readIfKeyOpens(registry, kFsxKey, kFsxValue);
 }
 
 Simulator startupLookup(const platform::Registry& registry)
@@ -207,15 +212,8 @@ Simulator simulatorChosen(const platform::Registry& registry, SimKind chosen,
     }
     if (chosen > SimKind::FSX) {
         // The first source that names a folder: the machine's key, then the user's.
-        for (const Source& source : sourcesOf(chosen)) {
-            if (!registry.keyOpens(source.key, source.view))
-                continue;
-            if (auto path = registry.readString(source.key, source.value, source.view);
-                path && !path->empty()) {
-                sim.root = *path;
-                break;
-            }
-        }
+        if (auto path = firstFolder(registry, chosen))
+            sim.root = *path;
     }
     return sim;
 }
